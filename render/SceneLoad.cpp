@@ -1,0 +1,18 @@
+#include "render/SceneLoad.h"
+
+#include "render/CameraFit.h"
+#include "render/NormalSmoothing.h"
+
+namespace talan {
+
+int32_t CompleteSceneLoad(SceneModel& scene, ViewState& view, const SceneReadResult& read, bool smoothOnOpen,
+                          const std::function<int32_t()>& upload) {
+    if (!read.read) return read.Status();
+    if (smoothOnOpen) SmoothTriangulatedNormals(scene);
+    const int32_t uploaded = upload ? upload() : (scene.totalVertexCount > 0 ? kStatusOk : kStatusInvalidArg);
+    if (uploaded < 0) return uploaded;
+    FitCameraToScene(scene, view);
+    return read.Status();
+}
+
+}  // namespace talan

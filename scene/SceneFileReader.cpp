@@ -1,0 +1,152 @@
+#include "scene/SceneFileReader.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "scene/NumberParsing.h"
+#include "scene/SectionReaders.h"
+#include "scene/SceneStream.h"
+
+namespace talan {
+
+namespace {
+
+constexpr std::string_view kSignature = "Tavrin";
+
+// Text-mode reading: a CR before a LF never reaches a field. A lone CR stays.
+size_t RemoveCarriageReturnsBeforeLineFeeds(char* data, size_t size) {
+    char* const end = data + size;
+    char* read = static_cast<char*>(std::memchr(data, '\r', size));
+    if (read == nullptr) return size;
+    char* write = read;
+    while (read != end) {
+        char* cr = static_cast<char*>(std::memchr(read, '\r', static_cast<size_t>(end - read)));
+        char* stop = cr != nullptr ? cr : end;
+        const size_t run = static_cast<size_t>(stop - read);
+        std::memmove(write, read, run);
+        write += run;
+        read = stop;
+        if (cr == nullptr) break;
+        // Drop the CR when a LF follows; keep it otherwise.
+        if (cr + 1 == end || cr[1] != '\n') *write++ = '\r';
+        read = cr + 1;
+    }
+    return static_cast<size_t>(write - data);
+}
+
+bool HasAt(std::string_view line, size_t position, std::string_view text) {
+    return line.size() >= position + text.size() && line.substr(position, text.size()) == text;
+}
+
+// A tag line spells one of the six tags from position 10; the first match wins.
+bool MatchTag(std::string_view line, ObjectKind& kind) {
+    static constexpr ObjectKind kOrder[kObjectKindCount] = {ObjectKind::T3,     ObjectKind::LIN, ObjectKind::SUP,
+                                                            ObjectKind::BLKKDX, ObjectKind::PTS, ObjectKind::SONKDX};
+    for (ObjectKind candidate : kOrder) {
+        if (HasAt(line, 10, ObjectKindTag(candidate))) {
+            kind = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The lines that end a run of skipped lines: a double quotation mark first, or the
+// signature's first three letters at positions 1, 2 or 3.
+bool IsHeaderLine(std::string_view line) {
+    return (line.size() > 0 && line[0] == '"') || (line.size() > 1 && line[1] == kSignature[0]) ||
+           (line.size() > 2 && line[2] == kSignature[1]) || (line.size() > 3 && line[3] == kSignature[2]);
+}
+
+bool ReadSection(SectionContext& ctx, ObjectKind kind) {
+    switch (kind) {
+        case ObjectKind::T3: return ReadTriangulatedSurfaceSection(ctx);
+        case ObjectKind::LIN: return ReadLineSection(ctx);
+        case ObjectKind::SUP: return ReadSurfaceSection(ctx);
+        case ObjectKind::BLKKDX: return ReadBlockModelSection(ctx);
+        case ObjectKind::PTS: return ReadPointsSection(ctx);
+        case ObjectKind::SONKDX: return ReadDrillHoleSection(ctx);
+    }
+    return true;
+}
+
+// The MAX block: three lines "largest,smallest" for x, y and z. They only ever widen
+// the bounds, so an Open (Add) keeps what the scene held.
+void ReadBoundsBlock(SceneModel& scene, SceneStream& s) {
+    for (int axis = 0; axis < 3; ++axis) {
+        const float largest = NarrowToFloat(ParseDoubleLikeAtof(ReadField(s)));
+        const float smallest = NarrowToFloat(ParseDoubleLikeAtof(ReadRestOfLine(s)));
+        if (largest > scene.boundsMax[axis]) scene.boundsMax[axis] = largest;
+        if (smallest < scene.boundsMin[axis]) scene.boundsMin[axis] = smallest;
+    }
+}
+
+}  // namespace
+
+SceneReadResult ReadSceneBuffer(SceneModel& scene, char* data, size_t size, SceneLoadObserver* observer) {
+    SceneLoadObserver silent;
+    if (observer == nullptr) observer = &silent;
+    size = RemoveCarriageReturnsBeforeLineFeeds(data, size);
+    SceneStream stream = MakeSceneStream(std::string_view(data, size));
+
+    std::string_view currentLine = ReadRestOfLine(stream);
+    SceneReadResult result;
+    if (!HasAt(currentLine, 1, kSignature)) return result;
+    result.read = true;
+
+    scene.boundsFromFile = false;
+    if (HasAt(currentLine, 10, "MAX")) {
+        scene.boundsFromFile = true;
+        ReadBoundsBlock(scene, stream);
+        currentLine = ReadRestOfLine(stream);
+    }
+
+    while (!stream.eof) {
+        ObjectKind kind;
+        if (MatchTag(currentLine, kind)) {
+            SectionContext ctx{scene, stream, currentLine, observer};
+            if (!ReadSection(ctx, kind)) result.sectionRefused = true;
+            currentLine = ReadRestOfLine(stream);
+        } else {
+            // Skip up to the next header line; a line that ends the file unterminated
+            // is never examined.
+            currentLine = ReadRestOfLine(stream);
+            if (stream.eof) break;
+            while (!IsHeaderLine(currentLine)) {
+                currentLine = ReadRestOfLine(stream);
+                if (stream.eof) break;
+            }
+        }
+        scene.objectCount = CountObjects(scene);
+    }
+    scene.objectCount = CountObjects(scene);
+    return result;
+}
+
+SceneReadResult ReadSceneText(SceneModel& scene, std::string_view text, SceneLoadObserver* observer) {
+    std::vector<char> copy(text.begin(), text.end());
+    return ReadSceneBuffer(scene, copy.data(), copy.size(), observer);
+}
+
+SceneReadResult ReadSceneFile(SceneModel& scene, const std::string& path, SceneLoadObserver* observer) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return {};
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(file, &std::fclose);
+
+    // Only regular files: a device or a pipe could go on for ever.
+    struct stat info {};
+    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) return {};
+    const size_t size = static_cast<size_t>(info.st_size);
+    std::unique_ptr<char[]> data(new (std::nothrow) char[size + 1]);
+    if (!data) return {};
+    const size_t got = std::fread(data.get(), 1, size, file);
+    if (got != size && std::ferror(file)) return {};
+    closer.reset();
+    return ReadSceneBuffer(scene, data.get(), got, observer);
+}
+
+}  // namespace talan

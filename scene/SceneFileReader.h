@@ -1,0 +1,53 @@
+// Reading scene files ("Tavrin" text files of T3, LIN, SUP, BLKKDX, PTS and SONKDX
+// sections) into the scene model.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "scene/SceneModel.h"
+
+namespace talan {
+
+// What a load shows the user while it runs: the per-object menu entries and the
+// progress bar of each section. The shell implements it with menus and a progress
+// window; tests record the calls. Every call has a default that does nothing.
+struct SceneLoadObserver {
+    virtual ~SceneLoadObserver() = default;
+    // A new object is known by its name: its entry goes into its kind's submenu with
+    // `menuId` (checked), and for T3 and block models into the Transparent submenu
+    // with `transparencyMenuId` (unchecked); it is -1 for kinds without that entry.
+    virtual void ObjectAnnounced(int32_t /*objectIndex*/, ObjectKind /*kind*/, std::string_view /*rawName*/,
+                                 int32_t /*menuId*/, int32_t /*transparencyMenuId*/) {}
+    // The progress bar of one section: shown at 0 with the object's name, moved up to
+    // 100 (only when the percentage changes), then closed.
+    virtual void ProgressShown(std::string_view /*rawTitle*/) {}
+    virtual void ProgressChanged(int /*percent*/) {}
+    virtual void ProgressClosed() {}
+};
+
+// How reading one file went.
+struct SceneReadResult {
+    // The file was read and carried the signature: its sections are in the scene and
+    // the load goes on (smoothing, upload, camera fit). When false the scene model is
+    // exactly as it was.
+    bool read = false;
+    // A section was refused as a whole (negative count, more vertices than a 32-bit
+    // count holds, or no memory for them); the rest of the file was read.
+    bool sectionRefused = false;
+
+    int32_t Status() const { return read && !sectionRefused ? kStatusOk : kStatusFail; }
+};
+
+// Reads the scene file at `path` into `scene`, after the objects already there.
+// The observer may be null.
+SceneReadResult ReadSceneFile(SceneModel& scene, const std::string& path, SceneLoadObserver* observer);
+
+// The same for a scene file already in memory.
+SceneReadResult ReadSceneText(SceneModel& scene, std::string_view text, SceneLoadObserver* observer);
+
+// The same over a mutable buffer, which the read rewrites in place (CR LF becomes LF).
+SceneReadResult ReadSceneBuffer(SceneModel& scene, char* data, size_t size, SceneLoadObserver* observer);
+
+}  // namespace talan

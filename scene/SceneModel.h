@@ -1,0 +1,92 @@
+// The scene model: every object read from scene files, as parallel per-object
+// lists, one vertex array shared by all objects, and the scene bounds.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "scene/SceneVertexArray.h"
+
+namespace talan {
+
+// The six kinds of section, in the order the reader tests their tags and the
+// order of the kindCount counters.
+enum class ObjectKind : int { T3 = 0, LIN, SUP, BLKKDX, PTS, SONKDX };
+inline constexpr int kObjectKindCount = 6;
+
+// The tag of a kind as it stands in a scene file ("T3", "BLKKDX", ...).
+const char* ObjectKindTag(ObjectKind kind);
+// T3 surfaces and block models get an entry in the Transparent submenu.
+bool KindHasTransparencyEntry(ObjectKind kind);
+
+inline constexpr int32_t kFirstObjectMenuId = 5000;
+inline constexpr int32_t kFirstTransparencyMenuId = 10000;
+// Reset values of the bounds: the float nearest 1e12, so that any real point widens them.
+inline constexpr float kBoundsResetValue = 999999995904.0f;
+
+// Windows-style status codes that travel from a load to whoever shows the message.
+inline constexpr int32_t kStatusOk = 0;
+inline constexpr int32_t kStatusFail = static_cast<int32_t>(0x80004005u);        // not a scene file, or a refused section
+inline constexpr int32_t kStatusInvalidArg = static_cast<int32_t>(0x80070057u);  // a 0-byte vertex buffer
+
+struct SceneModel {
+    // Per-object lists, indexed by object number (0 = first object since the last reset).
+    std::vector<std::string> objectNames;    // raw bytes of the name as they stand in the file
+    std::vector<int32_t> elementCounts;      // triangles, segments, blocks or points
+    std::vector<int32_t> verticesPerElement; // 3, 2, 36 or 1: tells drawing and smoothing what the object is
+    std::vector<int32_t> firstVertex;        // index in sceneVertices of the object's first vertex
+    std::vector<bool> objectVisible;         // mirrors the check mark of the object's entry in its kind's submenu
+    std::vector<bool> objectTransparent;     // mirrors the check mark of its entry in the Transparent submenu
+
+    SceneVertexArray sceneVertices;          // all objects' vertices, back to back in object order
+    int32_t totalVertexCount = 0;            // vertices in use in sceneVertices
+
+    std::array<int32_t, kObjectKindCount> kindCount{};  // objects of each kind
+    int32_t objectCount = 0;                             // sum of kindCount, refreshed by the reader and each frame
+
+    // Bounds in file axes (x, y, z with z the elevation).
+    std::array<float, 3> boundsMax{-kBoundsResetValue, -kBoundsResetValue, -kBoundsResetValue};
+    std::array<float, 3> boundsMin{kBoundsResetValue, kBoundsResetValue, kBoundsResetValue};
+    bool boundsFromFile = false;  // the file read last declared its bounds in a MAX block
+
+    int32_t nextObjectMenuId = kFirstObjectMenuId;
+    int32_t nextTransparencyMenuId = kFirstTransparencyMenuId;
+};
+
+// Registers a new object of `elementCount` elements of `verticesPerElement` vertices
+// and returns the index of its first vertex. The caller has checked that the new
+// total fits a signed 32-bit integer and has reserved the vertex storage it will
+// write (ReserveObjectVertices); the vertex range itself is written by the caller.
+int32_t BeginObject(SceneModel& scene, ObjectKind kind, int32_t elementCount, int32_t verticesPerElement);
+
+// Makes room for `vertexCount` vertices after the ones in use. Returns false, changing
+// nothing, when the memory cannot be had.
+bool ReserveObjectVertices(SceneModel& scene, int64_t vertexCount);
+
+// Shortens the last object to the `elementsRead` elements that the file really held
+// (a file that ends inside a section).
+void EndObject(SceneModel& scene, int32_t elementsRead);
+
+// Widens the bounds to take in one point given in file order.
+inline void GrowBounds(SceneModel& scene, float x, float y, float z) {
+    const float p[3] = {x, y, z};
+    for (int i = 0; i < 3; ++i) {
+        if (p[i] > scene.boundsMax[i]) scene.boundsMax[i] = p[i];
+        if (p[i] < scene.boundsMin[i]) scene.boundsMin[i] = p[i];
+    }
+}
+
+// Empties the object lists, counters and bounds. The vertex array and its count stay
+// until the next object replaces them, as the graphics copy of them does.
+void ResetScene(SceneModel& scene);
+
+// Number of vertices of all registered objects: where the next object starts.
+int32_t VerticesOfObjects(const SceneModel& scene);
+
+// Sum of the six kind counters.
+int32_t CountObjects(const SceneModel& scene);
+
+}  // namespace talan

@@ -1,0 +1,29 @@
+// The six section readers and the framework they share. Each is called with the
+// section's tag line as `currentLine` and returns with the stream just after the
+// section's last line (or at the end of a file that ends inside the section).
+#pragma once
+
+#include <string_view>
+
+#include "scene/SceneFileReader.h"
+#include "scene/SceneModel.h"
+#include "scene/SceneStream.h"
+
+namespace talan {
+
+struct SectionContext {
+    SceneModel& scene;
+    SceneStream& stream;
+    std::string_view currentLine;  // the tag line of the section being read
+    SceneLoadObserver* observer;   // never null inside the readers
+};
+
+// Each returns false when the section was refused as a whole (see BeginSection).
+bool ReadTriangulatedSurfaceSection(SectionContext& ctx);
+bool ReadLineSection(SectionContext& ctx);
+bool ReadSurfaceSection(SectionContext& ctx);
+bool ReadBlockModelSection(SectionContext& ctx);
+bool ReadPointsSection(SectionContext& ctx);
+bool ReadDrillHoleSection(SectionContext& ctx);
+
+}  // namespace talan

@@ -1,0 +1,220 @@
+#include "shell/InfoCommand.h"
+
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+#include "render/SceneLoad.h"
+#include "render/ViewState.h"
+#include "scene/SceneFileReader.h"
+#include "scene/SceneModel.h"
+#include "scene/TextDecoding.h"
+
+namespace talan {
+
+namespace {
+
+struct LoadRecord {
+    std::string path;
+    int32_t status;
+};
+
+// Keeps each object's kind, which the scene model does not store.
+struct KindRecorder : SceneLoadObserver {
+    std::vector<ObjectKind> kinds;
+    void ObjectAnnounced(int32_t, ObjectKind kind, std::string_view, int32_t, int32_t) override {
+        kinds.push_back(kind);
+    }
+};
+
+// The shortest decimal that reads back as the same float.
+std::string FormatFloat(float value) {
+    if (std::isnan(value)) return "NaN";
+    if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::string JsonFloat(float value) {
+    const std::string text = FormatFloat(value);
+    return std::isfinite(value) ? text : "\"" + text + "\"";
+}
+
+std::string JsonString(std::string_view utf8) {
+    std::string out = "\"";
+    for (char c : utf8) {
+        const auto b = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (b < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", b);
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string JsonTriple(const float* v) {
+    return "[" + JsonFloat(v[0]) + ", " + JsonFloat(v[1]) + ", " + JsonFloat(v[2]) + "]";
+}
+
+void PrintJson(std::FILE* out, const std::vector<LoadRecord>& loads, const SceneModel& scene, const ViewState& view,
+               const std::vector<ObjectKind>& kinds, bool withVertices) {
+    std::fprintf(out, "{\n  \"loads\": [");
+    for (size_t i = 0; i < loads.size(); ++i) {
+        std::fprintf(out, "%s{\"path\": %s, \"status\": %d}", i ? ", " : "",
+                     JsonString(DecodeNameForDisplay(loads[i].path)).c_str(), loads[i].status);
+    }
+    std::fprintf(out, "],\n  \"objectCount\": %d,\n  \"kindCount\": {", scene.objectCount);
+    for (int k = 0; k < kObjectKindCount; ++k) {
+        std::fprintf(out, "%s\"%s\": %d", k ? ", " : "", ObjectKindTag(static_cast<ObjectKind>(k)), scene.kindCount[k]);
+    }
+    std::fprintf(out, "},\n  \"totalVertexCount\": %d,\n  \"boundsFromFile\": %s,\n", scene.totalVertexCount,
+                 scene.boundsFromFile ? "true" : "false");
+    std::fprintf(out, "  \"boundsMin\": %s, \"boundsMax\": %s,\n", JsonTriple(scene.boundsMin.data()).c_str(),
+                 JsonTriple(scene.boundsMax.data()).c_str());
+    if (view.cameraFitted) {
+        std::fprintf(out,
+                     "  \"camera\": {\"target\": %s, \"sceneSize\": %s, \"distance\": %s,\n"
+                     "             \"pitch\": %s, \"yaw\": %s, \"farPlane\": %d},\n",
+                     JsonTriple(view.cameraTarget.data()).c_str(), JsonFloat(view.sceneSize).c_str(),
+                     JsonFloat(view.cameraDistance).c_str(), JsonFloat(view.cameraPitch).c_str(),
+                     JsonFloat(view.cameraYaw).c_str(), view.farPlane);
+    } else {
+        std::fprintf(out, "  \"camera\": null,\n");
+    }
+    std::fprintf(out, "  \"objects\": [");
+    for (size_t k = 0; k < scene.objectNames.size(); ++k) {
+        const ObjectKind kind = kinds[k];
+        const int32_t menuId = kFirstObjectMenuId + 2 * static_cast<int32_t>(k);
+        const std::string transparencyId =
+            KindHasTransparencyEntry(kind) ? std::to_string(kFirstTransparencyMenuId + 2 * static_cast<int32_t>(k)) : "null";
+        std::fprintf(out,
+                     "%s\n    {\"index\": %zu, \"name\": %s, \"kind\": \"%s\", \"elementCount\": %d, "
+                     "\"verticesPerElement\": %d, \"firstVertex\": %d, \"visible\": %s, \"transparent\": %s, "
+                     "\"menuId\": %d, \"transparencyMenuId\": %s}",
+                     k ? "," : "", k, JsonString(DecodeNameForDisplay(scene.objectNames[k])).c_str(),
+                     ObjectKindTag(kind), scene.elementCounts[k], scene.verticesPerElement[k], scene.firstVertex[k],
+                     scene.objectVisible[k] ? "true" : "false", scene.objectTransparent[k] ? "true" : "false", menuId,
+                     transparencyId.c_str());
+    }
+    std::fprintf(out, "%s]", scene.objectNames.empty() ? "" : "\n  ");
+    if (withVertices) {
+        std::fprintf(out, ",\n  \"vertices\": [");
+        for (int32_t i = 0; i < scene.totalVertexCount; ++i) {
+            const SceneVertex& v = scene.sceneVertices[static_cast<size_t>(i)];
+            std::string line = "[";
+            const float* fields[3] = {v.position, v.normal, v.colour};
+            const int sizes[3] = {3, 3, 4};
+            for (int f = 0; f < 3; ++f) {
+                for (int c = 0; c < sizes[f]; ++c) line += (f || c ? ", " : "") + JsonFloat(fields[f][c]);
+            }
+            std::fprintf(out, "%s\n    %s]", i ? "," : "", line.c_str());
+        }
+        std::fprintf(out, "%s]", scene.totalVertexCount > 0 ? "\n  " : "");
+    }
+    std::fprintf(out, "\n}\n");
+}
+
+void PrintTable(std::FILE* out, const std::vector<LoadRecord>& loads, const SceneModel& scene, const ViewState& view,
+                const std::vector<ObjectKind>& kinds, bool withVertices) {
+    for (const LoadRecord& load : loads) {
+        std::fprintf(out, "Load %s: %s (0x%08X)\n", DecodeNameForDisplay(load.path).c_str(),
+                     load.status == kStatusOk ? "ok" : "failed", static_cast<uint32_t>(load.status));
+    }
+    std::fprintf(out, "\nObjects: %d\n", scene.objectCount);
+    std::fprintf(out, "  %5s  %-6s  %10s  %5s  %11s  %-7s  %s\n", "#", "kind", "elements", "v/el", "first", "menu",
+                 "name");
+    for (size_t k = 0; k < scene.objectNames.size(); ++k) {
+        std::fprintf(out, "  %5zu  %-6s  %10d  %5d  %11d  %-7d  %s%s\n", k, ObjectKindTag(kinds[k]),
+                     scene.elementCounts[k], scene.verticesPerElement[k], scene.firstVertex[k],
+                     kFirstObjectMenuId + 2 * static_cast<int>(k), DecodeNameForDisplay(scene.objectNames[k]).c_str(),
+                     KindHasTransparencyEntry(kinds[k]) ? "  (can be transparent)" : "");
+    }
+    std::fprintf(out, "\nVertices: %d\n", scene.totalVertexCount);
+    std::fprintf(out, "Bounds (x, y, z)%s:\n  min %s %s %s\n  max %s %s %s\n",
+                 scene.boundsFromFile ? ", declared by the file" : "", FormatFloat(scene.boundsMin[0]).c_str(),
+                 FormatFloat(scene.boundsMin[1]).c_str(), FormatFloat(scene.boundsMin[2]).c_str(),
+                 FormatFloat(scene.boundsMax[0]).c_str(), FormatFloat(scene.boundsMax[1]).c_str(),
+                 FormatFloat(scene.boundsMax[2]).c_str());
+    if (view.cameraFitted) {
+        std::fprintf(out,
+                     "Camera: target %s %s %s, scene size %s, distance %s, pitch %s, yaw %s, far plane %d\n",
+                     FormatFloat(view.cameraTarget[0]).c_str(), FormatFloat(view.cameraTarget[1]).c_str(),
+                     FormatFloat(view.cameraTarget[2]).c_str(), FormatFloat(view.sceneSize).c_str(),
+                     FormatFloat(view.cameraDistance).c_str(), FormatFloat(view.cameraPitch).c_str(),
+                     FormatFloat(view.cameraYaw).c_str(), view.farPlane);
+    } else {
+        std::fprintf(out, "Camera: not fitted\n");
+    }
+    if (!withVertices) return;
+    std::fprintf(out, "\nVertices (position x, elevation, y | normal | colour r, g, b, a):\n");
+    for (int32_t i = 0; i < scene.totalVertexCount; ++i) {
+        const SceneVertex& v = scene.sceneVertices[static_cast<size_t>(i)];
+        std::fprintf(out, "  %8d  %s %s %s | %s %s %s | %s %s %s %s\n", i, FormatFloat(v.position[0]).c_str(),
+                     FormatFloat(v.position[1]).c_str(), FormatFloat(v.position[2]).c_str(),
+                     FormatFloat(v.normal[0]).c_str(), FormatFloat(v.normal[1]).c_str(),
+                     FormatFloat(v.normal[2]).c_str(), FormatFloat(v.colour[0]).c_str(),
+                     FormatFloat(v.colour[1]).c_str(), FormatFloat(v.colour[2]).c_str(),
+                     FormatFloat(v.colour[3]).c_str());
+    }
+}
+
+}  // namespace
+
+bool ParseInfoArguments(const std::vector<std::string>& args, InfoOptions& options, std::string& error) {
+    bool optionsEnded = false;
+    for (const std::string& arg : args) {
+        if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            if (arg == "--json") {
+                options.json = true;
+            } else if (arg == "--vertices") {
+                options.vertices = true;
+            } else if (arg == "--smooth") {
+                options.smooth = true;
+            } else if (arg == "--") {
+                optionsEnded = true;
+            } else {
+                error = "unknown option '" + arg + "' for --info";
+                return false;
+            }
+            continue;
+        }
+        options.files.push_back(arg);
+    }
+    if (options.files.empty()) {
+        error = "--info needs at least one scene file";
+        return false;
+    }
+    return true;
+}
+
+int RunInfoCommand(const InfoOptions& options, std::FILE* out, std::FILE* err) {
+    SceneModel scene;
+    ViewState view;
+    KindRecorder recorder;
+    std::vector<LoadRecord> loads;
+    bool allOk = true;
+    for (const std::string& path : options.files) {
+        const SceneReadResult read = ReadSceneFile(scene, path, &recorder);
+        const int32_t status = CompleteSceneLoad(scene, view, read, options.smooth);
+        loads.push_back({path, status});
+        if (status != kStatusOk) {
+            allOk = false;
+            std::fprintf(err, "talan3d: %s: Error en la lectura del fichero.\n", DecodeNameForDisplay(path).c_str());
+        }
+    }
+    if (options.json) {
+        PrintJson(out, loads, scene, view, recorder.kinds, options.vertices);
+    } else {
+        PrintTable(out, loads, scene, view, recorder.kinds, options.vertices);
+    }
+    return allOk ? 0 : 1;
+}
+
+}  // namespace talan
