@@ -1,0 +1,76 @@
+// The camera placed over the scene bounds after a load.
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "TestHelpers.h"
+#include "render/CameraFit.h"
+#include "render/SceneLoad.h"
+#include "scene/SceneFileReader.h"
+
+namespace talan {
+namespace {
+
+TEST(CameraFit, ExampleSceneIsFramedByItsDeclaredBounds) {
+    SceneModel scene;
+    ViewState view;
+    view.cameraYaw = 33.0f;
+    const SceneReadResult read = ReadSceneText(scene, testing::kExampleScene, nullptr);
+    ASSERT_EQ(CompleteSceneLoad(scene, view, read, false), kStatusOk);
+    EXPECT_EQ(view.cameraTarget, (std::array<float, 3>{1000, 2000, 300}));
+    EXPECT_EQ(view.sceneSize, 20.0f);
+    EXPECT_EQ(view.cameraDistance, 40.0f);
+    EXPECT_EQ(view.cameraPitch, 45.0f);
+    EXPECT_EQ(view.farPlane, 2000);      // 25 x (20 + 20 + 40): the elevation extent does not enter
+    EXPECT_EQ(view.cameraYaw, 33.0f);    // a new scene does not turn the view
+}
+
+TEST(CameraFit, FlatPlanExtentGivesFarPlaneFromTheDistanceAlone) {
+    SceneModel scene;
+    scene.boundsMin = {5, 5, 0};
+    scene.boundsMax = {5, 5, 30};
+    ViewState view;
+    FitCameraToScene(scene, view);
+    EXPECT_EQ(view.sceneSize, 30.0f * 0.33333334f);
+    EXPECT_EQ(view.farPlane, 25 * static_cast<int32_t>(view.cameraDistance));
+}
+
+TEST(CameraFit, HugeInfiniteAndNaNBoundsSaturateTheFarPlane) {
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        std::array<float, 3> lo, hi;
+        int32_t farPlane;
+    };
+    const Case cases[] = {
+        {{0, 0, 0}, {1e30f, 0, 0}, std::numeric_limits<int32_t>::max()},
+        {{0, 0, 0}, {inf, 0, 0}, std::numeric_limits<int32_t>::max()},
+        {{0, 0, 0}, {-1e30f, 0, 0}, std::numeric_limits<int32_t>::min()},
+        {{-inf, 0, 0}, {inf, 0, 0}, std::numeric_limits<int32_t>::max()},
+        {{inf, 0, 0}, {inf, 0, 0}, 0},  // inf - inf is NaN
+        {{0, 0, 0}, {85899346.0f, 0, 0}, std::numeric_limits<int32_t>::max()},  // fits alone, not times 25
+    };
+    for (const Case& c : cases) {
+        SceneModel scene;
+        scene.boundsMin = c.lo;
+        scene.boundsMax = c.hi;
+        ViewState view;
+        FitCameraToScene(scene, view);
+        EXPECT_EQ(view.farPlane, c.farPlane) << c.hi[0];
+    }
+}
+
+TEST(SceneLoad, ASceneWithoutVerticesIsNotFittedAndFailsAsAnEmptyBufferWould) {
+    SceneModel scene;
+    ViewState view;
+    const SceneReadResult read = ReadSceneText(scene, "\"Tavrin\"\n", nullptr);
+    EXPECT_TRUE(read.read);
+    EXPECT_EQ(CompleteSceneLoad(scene, view, read, false), kStatusInvalidArg);
+    EXPECT_FALSE(view.cameraFitted);
+    // An upload that fails passes its own status on, and the camera stays where it was.
+    ReadSceneText(scene, testing::kExampleScene, nullptr);
+    EXPECT_EQ(CompleteSceneLoad(scene, view, read, false, [] { return int32_t{-5}; }), -5);
+    EXPECT_FALSE(view.cameraFitted);
+}
+
+}  // namespace
+}  // namespace talan
