@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string_view>
 
 namespace talan {
@@ -20,7 +21,16 @@ double ParseDoubleLikeAtof(std::string_view text);
 
 // Double to float as the hardware rounds it, defined for every input (values beyond
 // the float range round to the largest float or to infinity).
-float NarrowToFloat(double value);
+inline float NarrowToFloat(double value) {
+    constexpr double kMax = static_cast<double>(std::numeric_limits<float>::max());
+    // Halfway between the largest float and the next power of two: from there on the
+    // round-to-nearest-even result is infinity.
+    constexpr double kOverflowFrom = 0x1.ffffffp127;
+    constexpr float kInfinity = std::numeric_limits<float>::infinity();
+    if (value > kMax) return value >= kOverflowFrom ? kInfinity : std::numeric_limits<float>::max();
+    if (value < -kMax) return value <= -kOverflowFrom ? -kInfinity : -std::numeric_limits<float>::max();
+    return static_cast<float>(value);
+}
 
 // Float to signed 32-bit integer, truncated toward zero and saturated; NaN gives 0.
 int32_t TruncateToInt32Saturated(double value);

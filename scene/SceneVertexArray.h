@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "scene/LargeAllocation.h"
+
 namespace talan {
 
 // 40 bytes, no padding: the stride of the vertex buffer and the layout the effect's
@@ -16,9 +18,7 @@ struct SceneVertex {
 };
 static_assert(sizeof(SceneVertex) == 40, "SceneVertex must stay 40 bytes");
 
-// Uninitialised, growable storage of SceneVertex records. Large arrays are mapped
-// directly and asked for huge pages: a million-block model is 1.44 GB of fresh
-// memory, and faulting it in 4 KiB pages would cost more than reading the file.
+// Uninitialised, growable storage of SceneVertex records.
 class SceneVertexArray {
 public:
     SceneVertexArray() = default;
@@ -33,18 +33,15 @@ public:
     // changing nothing, when the memory cannot be had.
     bool Reserve(size_t count, size_t keep);
 
-    SceneVertex* data() { return data_; }
-    const SceneVertex* data() const { return data_; }
+    SceneVertex* data() { return static_cast<SceneVertex*>(memory_.data); }
+    const SceneVertex* data() const { return static_cast<const SceneVertex*>(memory_.data); }
     size_t capacity() const { return capacity_; }
-    SceneVertex& operator[](size_t i) { return data_[i]; }
-    const SceneVertex& operator[](size_t i) const { return data_[i]; }
+    SceneVertex& operator[](size_t i) { return data()[i]; }
+    const SceneVertex& operator[](size_t i) const { return data()[i]; }
 
 private:
-    void Release();
-
-    SceneVertex* data_ = nullptr;
+    LargeAllocation memory_;
     size_t capacity_ = 0;
-    bool mapped_ = false;  // from mmap rather than the heap
 };
 
 }  // namespace talan

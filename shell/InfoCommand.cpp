@@ -60,7 +60,13 @@ std::string JsonString(std::string_view utf8) {
 }
 
 std::string JsonTriple(const float* v) {
-    return "[" + JsonFloat(v[0]) + ", " + JsonFloat(v[1]) + ", " + JsonFloat(v[2]) + "]";
+    std::string out = "[";
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0) out += ", ";
+        out += JsonFloat(v[i]);
+    }
+    out += ']';
+    return out;
 }
 
 void PrintJson(std::FILE* out, const std::vector<LoadRecord>& loads, const SceneModel& scene, const ViewState& view,
