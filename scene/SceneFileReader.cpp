@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "scene/LargeAllocation.h"
 #include "scene/NumberParsing.h"
 #include "scene/SectionReaders.h"
 #include "scene/SceneStream.h"
@@ -90,6 +91,9 @@ void ReadBoundsBlock(SceneModel& scene, SceneStream& s) {
 SceneReadResult ReadSceneBuffer(SceneModel& scene, char* data, size_t size, SceneLoadObserver* observer) {
     SceneLoadObserver silent;
     if (observer == nullptr) observer = &silent;
+    // An empty file carries no signature. Its buffer may also have no storage at all
+    // (an empty vector's data() is null), which memchr must never be given.
+    if (size == 0) return {};
     size = RemoveCarriageReturnsBeforeLineFeeds(data, size);
     SceneStream stream = MakeSceneStream(std::string_view(data, size));
 
@@ -141,12 +145,16 @@ SceneReadResult ReadSceneFile(SceneModel& scene, const std::string& path, SceneL
     struct stat info {};
     if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) return {};
     const size_t size = static_cast<size_t>(info.st_size);
-    std::unique_ptr<char[]> data(new (std::nothrow) char[size + 1]);
-    if (!data) return {};
-    const size_t got = std::fread(data.get(), 1, size, file);
-    if (got != size && std::ferror(file)) return {};
-    closer.reset();
-    return ReadSceneBuffer(scene, data.get(), got, observer);
+    LargeAllocation data = AllocateLarge(size);
+    if (data.data == nullptr) return {};
+    const size_t got = std::fread(data.data, 1, size, file);
+    SceneReadResult result;
+    if (got == size || !std::ferror(file)) {
+        closer.reset();
+        result = ReadSceneBuffer(scene, static_cast<char*>(data.data), got, observer);
+    }
+    FreeLarge(data);
+    return result;
 }
 
 }  // namespace talan
