@@ -1,0 +1,44 @@
+// Generated scenes of an open-pit mine, for samples, tests and benchmarks.
+//
+// Everything lies on a local grid (x 1000 to 3000, y 2000 to 4000, elevations about
+// 200 to 600) so that 32-bit floats keep centimetres. All content comes from one
+// fixed seed: the same arguments always give the same bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "tools/SceneWriter.h"
+
+namespace talan::samples {
+
+struct OpenPitOptions {
+    int grid = 80;          // topography cells per side
+    int64_t blocks = 6000;  // about this many blocks in the block model
+    int holes = 24;         // drill holes, split into two campaigns
+};
+
+// Everything of the mine: topography (per-triangle colours by elevation, with the
+// pit cut out), pit shell, ore lens, block model, drill holes, haul road and pit
+// crest, contour lines, survey points. `topography`, when given, receives the
+// topography triangles as a shared-vertex mesh.
+void BuildOpenPitScene(SceneText& out, const OpenPitOptions& options, IndexedMesh* topography);
+
+// One topography surface of exactly 2·grid² triangles (per-triangle colours), the
+// pit dug into it. `topography`, when given, receives the same triangles.
+void BuildSurfaceScene(SceneText& out, int grid, IndexedMesh* topography);
+int64_t SurfaceSceneTriangles(int grid);
+
+// One block model of exactly `blocks` blocks, coloured by grade.
+void BuildBlockScene(SceneText& out, int64_t blocks);
+
+// One small section of each of the six kinds: T3, LIN, SUP, BLKKDX (exactly
+// `blocks` blocks), PTS, SONKDX (`holes` holes). `topography`, when given, receives
+// the T3 triangles.
+void BuildAllKindsScene(SceneText& out, int grid, int64_t blocks, int holes, IndexedMesh* topography);
+
+// The whole text of a surface or block scene, with its bounds block.
+std::string SurfaceSceneText(int grid);
+std::string BlockSceneText(int64_t blocks);
+
+}  // namespace talan::samples
