@@ -1,6 +1,8 @@
 #include "scene/SceneFileReader.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -137,8 +139,15 @@ SceneReadResult ReadSceneText(SceneModel& scene, std::string_view text, SceneLoa
 }
 
 SceneReadResult ReadSceneFile(SceneModel& scene, const std::string& path, SceneLoadObserver* observer) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return {};
+    // Opened without blocking: a FIFO with no writer would otherwise hold the open
+    // for ever, before the check below can turn it away. Regular files ignore the flag.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return {};
+    std::FILE* file = fdopen(fd, "rb");
+    if (file == nullptr) {
+        close(fd);
+        return {};
+    }
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(file, &std::fclose);
 
     // Only regular files: a device or a pipe could go on for ever.
