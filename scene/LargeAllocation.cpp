@@ -3,16 +3,12 @@
 #include <cstdlib>
 
 #if defined(__linux__)
-#include <sys/mman.h>
 #include <unistd.h>
 #endif
 
 namespace talan {
 
 namespace {
-
-// Blocks from this size on are mapped; smaller ones come from the heap.
-constexpr size_t kMapThresholdBytes = size_t{8} << 20;
 
 bool ExceedsPhysicalMemory(size_t bytes) {
 #if defined(__linux__)
@@ -26,36 +22,12 @@ bool ExceedsPhysicalMemory(size_t bytes) {
 
 }  // namespace
 
-LargeAllocation AllocateLarge(size_t bytes) {
-    LargeAllocation allocation;
-    if (ExceedsPhysicalMemory(bytes)) return allocation;
-#if defined(__linux__)
-    if (bytes >= kMapThresholdBytes) {
-        void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (p == MAP_FAILED) return allocation;
-#ifdef MADV_HUGEPAGE
-        madvise(p, bytes, MADV_HUGEPAGE);
-#endif
-        return {p, bytes, true};
-    }
-#endif
+void* AllocateLarge(size_t bytes) {
+    if (ExceedsPhysicalMemory(bytes)) return nullptr;
     // At least one byte, so that an empty block still has an address.
-    allocation.data = std::malloc(bytes > 0 ? bytes : 1);
-    if (allocation.data != nullptr) allocation.bytes = bytes;
-    return allocation;
+    return std::malloc(bytes > 0 ? bytes : 1);
 }
 
-void FreeLarge(LargeAllocation& allocation) {
-    if (allocation.data == nullptr) return;
-#if defined(__linux__)
-    if (allocation.mapped) {
-        munmap(allocation.data, allocation.bytes);
-        allocation = {};
-        return;
-    }
-#endif
-    std::free(allocation.data);
-    allocation = {};
-}
+void FreeLarge(void* data) { std::free(data); }
 
 }  // namespace talan

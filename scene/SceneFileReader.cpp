@@ -4,13 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "scene/LargeAllocation.h"
 #include "scene/NumberParsing.h"
+#include "scene/PageFaultAhead.h"
 #include "scene/SectionReaders.h"
 #include "scene/SceneStream.h"
 
@@ -138,30 +139,48 @@ SceneReadResult ReadSceneText(SceneModel& scene, std::string_view text, SceneLoa
     return ReadSceneBuffer(scene, copy.data(), copy.size(), observer);
 }
 
+namespace {
+
+// Reads the whole regular file behind `fd` into fresh memory, whose pages a second
+// core faults in ahead of the copy. Returns null when the file is not a regular file
+// (a device or a pipe could go on for ever) or cannot be read.
+char* ReadWholeFile(int fd, size_t& size) {
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+    const size_t capacity = static_cast<size_t>(info.st_size);
+    char* data = static_cast<char*>(AllocateLarge(capacity));
+    if (data == nullptr) return nullptr;
+    PageFaultAhead faultAhead(data, capacity);
+    constexpr size_t kChunk = size_t{8} << 20;
+    size = 0;
+    while (size < capacity) {
+        faultAhead.WrittenUpTo(size);
+        const ssize_t got = read(fd, data + size, std::min(kChunk, capacity - size));
+        if (got == 0) break;  // the file shrank meanwhile: read what is there
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            faultAhead.Stop();
+            FreeLarge(data);
+            return nullptr;
+        }
+        size += static_cast<size_t>(got);
+    }
+    return data;
+}
+
+}  // namespace
+
 SceneReadResult ReadSceneFile(SceneModel& scene, const std::string& path, SceneLoadObserver* observer) {
     // Opened without blocking: a FIFO with no writer would otherwise hold the open
-    // for ever, before the check below can turn it away. Regular files ignore the flag.
+    // for ever, before the regular-file check can turn it away. Regular files ignore
+    // the flag.
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return {};
-    std::FILE* file = fdopen(fd, "rb");
-    if (file == nullptr) {
-        close(fd);
-        return {};
-    }
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(file, &std::fclose);
-
-    // Only regular files: a device or a pipe could go on for ever.
-    struct stat info {};
-    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) return {};
-    const size_t size = static_cast<size_t>(info.st_size);
-    LargeAllocation data = AllocateLarge(size);
-    if (data.data == nullptr) return {};
-    const size_t got = std::fread(data.data, 1, size, file);
-    SceneReadResult result;
-    if (got == size || !std::ferror(file)) {
-        closer.reset();
-        result = ReadSceneBuffer(scene, static_cast<char*>(data.data), got, observer);
-    }
+    size_t size = 0;
+    char* data = ReadWholeFile(fd, size);
+    close(fd);
+    if (data == nullptr) return {};
+    const SceneReadResult result = ReadSceneBuffer(scene, data, size, observer);
     FreeLarge(data);
     return result;
 }

@@ -4,8 +4,11 @@
 // `eof` is set once an operation reached the end of the file without its delimiter.
 #pragma once
 
+#include <cstdint>
 #include <cstring>
 #include <string_view>
+
+#include "scene/NumberParsing.h"
 
 namespace talan {
 
@@ -44,5 +47,49 @@ inline std::string_view ReadRestOfLine(SceneStream& s) { return ReadUpTo(s, '\n'
 
 // Skip a line: read the rest of the line and discard it.
 inline void SkipLine(SceneStream& s) { (void)ReadUpTo(s, '\n'); }
+
+// Read up to `delimiter` and convert as atof would, narrowed to float. The plain
+// decimal that nearly every coordinate is, ending right at its delimiter, is read in
+// one pass; anything else goes the general way with the same result.
+inline float ReadFloatUpTo(SceneStream& s, char delimiter) {
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const char* p = s.cursor;
+    const bool negative = p != s.end && *p == '-';
+    p += negative;
+    uint64_t mantissa = 0;
+    int digits = 0, fractionDigits = 0;
+    for (; p != s.end && static_cast<unsigned>(*p - '0') < 10 && digits < 16; ++p, ++digits) {
+        mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    }
+    if (p != s.end && *p == '.') {
+        for (++p; p != s.end && static_cast<unsigned>(*p - '0') < 10 && digits < 16; ++p, ++digits, ++fractionDigits) {
+            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+        }
+    }
+    if (digits == 0 || digits > 15 || p == s.end || *p != delimiter) {
+        return NarrowToFloat(ParseDoubleLikeAtof(ReadUpTo(s, delimiter)));
+    }
+    s.cursor = p + 1;
+    // Both operands are exact doubles, so the one rounding of the division gives
+    // strtod's correctly rounded result.
+    const double value = static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
+    return NarrowToFloat(negative ? -value : value);
+}
+
+// Read up to `delimiter` and convert as atoi would.
+inline int32_t ReadIntUpTo(SceneStream& s, char delimiter) {
+    const char* p = s.cursor;
+    const bool negative = p != s.end && *p == '-';
+    p += negative;
+    int32_t value = 0;
+    int digits = 0;
+    for (; p != s.end && static_cast<unsigned>(*p - '0') < 10 && digits < 9; ++p, ++digits) {
+        value = value * 10 + (*p - '0');
+    }
+    if (digits == 0 || p == s.end || *p != delimiter) return ParseIntLikeAtoi(ReadUpTo(s, delimiter));
+    s.cursor = p + 1;
+    return negative ? -value : value;
+}
 
 }  // namespace talan

@@ -5,17 +5,19 @@
 #include <cstring>
 #include <utility>
 
+#include "scene/LargeAllocation.h"
+
 namespace talan {
 
-SceneVertexArray::~SceneVertexArray() { FreeLarge(memory_); }
+SceneVertexArray::~SceneVertexArray() { FreeLarge(data_); }
 
 SceneVertexArray::SceneVertexArray(SceneVertexArray&& other) noexcept
-    : memory_(std::exchange(other.memory_, {})), capacity_(std::exchange(other.capacity_, 0)) {}
+    : data_(std::exchange(other.data_, nullptr)), capacity_(std::exchange(other.capacity_, 0)) {}
 
 SceneVertexArray& SceneVertexArray::operator=(SceneVertexArray&& other) noexcept {
     if (this != &other) {
-        FreeLarge(memory_);
-        memory_ = std::exchange(other.memory_, {});
+        FreeLarge(data_);
+        data_ = std::exchange(other.data_, nullptr);
         capacity_ = std::exchange(other.capacity_, 0);
     }
     return *this;
@@ -25,12 +27,12 @@ bool SceneVertexArray::Reserve(size_t count, size_t keep) {
     if (count <= capacity_) return true;
     if (count > SIZE_MAX / sizeof(SceneVertex) / 2) return false;
     const size_t newCapacity = std::max(count, capacity_ * 2);
-    LargeAllocation fresh = AllocateLarge(newCapacity * sizeof(SceneVertex));
-    if (fresh.data == nullptr) return false;
+    auto* fresh = static_cast<SceneVertex*>(AllocateLarge(newCapacity * sizeof(SceneVertex)));
+    if (fresh == nullptr) return false;
     keep = std::min(keep, capacity_);
-    if (keep > 0) std::memcpy(fresh.data, memory_.data, keep * sizeof(SceneVertex));
-    FreeLarge(memory_);
-    memory_ = fresh;
+    if (keep > 0) std::memcpy(fresh, data_, keep * sizeof(SceneVertex));
+    FreeLarge(data_);
+    data_ = fresh;
     capacity_ = newCapacity;
     return true;
 }

@@ -5,8 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "scene/LargeAllocation.h"
-
 namespace talan {
 
 // 40 bytes, no padding: the stride of the vertex buffer and the layout the effect's
@@ -33,14 +31,14 @@ public:
     // changing nothing, when the memory cannot be had.
     bool Reserve(size_t count, size_t keep);
 
-    SceneVertex* data() { return static_cast<SceneVertex*>(memory_.data); }
-    const SceneVertex* data() const { return static_cast<const SceneVertex*>(memory_.data); }
+    SceneVertex* data() { return data_; }
+    const SceneVertex* data() const { return data_; }
     size_t capacity() const { return capacity_; }
     SceneVertex& operator[](size_t i) { return data()[i]; }
     const SceneVertex& operator[](size_t i) const { return data()[i]; }
 
 private:
-    LargeAllocation memory_;
+    SceneVertex* data_ = nullptr;
     size_t capacity_ = 0;
 };
 

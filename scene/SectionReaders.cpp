@@ -4,8 +4,10 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
 
 #include "scene/NumberParsing.h"
+#include "scene/PageFaultAhead.h"
 
 namespace talan {
 
@@ -40,7 +42,6 @@ Colour MeanColour(int32_t a, int32_t b) {
     return {mean(x.r, y.r), mean(x.g, y.g), mean(x.b, y.b), 1.0f};
 }
 
-inline float ReadCoordinate(std::string_view field) { return NarrowToFloat(ParseDoubleLikeAtof(field)); }
 
 // Writes one vertex given in file axes; the stored position puts the elevation second.
 inline void WriteVertex(SceneVertex& v, float x, float y, float z, float nx, float ny, float nz, const Colour& c) {
@@ -76,6 +77,7 @@ struct Section {
     int32_t verticesPerElement = 0;
     int64_t reservedElements = 0;  // elements the vertex storage has room for
     int lastPercent = 0;
+    std::unique_ptr<PageFaultAhead> faultAhead;  // clears the object's fresh pages on a second core
 };
 
 // Where the count field starts in the tag line of each kind: 7 positions after the
@@ -136,6 +138,9 @@ bool BeginSection(SectionContext& ctx, ObjectKind kind, int32_t verticesPerEleme
     section.verticesPerElement = verticesPerElement;
     section.reservedElements = reserve;
     section.first = BeginObject(ctx.scene, kind, count, verticesPerElement);
+    section.faultAhead = std::make_unique<PageFaultAhead>(ctx.scene.sceneVertices.data() + section.first,
+                                                          static_cast<size_t>(reserve * verticesPerElement) *
+                                                              sizeof(SceneVertex));
     return true;
 }
 
@@ -156,7 +161,10 @@ void AnnounceObject(SectionContext& ctx, ObjectKind kind, std::string_view name)
 // file can hold; the growth below is only a guard should that bound ever be wrong.
 bool StartElement(SectionContext& ctx, Section& section, int32_t i) {
     if (ctx.stream.AtEnd()) return false;
+    section.faultAhead->WrittenUpTo(static_cast<size_t>(i) * static_cast<size_t>(section.verticesPerElement) *
+                                    sizeof(SceneVertex));
     if (i >= section.reservedElements) {
+        section.faultAhead->Stop();  // the array is about to move
         const int64_t more = std::min<int64_t>(section.declaredCount - int64_t{i}, section.reservedElements + 1);
         const int64_t have = int64_t{i} * section.verticesPerElement;
         // Reserve is relative to the vertices before the object; ask for all of it.
@@ -179,7 +187,8 @@ inline void ReportProgress(SectionContext& ctx, Section& section, int32_t i) {
 }
 
 // Ends the section: the object keeps the elements the file really held.
-void FinishSection(SectionContext& ctx, int32_t elementsRead) {
+void FinishSection(SectionContext& ctx, Section& section, int32_t elementsRead) {
+    section.faultAhead->Stop();
     EndObject(ctx.scene, elementsRead);
     ctx.observer->ProgressClosed();
 }
@@ -192,13 +201,13 @@ int32_t ReadSegmentElements(SectionContext& ctx, Section& section, const Colour&
     int32_t i = 0;
     for (; i < section.declaredCount; ++i) {
         if (!StartElement(ctx, section, i)) break;
-        const float x1 = ReadCoordinate(ReadField(s));
-        const float y1 = ReadCoordinate(ReadField(s));
-        const float z1 = ReadCoordinate(ReadField(s));
+        const float x1 = ReadFloatUpTo(s, ',');
+        const float y1 = ReadFloatUpTo(s, ',');
+        const float z1 = ReadFloatUpTo(s, ',');
         ReportProgress(ctx, section, i);
-        const float x2 = ReadCoordinate(ReadField(s));
-        const float y2 = ReadCoordinate(ReadField(s));
-        const float z2 = ReadCoordinate(ReadRestOfLine(s));
+        const float x2 = ReadFloatUpTo(s, ',');
+        const float y2 = ReadFloatUpTo(s, ',');
+        const float z2 = ReadFloatUpTo(s, '\n');
         vertices = ctx.scene.sceneVertices.data() + section.first + 2 * int64_t{i};
         WriteVertex(vertices[0], x1, y1, z1, 0, 0, 0, colour);
         WriteVertex(vertices[1], x2, y2, z2, 0, 0, 0, colour);
@@ -215,14 +224,14 @@ bool ReadSegmentSection(SectionContext& ctx, ObjectKind kind, bool skipLineBefor
     Section section;
     if (!BeginSection(ctx, kind, 2, section)) return false;
     SceneStream& s = ctx.stream;
-    const Colour colour = ColourFromInteger(ParseIntLikeAtoi(ReadField(s)));
+    const Colour colour = ColourFromInteger(ReadIntUpTo(s, ','));
     SkipLine(s);
     const std::string_view name = ReadField(s);
     AnnounceObject(ctx, kind, name);
     SkipLine(s);
     if (skipLineBeforeSegments) SkipLine(s);
     ctx.observer->ProgressShown(name);
-    FinishSection(ctx, ReadSegmentElements(ctx, section, colour));
+    FinishSection(ctx, section, ReadSegmentElements(ctx, section, colour));
     return true;
 }
 
@@ -262,9 +271,9 @@ bool ReadTriangulatedSurfaceSection(SectionContext& ctx) {
     Section section;
     if (!BeginSection(ctx, ObjectKind::T3, 3, section)) return false;
     SceneStream& s = ctx.stream;
-    const int32_t colourMode = ParseIntLikeAtoi(ReadField(s));
-    const int32_t colourA = ParseIntLikeAtoi(ReadField(s));
-    const int32_t colourB = ParseIntLikeAtoi(ReadField(s));
+    const int32_t colourMode = ReadIntUpTo(s, ',');
+    const int32_t colourA = ReadIntUpTo(s, ',');
+    const int32_t colourB = ReadIntUpTo(s, ',');
     SkipLine(s);
     const std::string_view name = ReadField(s);
     AnnounceObject(ctx, ObjectKind::T3, name);
@@ -277,9 +286,9 @@ bool ReadTriangulatedSurfaceSection(SectionContext& ctx) {
     for (; i < section.declaredCount; ++i) {
         if (!StartElement(ctx, section, i)) break;
         float p[9];  // x1, y1, z1, x2, y2, z2, x3, y3, z3 in file order
-        for (int k = 0; k < 3; ++k) p[k] = ReadCoordinate(ReadField(s));
+        for (int k = 0; k < 3; ++k) p[k] = ReadFloatUpTo(s, ',');
         ReportProgress(ctx, section, i);
-        for (int k = 3; k < 9; ++k) p[k] = ReadCoordinate(ReadField(s));
+        for (int k = 3; k < 9; ++k) p[k] = ReadFloatUpTo(s, ',');
 
         // Face normal from the corners in stored order (x, elevation, y).
         const float e1x = p[3] - p[0], e1y = p[5] - p[2], e1z = p[4] - p[1];
@@ -292,7 +301,7 @@ bool ReadTriangulatedSurfaceSection(SectionContext& ctx) {
         Colour colour = objectColour;
         if (!oneColour) {
             (void)ReadField(s);  // a value the viewer does not use
-            colour = ColourFromInteger(ParseIntLikeAtoi(ReadField(s)));
+            colour = ColourFromInteger(ReadIntUpTo(s, ','));
         }
         SceneVertex* v = ctx.scene.sceneVertices.data() + section.first + 3 * int64_t{i};
         for (int corner = 0; corner < 3; ++corner) {
@@ -302,7 +311,7 @@ bool ReadTriangulatedSurfaceSection(SectionContext& ctx) {
         }
         SkipLine(s);
     }
-    FinishSection(ctx, i);
+    FinishSection(ctx, section, i);
     return true;
 }
 
@@ -317,7 +326,7 @@ bool ReadBlockModelSection(SectionContext& ctx) {
     float half[3];
     for (float& h : half) {
         // Whole-number sizes drawn at 0.92 so that neighbouring blocks stand apart.
-        const int32_t size = ParseIntLikeAtoi(ReadField(s));
+        const int32_t size = ReadIntUpTo(s, ',');
         const float edge = static_cast<float>(static_cast<double>(size) * 0.92);
         h = edge * 0.5f;
     }
@@ -330,16 +339,16 @@ bool ReadBlockModelSection(SectionContext& ctx) {
     int32_t i = 0;
     for (; i < section.declaredCount; ++i) {
         if (!StartElement(ctx, section, i)) break;
-        const float x = ReadCoordinate(ReadField(s));
-        const float y = ReadCoordinate(ReadField(s));
-        const float z = ReadCoordinate(ReadField(s));
-        const Colour colour = ColourFromInteger(ParseIntLikeAtoi(ReadField(s)));
+        const float x = ReadFloatUpTo(s, ',');
+        const float y = ReadFloatUpTo(s, ',');
+        const float z = ReadFloatUpTo(s, ',');
+        const Colour colour = ColourFromInteger(ReadIntUpTo(s, ','));
         SkipLine(s);
         ReportProgress(ctx, section, i);
         WriteBlock(ctx.scene.sceneVertices.data() + section.first + 36 * int64_t{i}, x, y, z, half, colour);
         if (!ctx.scene.boundsFromFile) GrowBounds(ctx.scene, x, y, z);
     }
-    FinishSection(ctx, i);
+    FinishSection(ctx, section, i);
     return true;
 }
 
@@ -347,7 +356,7 @@ bool ReadPointsSection(SectionContext& ctx) {
     Section section;
     if (!BeginSection(ctx, ObjectKind::PTS, 1, section)) return false;
     SceneStream& s = ctx.stream;
-    const Colour colour = ColourFromInteger(ParseIntLikeAtoi(ReadField(s)));
+    const Colour colour = ColourFromInteger(ReadIntUpTo(s, ','));
     SkipLine(s);
     const std::string_view name = ReadField(s);
     AnnounceObject(ctx, ObjectKind::PTS, name);
@@ -358,15 +367,15 @@ bool ReadPointsSection(SectionContext& ctx) {
     int32_t i = 0;
     for (; i < section.declaredCount; ++i) {
         if (!StartElement(ctx, section, i)) break;
-        const float x = ReadCoordinate(ReadField(s));
-        const float y = ReadCoordinate(ReadField(s));
-        const float z = ReadCoordinate(ReadRestOfLine(s));
+        const float x = ReadFloatUpTo(s, ',');
+        const float y = ReadFloatUpTo(s, ',');
+        const float z = ReadFloatUpTo(s, '\n');
         ReportProgress(ctx, section, i);
         WriteVertex(ctx.scene.sceneVertices[static_cast<size_t>(section.first) + static_cast<size_t>(i)], x, y, z, 0, 0,
                     0, colour);
         if (!ctx.scene.boundsFromFile) GrowBounds(ctx.scene, x, y, z);
     }
-    FinishSection(ctx, i);
+    FinishSection(ctx, section, i);
     return true;
 }
 
@@ -384,8 +393,8 @@ bool ReadDrillHoleSection(SectionContext& ctx) {
     for (; i < section.declaredCount; ++i) {
         if (!StartElement(ctx, section, i)) break;
         float p[6];  // x1, y1, z1, x2, y2, z2
-        for (float& value : p) value = ReadCoordinate(ReadField(s));
-        const Colour colour = ColourFromInteger(ParseIntLikeAtoi(ReadRestOfLine(s)));
+        for (float& value : p) value = ReadFloatUpTo(s, ',');
+        const Colour colour = ColourFromInteger(ReadIntUpTo(s, '\n'));
         ReportProgress(ctx, section, i);
         SceneVertex* v = ctx.scene.sceneVertices.data() + section.first + 2 * int64_t{i};
         WriteVertex(v[0], p[0], p[1], p[2], 0, 0, 0, colour);
@@ -395,7 +404,7 @@ bool ReadDrillHoleSection(SectionContext& ctx) {
             GrowBounds(ctx.scene, p[3], p[4], p[5]);
         }
     }
-    FinishSection(ctx, i);
+    FinishSection(ctx, section, i);
     return true;
 }
 

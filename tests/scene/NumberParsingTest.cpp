@@ -11,6 +11,7 @@
 #include <string>
 
 #include "scene/NumberParsing.h"
+#include "scene/SceneStream.h"
 
 namespace talan {
 namespace {
@@ -78,6 +79,40 @@ TEST(NumberParsing, RandomDoublesRoundTripAsTheCLibraryReadsThem) {
         ExpectSameAsCLibrary(buffer);
         if (::testing::Test::HasFailure()) return;
     }
+}
+
+// The readers convert fields straight from the file buffer; whatever the field holds,
+// the result and the position after the delimiter are those of reading the field
+// first and converting it with the C library.
+TEST(NumberParsing, FieldReadsAgreeWithReadingTheFieldThenConverting) {
+    std::mt19937 random(99);
+    const std::string pieces[] = {"0", "1", "9", "12345678", "-", "+", ".", "e5", " ", "\n", "x", "inf", "00000000"};
+    for (int i = 0; i < 100000; ++i) {
+        std::string field;
+        const int count = static_cast<int>(random() % 5) + 1;
+        for (int k = 0; k < count; ++k) field += pieces[random() % std::size(pieces)];
+        for (const char delimiter : {',', '\n'}) {
+            if (field.find(delimiter) != std::string::npos) continue;
+            const std::string text = field + delimiter + "7";
+            SceneStream floats = MakeSceneStream(text), ints = MakeSceneStream(text);
+            const float f = ReadFloatUpTo(floats, delimiter);
+            const float expected = NarrowToFloat(std::atof(field.c_str()));
+            if (std::isnan(expected)) {
+                EXPECT_TRUE(std::isnan(f)) << field;
+            } else {
+                EXPECT_EQ(f, expected) << "'" << field << "'";
+                EXPECT_EQ(std::signbit(f), std::signbit(expected)) << "'" << field << "'";
+            }
+            EXPECT_EQ(ReadIntUpTo(ints, delimiter), std::atoi(field.c_str())) << "'" << field << "'";
+            EXPECT_EQ(*floats.cursor, '7');
+            EXPECT_EQ(*ints.cursor, '7');
+        }
+        if (::testing::Test::HasFailure()) return;
+    }
+    // Without a delimiter the field runs to the end of the file.
+    SceneStream s = MakeSceneStream("12.5");
+    EXPECT_EQ(ReadFloatUpTo(s, ','), 12.5f);
+    EXPECT_TRUE(s.eof && s.AtEnd());
 }
 
 TEST(NumberParsing, NarrowingRoundsAsTheHardwareAndNeverOverflowsUndefined) {
