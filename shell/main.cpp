@@ -1,9 +1,11 @@
 // talan3d: viewer of 3D geological and mining scene files.
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "shell/InfoCommand.h"
+#include "shell/RenderCommand.h"
 
 namespace {
 
@@ -12,6 +14,7 @@ constexpr char kVersion[] = "1.0";
 void PrintUsage(std::FILE* out) {
     std::fprintf(out,
                  "Usage: talan3d --info [--json] [--vertices] [--smooth] [--] FILE...\n"
+                 "       talan3d --render OUT.png [options] [--] FILE...\n"
                  "       talan3d --help | --version\n"
                  "\n"
                  "  --info      read scene files (.KDX) one after the other into one scene, as\n"
@@ -22,7 +25,26 @@ void PrintUsage(std::FILE* out) {
                  "              \"Smooth T3 wend open\" does\n"
                  "  --          end of options: every later argument is a file\n"
                  "\n"
-                 "Exit status: 0 when every file was read, 1 when one failed, 2 on a usage error.\n");
+                 "  --render    draw the files, loaded as \"Open (Add)\" does, into a PNG picture\n"
+                 "              without a window; options:\n"
+                 "    --size WxH             picture size (default 800x600)\n"
+                 "    --background R,G,B     background colour, each 0 to 1 (default black)\n"
+                 "    --yaw DEG, --pitch DEG turn the camera after it is fitted to the scene\n"
+                 "    --smooth               smooth the normals of triangulated surfaces\n"
+                 "    --wireframe            draw triangles as their edges\n"
+                 "    --cull none|front|back remove front or back faces (default none)\n"
+                 "    --transparent K,...    draw these objects transparent (numbers from 0)\n"
+                 "    --hide K,...           leave these objects out\n"
+                 "\n"
+                 "Exit status: 0 on success, 1 when a file could not be read, 2 on a usage error,\n"
+                 "3 when no OpenGL context or effect file can be had (--render).\n");
+}
+
+// The running program's own path, to find files installed beside it.
+std::string ExecutablePath(const char* argv0) {
+    std::error_code ec;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string(argv0) : self.string();
 }
 
 }  // namespace
@@ -50,6 +72,16 @@ int main(int argc, char** argv) {
             return 2;
         }
         return talan::RunInfoCommand(options, stdout, stderr);
+    }
+    if (mode == "--render") {
+        talan::RenderOptions options;
+        std::string error;
+        if (!talan::ParseRenderArguments(std::vector<std::string>(args.begin() + 1, args.end()), options, error)) {
+            std::fprintf(stderr, "talan3d: %s; try 'talan3d --help'\n", error.c_str());
+            return 2;
+        }
+        options.executablePath = ExecutablePath(argv[0]);
+        return talan::RunRenderCommand(options, stderr);
     }
     std::fprintf(stderr, "talan3d: unknown command '%s'; try 'talan3d --help'\n", mode.c_str());
     return 2;

@@ -1,0 +1,259 @@
+#include "render/EffectFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "scene/SceneModel.h"
+
+namespace talan {
+
+namespace {
+
+constexpr const char* kVariables[] = {"World", "View", "Projection", "vLightDir", "vLightColor", "AmbientIntensity"};
+// The scene vertex's fields, in attribute order: the input layout of every pass.
+constexpr const char* kVertexInputs[] = {"POSITION", "NORMAL", "COLOR"};
+constexpr int32_t kStatusFileNotFound = static_cast<int32_t>(0x80070002u);
+
+std::string Trim(const std::string& s) {
+    const size_t a = s.find_first_not_of(" \t\r");
+    if (a == std::string::npos) return {};
+    const size_t b = s.find_last_not_of(" \t\r");
+    return s.substr(a, b - a + 1);
+}
+
+// True when `text` declares a uniform named `name`: "uniform <type> name" followed by
+// a ';' or '['. A declaration is looked for rather than a location, because a
+// compiler drops the uniforms a program does not use.
+bool DeclaresUniform(const std::string& text, const std::string& name) {
+    std::istringstream in(text);
+    std::string a, b, c;
+    if (!(in >> a >> b)) return false;
+    while (in >> c) {
+        if (a == "uniform") {
+            const size_t end = c.find_first_of(";[");
+            if (c.substr(0, end) == name) return true;
+        }
+        a = std::move(b);
+        b = std::move(c);
+    }
+    return false;
+}
+
+std::string ProgramText(const std::string& common, const std::string& body, int firstLine) {
+    // #line keeps the compiler's line numbers those of the effect file.
+    return "#version 330 core\n" + common + "#line " + std::to_string(firstLine) + "\n" + body;
+}
+
+GLuint CompileStage(GLenum stage, const std::string& text, std::string& log) {
+    const GLuint shader = glCreateShader(stage);
+    const char* source = text.c_str();
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (ok == GL_TRUE) return shader;
+    GLint length = 0;
+    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    log.assign(static_cast<size_t>(length > 0 ? length : 1), '\0');
+    glGetShaderInfoLog(shader, static_cast<GLsizei>(log.size()), nullptr, log.data());
+    log.resize(std::strlen(log.c_str()));
+    glDeleteShader(shader);
+    return 0;
+}
+
+int32_t BuildPass(const EffectSourcePass& pass, const std::string& name, EffectPass& out, std::string& error) {
+    std::string log;
+    const GLuint vs = CompileStage(GL_VERTEX_SHADER, pass.vertexSource, log);
+    if (vs == 0) {
+        error = "Compile " + name + " failed: pass " + pass.name + ", vertex program:\n" + log;
+        return kStatusFail;
+    }
+    const GLuint fs = CompileStage(GL_FRAGMENT_SHADER, pass.fragmentSource, log);
+    if (fs == 0) {
+        glDeleteShader(vs);
+        error = "Compile " + name + " failed: pass " + pass.name + ", fragment program:\n" + log;
+        return kStatusFail;
+    }
+    const GLuint program = glCreateProgram();
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    for (GLuint i = 0; i < 3; ++i) glBindAttribLocation(program, i, kVertexInputs[i]);
+    glLinkProgram(program);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (ok != GL_TRUE) {
+        GLint length = 0;
+        glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+        log.assign(static_cast<size_t>(length > 0 ? length : 1), '\0');
+        glGetProgramInfoLog(program, static_cast<GLsizei>(log.size()), nullptr, log.data());
+        log.resize(std::strlen(log.c_str()));
+        glDeleteProgram(program);
+        error = "Compile " + name + " failed: pass " + pass.name + " does not link:\n" + log;
+        return kStatusFail;
+    }
+    // Every input of the vertex program must be a field of the scene vertex, as an
+    // input signature must match the input layout.
+    GLint inputs = 0;
+    glGetProgramiv(program, GL_ACTIVE_ATTRIBUTES, &inputs);
+    for (GLint i = 0; i < inputs; ++i) {
+        char attribute[256];
+        GLint size = 0;
+        GLenum type = 0;
+        glGetActiveAttrib(program, static_cast<GLuint>(i), sizeof attribute, nullptr, &size, &type, attribute);
+        const GLint location = glGetAttribLocation(program, attribute);
+        if (location < 0 || location > 2 || std::strcmp(attribute, kVertexInputs[location]) != 0) {
+            glDeleteProgram(program);
+            error = "Compile " + name + " failed: pass " + pass.name + " takes the vertex input " + attribute +
+                    ", which the scene vertex does not have (it has POSITION, NORMAL and COLOR)";
+            return kStatusFail;
+        }
+    }
+    out.name = pass.name;
+    out.program = program;
+    out.world = glGetUniformLocation(program, "World");
+    out.view = glGetUniformLocation(program, "View");
+    out.projection = glGetUniformLocation(program, "Projection");
+    out.lightDir = glGetUniformLocation(program, "vLightDir");
+    out.lightColor = glGetUniformLocation(program, "vLightColor");
+    out.ambientIntensity = glGetUniformLocation(program, "AmbientIntensity");
+    return kStatusOk;
+}
+
+}  // namespace
+
+bool ParseEffectSource(const std::string& text, EffectSource& source, std::string& error) {
+    enum class Block { None, Common, Vertex, Fragment };
+    std::string common;
+    std::string currentTechnique;
+    std::vector<std::pair<std::string, EffectSourcePass>> passes;  // technique, pass
+    std::vector<std::string> techniques;
+    Block block = Block::None;
+    std::string* target = nullptr;
+    std::istringstream in(text);
+    std::string line;
+    int lineNumber = 0;
+    auto fail = [&](const std::string& why) {
+        error = "line " + std::to_string(lineNumber) + ": " + why;
+        return false;
+    };
+    while (std::getline(in, line)) {
+        ++lineNumber;
+        const std::string trimmed = Trim(line);
+        if (!trimmed.empty() && trimmed[0] == '@') {
+            std::istringstream words(trimmed.substr(1));
+            std::string keyword, argument, extra;
+            words >> keyword >> argument >> extra;
+            if (!extra.empty()) return fail("unexpected text after @" + keyword + " " + argument);
+            if (keyword == "common" && argument.empty()) {
+                block = Block::Common;
+                target = &common;
+            } else if (keyword == "technique" && !argument.empty()) {
+                currentTechnique = argument;
+                techniques.push_back(argument);
+                block = Block::None;
+                target = nullptr;
+            } else if (keyword == "pass" && !argument.empty()) {
+                if (currentTechnique.empty()) return fail("@pass " + argument + " outside a technique");
+                passes.push_back({currentTechnique, EffectSourcePass{argument, {}, {}, 0, 0}});
+                block = Block::None;
+                target = nullptr;
+            } else if ((keyword == "vertex" || keyword == "fragment") && argument.empty()) {
+                if (passes.empty() || passes.back().first != currentTechnique) {
+                    return fail("@" + keyword + " outside a pass");
+                }
+                EffectSourcePass& pass = passes.back().second;
+                const bool vertex = keyword == "vertex";
+                int& start = vertex ? pass.vertexLine : pass.fragmentLine;
+                if (start != 0) return fail("second @" + keyword + " in pass " + pass.name);
+                start = lineNumber + 1;
+                block = vertex ? Block::Vertex : Block::Fragment;
+                target = vertex ? &pass.vertexSource : &pass.fragmentSource;
+            } else {
+                return fail("unknown directive @" + keyword);
+            }
+            continue;
+        }
+        if (target != nullptr) {
+            *target += line;
+            *target += '\n';
+        } else if (!trimmed.empty() && trimmed.rfind("//", 0) != 0) {
+            return fail("text outside a program: " + trimmed);
+        }
+    }
+    (void)block;
+    source = EffectSource{};
+    source.technique = kRenderTechnique;
+    for (auto& [technique, pass] : passes) {
+        if (technique != kRenderTechnique) continue;
+        if (pass.vertexLine == 0 || pass.fragmentLine == 0) {
+            error = "pass " + pass.name + " needs both a @vertex and a @fragment program";
+            return false;
+        }
+        pass.vertexSource = ProgramText(common, pass.vertexSource, pass.vertexLine);
+        pass.fragmentSource = ProgramText(common, pass.fragmentSource, pass.fragmentLine);
+        source.passes.push_back(std::move(pass));
+    }
+    if (source.passes.empty()) {
+        error = "no technique \"Render\" with a pass";
+        return false;
+    }
+    for (const char* variable : kVariables) {
+        bool declared = DeclaresUniform(common, variable);
+        for (const auto& pass : source.passes) {
+            declared = declared || DeclaresUniform(pass.vertexSource, variable) ||
+                       DeclaresUniform(pass.fragmentSource, variable);
+        }
+        if (!declared) {
+            error = std::string("no effect variable ") + variable;
+            return false;
+        }
+    }
+    return true;
+}
+
+int32_t LoadEffectText(const std::string& text, const std::string& name, Effect& effect, std::string& error) {
+    EffectSource source;
+    if (!ParseEffectSource(text, source, error)) {
+        error = "Compile " + name + " failed: " + error;
+        return kStatusFail;
+    }
+    Effect built;
+    for (const auto& pass : source.passes) {
+        EffectPass compiled;
+        const int32_t status = BuildPass(pass, name, compiled, error);
+        if (status != kStatusOk) {
+            ReleaseEffect(built);
+            return status;
+        }
+        built.passes.push_back(compiled);
+    }
+    ReleaseEffect(effect);
+    effect = std::move(built);
+    return kStatusOk;
+}
+
+int32_t LoadEffectFile(const std::string& path, Effect& effect, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        const int code = errno;
+        error = "Open " + std::string(kEffectFileName) + " failed with error " + std::to_string(code) + ": " +
+                std::strerror(code);
+        return code == ENOENT ? kStatusFileNotFound : kStatusFail;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    return LoadEffectText(text.str(), kEffectFileName, effect, error);
+}
+
+void ReleaseEffect(Effect& effect) {
+    for (EffectPass& pass : effect.passes) {
+        if (pass.program != 0) glDeleteProgram(pass.program);
+    }
+    effect.passes.clear();
+}
+
+}  // namespace talan

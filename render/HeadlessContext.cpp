@@ -1,0 +1,102 @@
+#include "render/HeadlessContext.h"
+
+#include <cstring>
+
+#include <epoxy/egl.h>
+#include <epoxy/gl.h>
+
+namespace talan {
+
+namespace {
+
+EGLDisplay OpenDisplay() {
+    // Mesa's surfaceless platform needs no display server; fall back to the default
+    // display where the client extensions do not offer it.
+    if (epoxy_has_egl_extension(EGL_NO_DISPLAY, "EGL_MESA_platform_surfaceless")) {
+        EGLDisplay display = eglGetPlatformDisplayEXT(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+        if (display != EGL_NO_DISPLAY) return display;
+    }
+    return eglGetDisplay(EGL_DEFAULT_DISPLAY);
+}
+
+}  // namespace
+
+bool CreateHeadlessContext(HeadlessContext& headless, int32_t width, int32_t height, std::string& error) {
+    headless = HeadlessContext{};
+    EGLDisplay display = OpenDisplay();
+    EGLint major = 0, minor = 0;
+    if (display == EGL_NO_DISPLAY || !eglInitialize(display, &major, &minor)) {
+        error = "no EGL display could be opened";
+        return false;
+    }
+    if (!eglBindAPI(EGL_OPENGL_API)) {
+        eglTerminate(display);
+        error = "EGL offers no desktop OpenGL";
+        return false;
+    }
+    const EGLint contextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
+                                        EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
+                                        EGL_NONE};
+    EGLContext context = eglCreateContext(display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, contextAttributes);
+    if (context == EGL_NO_CONTEXT || !eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context)) {
+        if (context != EGL_NO_CONTEXT) eglDestroyContext(display, context);
+        eglTerminate(display);
+        error = "no OpenGL 3.3 core context could be created";
+        return false;
+    }
+    headless.display = display;
+    headless.context = context;
+    headless.width = width;
+    headless.height = height;
+
+    glGenFramebuffers(1, &headless.framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, headless.framebuffer);
+    glGenRenderbuffers(1, &headless.colourBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, headless.colourBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, headless.colourBuffer);
+    glGenRenderbuffers(1, &headless.depthBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, headless.depthBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT32F, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, headless.depthBuffer);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        DestroyHeadlessContext(headless);
+        error = "no off-screen framebuffer of " + std::to_string(width) + "x" + std::to_string(height);
+        return false;
+    }
+    glViewport(0, 0, width, height);
+    return true;
+}
+
+std::vector<uint8_t> ReadHeadlessPixels(const HeadlessContext& headless) {
+    const size_t row = static_cast<size_t>(headless.width) * 4;
+    std::vector<uint8_t> pixels(row * static_cast<size_t>(headless.height));
+    glFinish();
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, headless.framebuffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, headless.width, headless.height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    // GL's rows run bottom up; pictures run top down.
+    std::vector<uint8_t> line(row);
+    for (int32_t y = 0; y < headless.height / 2; ++y) {
+        uint8_t* top = pixels.data() + static_cast<size_t>(y) * row;
+        uint8_t* bottom = pixels.data() + static_cast<size_t>(headless.height - 1 - y) * row;
+        std::memcpy(line.data(), top, row);
+        std::memcpy(top, bottom, row);
+        std::memcpy(bottom, line.data(), row);
+    }
+    return pixels;
+}
+
+void DestroyHeadlessContext(HeadlessContext& headless) {
+    if (headless.context == nullptr) return;
+    if (headless.depthBuffer != 0) glDeleteRenderbuffers(1, &headless.depthBuffer);
+    if (headless.colourBuffer != 0) glDeleteRenderbuffers(1, &headless.colourBuffer);
+    if (headless.framebuffer != 0) glDeleteFramebuffers(1, &headless.framebuffer);
+    auto display = static_cast<EGLDisplay>(headless.display);
+    eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    eglDestroyContext(display, static_cast<EGLContext>(headless.context));
+    eglTerminate(display);
+    headless = HeadlessContext{};
+}
+
+}  // namespace talan

@@ -1,0 +1,29 @@
+// An OpenGL 3.3 core context without a display: EGL on Mesa's surfaceless platform,
+// drawing into an off-screen framebuffer of a chosen size. It hosts the same drawing
+// code as the viewer's window, for pictures made from the command line and tests.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace talan {
+
+struct HeadlessContext {
+    void* display = nullptr;  // EGLDisplay
+    void* context = nullptr;  // EGLContext
+    unsigned framebuffer = 0, colourBuffer = 0, depthBuffer = 0;
+    int32_t width = 0, height = 0;
+};
+
+// Creates the context, makes it current and binds a framebuffer of width x height
+// (8-bit RGBA colour, 32-bit float depth). Returns false with a reason when no
+// context can be had.
+bool CreateHeadlessContext(HeadlessContext& headless, int32_t width, int32_t height, std::string& error);
+
+// The framebuffer's pixels as RGBA bytes, top row first.
+std::vector<uint8_t> ReadHeadlessPixels(const HeadlessContext& headless);
+
+void DestroyHeadlessContext(HeadlessContext& headless);
+
+}  // namespace talan

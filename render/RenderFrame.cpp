@@ -1,0 +1,199 @@
+#include <cmath>
+
+#include <glm/gtc/type_ptr.hpp>
+
+#include "render/CameraMath.h"
+#include "render/Graphics.h"
+
+namespace talan {
+
+namespace {
+
+constexpr float kPointSize = 4.0f;  // a point set is drawn as dots a few pixels wide
+
+// One sweep's way of drawing: its rasterizer description and, for the transparent
+// sweeps, blending with the transparency level.
+struct SweepState {
+    const RasterDesc* raster;
+    bool transparent;
+    float blendFactor;
+};
+
+void ApplyRaster(AppliedState& applied, const RasterDesc& desc) {
+    const bool all = !applied.valid;
+    const RasterDesc& old = applied.raster;
+    if (all || desc.fillMode != old.fillMode) {
+        glPolygonMode(GL_FRONT_AND_BACK, desc.fillMode == FillMode::Wireframe ? GL_LINE : GL_FILL);
+    }
+    if (all || desc.cullMode != old.cullMode) {
+        if (desc.cullMode == CullMode::None) {
+            glDisable(GL_CULL_FACE);
+        } else {
+            glEnable(GL_CULL_FACE);
+            glCullFace(desc.cullMode == CullMode::Front ? GL_FRONT : GL_BACK);
+        }
+    }
+    if (all || desc.frontCounterClockwise != old.frontCounterClockwise) {
+        glFrontFace(desc.frontCounterClockwise ? GL_CCW : GL_CW);
+    }
+    if (all || desc.depthClipEnable != old.depthClipEnable) {
+        if (desc.depthClipEnable) {
+            glDisable(GL_DEPTH_CLAMP);
+        } else {
+            glEnable(GL_DEPTH_CLAMP);
+        }
+    }
+    if (all || desc.antialiasedLineEnable != old.antialiasedLineEnable) {
+        if (desc.antialiasedLineEnable) {
+            glEnable(GL_LINE_SMOOTH);
+        } else {
+            glDisable(GL_LINE_SMOOTH);
+        }
+    }
+    applied.raster = desc;
+}
+
+// Blending for one object: the transparency blend for transparent sweeps; for opaque
+// ones none, except that antialiased lines blend their edge coverage.
+void ApplyBlend(AppliedState& applied, const SweepState& sweep, bool smoothLines) {
+    const bool blending = sweep.transparent || smoothLines;
+    const float factor = sweep.transparent ? sweep.blendFactor : (smoothLines ? -2.0f : -1.0f);
+    if (applied.valid && applied.blending == blending && applied.blendFactor == factor) return;
+    if (!blending) {
+        glDisable(GL_BLEND);
+    } else if (sweep.transparent) {
+        // colour = source x (1 - level) + destination x level; alpha becomes 0.
+        glEnable(GL_BLEND);
+        glBlendColor(sweep.blendFactor, sweep.blendFactor, sweep.blendFactor, sweep.blendFactor);
+        glBlendEquation(GL_FUNC_ADD);
+        glBlendFuncSeparate(GL_ONE_MINUS_CONSTANT_COLOR, GL_CONSTANT_COLOR, GL_ZERO, GL_ZERO);
+    } else {
+        glEnable(GL_BLEND);
+        glBlendEquation(GL_FUNC_ADD);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    applied.blending = blending;
+    applied.blendFactor = factor;
+}
+
+GLenum Topology(int32_t verticesPerElement, GLenum previous) {
+    switch (verticesPerElement) {
+        case 3:
+        case 36: return GL_TRIANGLES;
+        case 2: return GL_LINES;
+        case 1: return GL_POINTS;
+        default: return previous;
+    }
+}
+
+// Draws every visible object whose transparency matches the sweep, in load order,
+// each as one non-indexed draw of its vertex range.
+void DrawObjects(GraphicsState& graphics, const SceneModel& scene, const SweepState& sweep, GLenum& topology) {
+    const size_t objects = std::min(static_cast<size_t>(std::max(scene.objectCount, 0)), scene.firstVertex.size());
+    for (size_t i = 0; i < objects; ++i) {
+        if (!scene.objectVisible[i] || scene.objectTransparent[i] != sweep.transparent) continue;
+        topology = Topology(scene.verticesPerElement[i], topology);
+        const int64_t count = int64_t{scene.verticesPerElement[i]} * scene.elementCounts[i];
+        const int64_t first = scene.firstVertex[i];
+        // Only what the vertex buffer holds is drawn (it is made at the end of a load).
+        if (count <= 0 || first + count > graphics.uploadedVertexCount) continue;
+        ApplyBlend(graphics.applied, sweep, topology == GL_LINES && sweep.raster->antialiasedLineEnable);
+        ApplyRaster(graphics.applied, *sweep.raster);
+        graphics.applied.valid = true;
+        glDrawArrays(topology, static_cast<GLint>(first), static_cast<GLsizei>(count));
+    }
+}
+
+// The effect values of a frame, given to one pass's program.
+struct FrameValues {
+    glm::mat4 projection;  // as the pipeline's depth range needs it
+    float lightDir[8];
+    float lightColor[8];
+};
+
+void ApplyPass(const GraphicsState& graphics, const EffectPass& pass, const FrameValues& values, float ambient) {
+    glUseProgram(pass.program);
+    if (pass.world >= 0) glUniformMatrix4fv(pass.world, 1, GL_FALSE, glm::value_ptr(graphics.worldMatrix));
+    if (pass.view >= 0) glUniformMatrix4fv(pass.view, 1, GL_FALSE, glm::value_ptr(graphics.viewMatrix));
+    if (pass.projection >= 0) glUniformMatrix4fv(pass.projection, 1, GL_FALSE, glm::value_ptr(values.projection));
+    if (pass.lightDir >= 0) glUniform4fv(pass.lightDir, 2, values.lightDir);
+    if (pass.lightColor >= 0) glUniform4fv(pass.lightColor, 2, values.lightColor);
+    if (pass.ambientIntensity >= 0) glUniform1f(pass.ambientIntensity, ambient);
+}
+
+}  // namespace
+
+void RenderFrame(GraphicsState& graphics, ViewState& view, SceneModel& scene) {
+    // Light turning, then the light direction from its elevation and azimuth.
+    view.lightAzimuth = static_cast<float>(view.lightAzimuth + view.lightSpinSpeed * 0.005);
+    const float e = view.lightElevation * kDegreesToRadians;
+    const float a = view.lightAzimuth * kDegreesToRadians;
+    const float r = 2.0f * view.sceneSize;
+    float x = std::sin(a) * std::cos(e) * r, y = std::sin(e) * r, z = std::cos(a) * std::cos(e) * r;
+    const float length = std::sqrt(x * x + y * y + z * z);
+    if (length > 0.0f) {
+        x = x / length;
+        y = y / length;
+        z = z / length;
+    } else {
+        x = y = z = 0.0f;
+    }
+
+    // The frame starts from a known state: whatever else used the context may have
+    // changed it.
+    graphics.applied.valid = false;
+    glDisable(GL_SCISSOR_TEST);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_TRUE);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glPointSize(kPointSize);
+    glClearColor(view.backgroundColor[0], view.backgroundColor[1], view.backgroundColor[2], 0.0f);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    view.cameraYaw = static_cast<float>(view.cameraYaw + view.autoTurnSpeed * 0.005);
+    graphics.viewMatrix =
+        BuildViewMatrix(view, view.cameraPitch * kDegreesToRadians, view.cameraYaw * kDegreesToRadians);
+
+    FrameValues values{graphics.projectionMatrix, {x, y, z, 1.0f, -x, -y, z, 1.0f}, {}};
+    if (!graphics.clipControl) {
+        // Without native 0..1 depth, map it to -1..1 so that the same planes clip.
+        glm::mat4 toMinusOneOne(1.0f);
+        toMinusOneOne[2][2] = 2.0f;
+        toMinusOneOne[3][2] = -1.0f;
+        values.projection = toMinusOneOne * values.projection;
+    }
+
+    scene.objectCount = CountObjects(scene);
+    if (!graphics.anyTransparent) {
+        for (size_t i = 0; i < scene.objectTransparent.size() && i < static_cast<size_t>(scene.objectCount); ++i) {
+            if (scene.objectTransparent[i]) {
+                graphics.anyTransparent = true;
+                break;
+            }
+        }
+    }
+    if (graphics.effect.passes.empty() || graphics.sceneVertexBuffer == 0) return;
+    glBindVertexArray(graphics.vertexArray);
+
+    GLenum topology = GL_TRIANGLES;
+    const float level = view.transparencyLevel;
+    for (const EffectPass& pass : graphics.effect.passes) {
+        ApplyPass(graphics, pass, values, view.ambientIntensity);
+        DrawObjects(graphics, scene, {&graphics.opaqueRasterDesc, false, level}, topology);
+    }
+    if (!graphics.anyTransparent) return;
+
+    // First the triangles that face away (counter-clockwise on screen) with the last
+    // pass still applied, then, pass by pass, the ones that face the viewer over them.
+    graphics.transparentRasterDesc.frontCounterClockwise = true;
+    DrawObjects(graphics, scene, {&graphics.transparentRasterDesc, true, level}, topology);
+    graphics.transparentRasterDesc.frontCounterClockwise = false;
+    for (const EffectPass& pass : graphics.effect.passes) {
+        ApplyPass(graphics, pass, values, view.ambientIntensity);
+        DrawObjects(graphics, scene, {&graphics.transparentRasterDesc, true, level}, topology);
+    }
+}
+
+}  // namespace talan

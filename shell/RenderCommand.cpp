@@ -1,0 +1,197 @@
+#include "shell/RenderCommand.h"
+
+#include <charconv>
+#include <filesystem>
+
+#include <QImage>
+
+#include "render/EffectFile.h"
+#include "render/Graphics.h"
+#include "render/HeadlessContext.h"
+#include "render/SceneLoad.h"
+#include "scene/SceneFileReader.h"
+#include "scene/TextDecoding.h"
+
+namespace talan {
+
+namespace {
+
+bool ParseFloat(const std::string& text, float& value) {
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value);
+    return result.ec == std::errc() && result.ptr == end;
+}
+
+bool ParseInt(const std::string& text, int32_t& value) {
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value);
+    return result.ec == std::errc() && result.ptr == end;
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t at; (at = text.find(separator, start)) != std::string::npos; start = at + 1) {
+        parts.push_back(text.substr(start, at - start));
+    }
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+bool ParseObjectList(const std::string& text, std::vector<int32_t>& list) {
+    for (const std::string& part : Split(text, ',')) {
+        int32_t k = 0;
+        if (!ParseInt(part, k) || k < 0) return false;
+        list.push_back(k);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ParseRenderArguments(const std::vector<std::string>& args, RenderOptions& options, std::string& error) {
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            if (options.output.empty()) {
+                options.output = arg;
+            } else {
+                options.files.push_back(arg);
+            }
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "--smooth" || arg == "--wireframe") {
+            (arg == "--smooth" ? options.smooth : options.wireframe) = true;
+            continue;
+        }
+        if (i + 1 == args.size()) {
+            error = arg + " needs a value";
+            return false;
+        }
+        const std::string& value = args[++i];
+        bool ok = true;
+        if (arg == "--size") {
+            const auto parts = Split(value, 'x');
+            ok = parts.size() == 2 && ParseInt(parts[0], options.width) && ParseInt(parts[1], options.height) &&
+                 options.width > 0 && options.height > 0 && options.width <= 16384 && options.height <= 16384;
+        } else if (arg == "--background") {
+            const auto parts = Split(value, ',');
+            ok = parts.size() == 3;
+            for (size_t c = 0; ok && c < 3; ++c) {
+                ok = ParseFloat(parts[c], options.background[c]) && options.background[c] >= 0 &&
+                     options.background[c] <= 1;
+            }
+        } else if (arg == "--yaw") {
+            ok = ParseFloat(value, options.yaw);
+            options.hasYaw = true;
+        } else if (arg == "--pitch") {
+            ok = ParseFloat(value, options.pitch);
+            options.hasPitch = true;
+        } else if (arg == "--cull") {
+            ok = value == "none" || value == "front" || value == "back";
+            options.cull = value == "front" ? CullMode::Front : value == "back" ? CullMode::Back : CullMode::None;
+        } else if (arg == "--transparent") {
+            ok = ParseObjectList(value, options.transparent);
+        } else if (arg == "--hide") {
+            ok = ParseObjectList(value, options.hidden);
+        } else {
+            error = "unknown option '" + arg + "' for --render";
+            return false;
+        }
+        if (!ok) {
+            error = "bad value '" + value + "' for " + arg;
+            return false;
+        }
+    }
+    if (options.output.empty() || options.files.empty()) {
+        error = "--render needs a picture file and at least one scene file";
+        return false;
+    }
+    return true;
+}
+
+std::string FindEffectFile(const std::string& executablePath) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::is_regular_file(kEffectFileName, ec)) return kEffectFileName;
+    if (!executablePath.empty()) {
+        const fs::path beside = fs::path(executablePath).parent_path() / kEffectFileName;
+        if (fs::is_regular_file(beside, ec)) return beside.string();
+    }
+    return kEffectFileName;
+}
+
+int RunRenderCommand(const RenderOptions& options, std::FILE* err) {
+    HeadlessContext headless;
+    std::string error;
+    if (!CreateHeadlessContext(headless, options.width, options.height, error)) {
+        std::fprintf(err, "talan3d: cannot draw without OpenGL: %s\n", error.c_str());
+        return 3;
+    }
+    struct Cleanup {
+        HeadlessContext& headless;
+        GraphicsState graphics;
+        ~Cleanup() {
+            ReleaseGraphics(graphics);
+            DestroyHeadlessContext(headless);
+        }
+    } owned{headless, {}};
+    GraphicsState& graphics = owned.graphics;
+    if (InitGraphics(graphics, FindEffectFile(options.executablePath), options.width, options.height, error) !=
+        kStatusOk) {
+        std::fprintf(err, "talan3d: %s\n", error.c_str());
+        return 3;
+    }
+
+    SceneModel scene;
+    ViewState view;
+    for (const std::string& path : options.files) {
+        const SceneReadResult read = ReadSceneFile(scene, path, nullptr);
+        const int32_t status = CompleteSceneLoad(scene, view, read, options.smooth,
+                                                 [&] { return UploadSceneVertices(graphics, scene); });
+        if (status != kStatusOk) {
+            std::fprintf(err, "talan3d: %s: Error en la lectura del fichero.\n", DecodeNameForDisplay(path).c_str());
+            return 1;
+        }
+        FitCameraMatrices(graphics, view, options.width, options.height);
+    }
+
+    for (const auto* list : {&options.transparent, &options.hidden}) {
+        for (int32_t k : *list) {
+            if (k >= static_cast<int32_t>(scene.objectNames.size())) {
+                std::fprintf(err, "talan3d: the scene has no object %d (it has %zu)\n", k, scene.objectNames.size());
+                return 2;
+            }
+            if (list == &options.transparent) {
+                scene.objectTransparent[static_cast<size_t>(k)] = true;
+            } else {
+                scene.objectVisible[static_cast<size_t>(k)] = false;
+            }
+        }
+    }
+    view.backgroundColor = {options.background[0], options.background[1], options.background[2], 0.0f};
+    if (options.hasYaw) view.cameraYaw = options.yaw;
+    if (options.hasPitch) view.cameraPitch = options.pitch;
+    if (options.wireframe) {
+        graphics.opaqueRasterDesc.fillMode = FillMode::Wireframe;
+        graphics.transparentRasterDesc.fillMode = FillMode::Wireframe;
+    }
+    graphics.opaqueRasterDesc.cullMode = options.cull;
+
+    RenderFrame(graphics, view, scene);
+    const std::vector<uint8_t> pixels = ReadHeadlessPixels(headless);
+    // The frame's alpha is not part of the picture: it is written opaque.
+    const QImage frame(pixels.data(), options.width, options.height, options.width * 4, QImage::Format_RGBA8888);
+    if (!frame.convertToFormat(QImage::Format_RGB888).save(QString::fromLocal8Bit(options.output.c_str()), "PNG")) {
+        std::fprintf(err, "talan3d: cannot write %s\n", options.output.c_str());
+        return 4;
+    }
+    return 0;
+}
+
+}  // namespace talan
