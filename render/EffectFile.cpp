@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "scene/SceneModel.h"
+#include "scene/Status.h"
 
 namespace talan {
 
@@ -14,7 +14,6 @@ namespace {
 constexpr const char* kVariables[] = {"World", "View", "Projection", "vLightDir", "vLightColor", "AmbientIntensity"};
 // The scene vertex's fields, in attribute order: the input layout of every pass.
 constexpr const char* kVertexInputs[] = {"POSITION", "NORMAL", "COLOR"};
-constexpr int32_t kStatusFileNotFound = static_cast<int32_t>(0x80070002u);
 
 std::string Trim(const std::string& s) {
     const size_t a = s.find_first_not_of(" \t\r");

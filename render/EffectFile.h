@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "render/GraphicsState.h"
+#include "scene/Status.h"
 
 namespace talan {
 

@@ -11,8 +11,6 @@
 
 namespace talan {
 
-inline constexpr int32_t kStatusOutOfMemory = static_cast<int32_t>(0x8007000Eu);
-
 // The graphics steps of start-up, in the current GL context: the rasterizer
 // descriptions, the blend and depth state, the effect (from `effectPath`) and the
 // input layout, for a viewport of width x height. Returns 0, or a failure status

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "scene/SceneVertexArray.h"
+#include "scene/Status.h"
 
 namespace talan {
 
@@ -26,11 +27,6 @@ inline constexpr int32_t kFirstObjectMenuId = 5000;
 inline constexpr int32_t kFirstTransparencyMenuId = 10000;
 // Reset values of the bounds: the float nearest 1e12, so that any real point widens them.
 inline constexpr float kBoundsResetValue = 999999995904.0f;
-
-// Windows-style status codes that travel from a load to whoever shows the message.
-inline constexpr int32_t kStatusOk = 0;
-inline constexpr int32_t kStatusFail = static_cast<int32_t>(0x80004005u);        // not a scene file, or a refused section
-inline constexpr int32_t kStatusInvalidArg = static_cast<int32_t>(0x80070057u);  // a 0-byte vertex buffer
 
 struct SceneModel {
     // Per-object lists, indexed by object number (0 = first object since the last reset).

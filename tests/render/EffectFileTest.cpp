@@ -1,0 +1,115 @@
+// The effect file's format and what a broken effect tells the user.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "render/EffectFile.h"
+#include "render/HeadlessContext.h"
+
+namespace talan {
+namespace {
+
+std::string ShippedEffect() {
+    std::ifstream in(TALAN_EFFECT_FILE);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+    const size_t at = text.find(from);
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+TEST(EffectFile, TheShippedEffectHasTheRenderTechniqueWithItsPrograms) {
+    EffectSource source;
+    std::string error;
+    ASSERT_TRUE(ParseEffectSource(ShippedEffect(), source, error)) << error;
+    ASSERT_GE(source.passes.size(), 1u);
+    EXPECT_EQ(source.passes[0].vertexSource.rfind("#version 330 core\n", 0), 0u);
+    EXPECT_NE(source.passes[0].vertexSource.find("uniform mat4 World;"), std::string::npos) << "common text first";
+    EXPECT_NE(source.passes[0].fragmentSource.find("#line "), std::string::npos);
+}
+
+TEST(EffectFile, FormatErrorsNameTheirLineAndMissingNamesAreReported) {
+    const std::string shipped = ShippedEffect();
+    struct Case {
+        std::string text;
+        std::string message;
+    };
+    const Case cases[] = {
+        {Replace(shipped, "@technique Render", "@technique Other"), "no technique \"Render\""},
+        {Replace(shipped, "uniform float AmbientIntensity;", "uniform float Ambient;"), "AmbientIntensity"},
+        {Replace(shipped, "uniform vec4 vLightDir[2];", ""), "vLightDir"},
+        {Replace(shipped, "@fragment", "@fragmnt"), "unknown directive @fragmnt"},
+        {Replace(shipped, "@fragment", "// no fragment program"), "needs both"},
+        {"stray text\n" + shipped, "line 1: text outside a program"},
+        {"@vertex\n" + shipped, "line 1: @vertex outside a pass"},
+    };
+    for (const Case& c : cases) {
+        EffectSource source;
+        std::string error;
+        EXPECT_FALSE(ParseEffectSource(c.text, source, error)) << c.message;
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+    }
+    // A second technique may stand beside "Render"; only Render's passes are used.
+    EffectSource source;
+    std::string error;
+    ASSERT_TRUE(ParseEffectSource(shipped + "\n@technique Other\n@pass X\n@vertex\nvoid main(){}\n", source, error))
+        << error;
+    EXPECT_EQ(source.passes.size(), 1u);
+}
+
+class EffectCompileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        if (!CreateHeadlessContext(context_, 8, 8, error)) GTEST_SKIP() << "no OpenGL context: " << error;
+    }
+    void TearDown() override { DestroyHeadlessContext(context_); }
+    HeadlessContext context_;
+};
+
+TEST_F(EffectCompileTest, CompileLinkAndInputErrorsCarryTheCompilerLog) {
+    const std::string shipped = ShippedEffect();
+    Effect effect;
+    std::string error;
+    ASSERT_EQ(LoadEffectText(shipped, kEffectFileName, effect, error), kStatusOk) << error;
+    ASSERT_EQ(effect.passes.size(), 1u);
+    EXPECT_GE(effect.passes[0].world, 0);
+    EXPECT_GE(effect.passes[0].lightDir, 0);
+
+    struct Case {
+        std::string text;
+        std::string message;
+    };
+    const Case cases[] = {
+        {Replace(shipped, "vertexColour = COLOR;", "vertexColour = COLOUR;"), "vertex program"},
+        {Replace(shipped, "fragmentColour = vec4(min(", "fragmentColour = vec3(min("), "fragment program"},
+        {Replace(Replace(shipped, "in vec4 COLOR;", "in vec4 COLOR;\nin vec2 TEXCOORD;"),
+                 "vertexColour = COLOR;", "vertexColour = COLOR + TEXCOORD.xxxx;"),
+         "vertex input TEXCOORD"},
+    };
+    for (const Case& c : cases) {
+        Effect broken;
+        std::string message;
+        EXPECT_EQ(LoadEffectText(c.text, kEffectFileName, broken, message), kStatusFail) << c.message;
+        EXPECT_EQ(message.rfind("Compile Talan3D.fx failed: ", 0), 0u) << message;
+        EXPECT_NE(message.find(c.message), std::string::npos) << message;
+        EXPECT_TRUE(broken.passes.empty());
+    }
+    ReleaseEffect(effect);
+}
+
+TEST_F(EffectCompileTest, AMissingFileSaysSoWithTheSystemsReason) {
+    Effect effect;
+    std::string error;
+    EXPECT_EQ(LoadEffectFile("/nonexistent/Talan3D.fx", effect, error), static_cast<int32_t>(0x80070002u));
+    EXPECT_EQ(error, "Open Talan3D.fx failed with error 2: No such file or directory");
+}
+
+}  // namespace
+}  // namespace talan
