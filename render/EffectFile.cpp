@@ -45,6 +45,17 @@ std::string ProgramText(const std::string& common, const std::string& body, int 
     return "#version 330 core\n" + common + "#line " + std::to_string(firstLine) + "\n" + body;
 }
 
+// The compiler's or linker's log of a shader or program.
+template <typename GetParameter, typename GetLog>
+std::string InfoLog(GLuint object, GetParameter getParameter, GetLog getLog) {
+    GLint length = 0;
+    getParameter(object, GL_INFO_LOG_LENGTH, &length);
+    std::string log(static_cast<size_t>(length > 0 ? length : 1), '\0');
+    getLog(object, static_cast<GLsizei>(log.size()), nullptr, log.data());
+    log.resize(std::strlen(log.c_str()));
+    return log;
+}
+
 GLuint CompileStage(GLenum stage, const std::string& text, std::string& log) {
     const GLuint shader = glCreateShader(stage);
     const char* source = text.c_str();
@@ -53,11 +64,7 @@ GLuint CompileStage(GLenum stage, const std::string& text, std::string& log) {
     GLint ok = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
     if (ok == GL_TRUE) return shader;
-    GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-    log.assign(static_cast<size_t>(length > 0 ? length : 1), '\0');
-    glGetShaderInfoLog(shader, static_cast<GLsizei>(log.size()), nullptr, log.data());
-    log.resize(std::strlen(log.c_str()));
+    log = InfoLog(shader, glGetShaderiv, glGetShaderInfoLog);
     glDeleteShader(shader);
     return 0;
 }
@@ -85,11 +92,7 @@ int32_t BuildPass(const EffectSourcePass& pass, const std::string& name, EffectP
     GLint ok = GL_FALSE;
     glGetProgramiv(program, GL_LINK_STATUS, &ok);
     if (ok != GL_TRUE) {
-        GLint length = 0;
-        glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-        log.assign(static_cast<size_t>(length > 0 ? length : 1), '\0');
-        glGetProgramInfoLog(program, static_cast<GLsizei>(log.size()), nullptr, log.data());
-        log.resize(std::strlen(log.c_str()));
+        log = InfoLog(program, glGetProgramiv, glGetProgramInfoLog);
         glDeleteProgram(program);
         error = "Compile " + name + " failed: pass " + pass.name + " does not link:\n" + log;
         return kStatusFail;
