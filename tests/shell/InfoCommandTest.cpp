@@ -33,8 +33,10 @@ ProcessRun RunTalan3d(const std::string& arguments) {
     return run;
 }
 
+// Files are named after the test too, so that tests running side by side never share one.
 std::string WriteFile(const std::string& name, std::string_view content) {
-    const std::string path = ::testing::TempDir() + "/" + name;
+    const std::string path = ::testing::TempDir() + "/" +
+                             ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" + name;
     std::ofstream(path, std::ios::binary) << content;
     return path;
 }

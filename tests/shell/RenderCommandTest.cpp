@@ -26,7 +26,9 @@ struct Outcome {
 // Runs `program` with `arguments` in `directory`, keeping stderr.
 Outcome RunProgram(const std::string& directory, const std::string& arguments, const std::string& program = TALAN3D_EXECUTABLE,
             const std::string& environment = "") {
-    const std::string errFile = ::testing::TempDir() + "/render_err.txt";
+    // Named after the test, so that tests running side by side keep their own output.
+    const std::string errFile = ::testing::TempDir() + "/" +
+                                ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_err.txt";
     const std::string command = "cd '" + directory + "' && " + environment + " '" + program + "' " + arguments +
                                 " >/dev/null 2>'" + errFile + "'";
     const int raw = std::system(command.c_str());
@@ -37,10 +39,11 @@ Outcome RunProgram(const std::string& directory, const std::string& arguments, c
 class RenderCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        directory_ = fs::path(::testing::TempDir()) / ("render_" + std::to_string(::getpid()));
+        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        directory_ = fs::path(::testing::TempDir()) / ("render_" + test + "_" + std::to_string(::getpid()));
         fs::remove_all(directory_);
         fs::create_directories(directory_);
-        scene_ = (fs::path(::testing::TempDir()) / "render_example.KDX").string();
+        scene_ = (fs::path(::testing::TempDir()) / ("render_" + test + ".KDX")).string();
         std::ofstream(scene_, std::ios::binary) << testing::kExampleScene;
     }
     void TearDown() override { fs::remove_all(directory_); }
