@@ -6,12 +6,14 @@
 namespace talan {
 
 int32_t CompleteSceneLoad(SceneModel& scene, ViewState& view, const SceneReadResult& read, bool smoothOnOpen,
-                          const std::function<int32_t()>& upload) {
+                          const std::function<int32_t()>& upload, bool* fitted) {
+    if (fitted != nullptr) *fitted = false;
     if (!read.read) return read.Status();
     if (smoothOnOpen) SmoothTriangulatedNormals(scene);
     const int32_t uploaded = upload ? upload() : (scene.totalVertexCount > 0 ? kStatusOk : kStatusInvalidArg);
     if (uploaded < 0) return uploaded;
     FitCameraToScene(scene, view);
+    if (fitted != nullptr) *fitted = true;
     return read.Status();
 }
 

@@ -18,7 +18,8 @@ namespace talan {
 // - kStatusOk otherwise.
 // Without an upload (headless information) a scene with no vertex fails as the
 // upload of a 0-byte vertex buffer would, with kStatusInvalidArg.
+// `fitted` tells whether this load fitted the camera.
 int32_t CompleteSceneLoad(SceneModel& scene, ViewState& view, const SceneReadResult& read, bool smoothOnOpen,
-                          const std::function<int32_t()>& upload = nullptr);
+                          const std::function<int32_t()>& upload = nullptr, bool* fitted = nullptr);
 
 }  // namespace talan

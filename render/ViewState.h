@@ -21,6 +21,7 @@ struct ViewState {
     float transparencyLevel = 0.4f;  // share of what lies behind a transparent object
     int32_t farPlane = 0;          // far clipping distance of the last fit
     std::array<float, 4> backgroundColor{};  // clear colour; alpha stays 0
+    bool autoTurnDrag = false;     // a left drag in auto-turn mode sets autoTurnSpeed
     bool cameraFitted = false;     // a load has fitted the camera at least once
 };
 

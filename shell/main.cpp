@@ -6,6 +6,7 @@
 
 #include "shell/InfoCommand.h"
 #include "shell/RenderCommand.h"
+#include "shell/Viewer.h"
 
 namespace {
 
@@ -13,10 +14,12 @@ constexpr char kVersion[] = "1.0";
 
 void PrintUsage(std::FILE* out) {
     std::fprintf(out,
-                 "Usage: talan3d --info [--json] [--vertices] [--smooth] [--] FILE...\n"
+                 "Usage: talan3d [--] [FILE]\n"
+                 "       talan3d --info [--json] [--vertices] [--smooth] [--] FILE...\n"
                  "       talan3d --render OUT.png [options] [--] FILE...\n"
                  "       talan3d --help | --version\n"
                  "\n"
+                 "  (no mode)   open the viewer window on FILE, or ask for a file\n"
                  "  --info      read scene files (.KDX) one after the other into one scene, as\n"
                  "              \"Open (Add)\" does, and print the objects, bounds and camera fit\n"
                  "  --json      print the scene as a JSON document instead of a table\n"
@@ -51,10 +54,7 @@ std::string ExecutablePath(const char* argv0) {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty()) {
-        std::fprintf(stderr, "talan3d: no command given; try 'talan3d --help'\n");
-        return 2;
-    }
+    if (args.empty()) return talan::RunViewer(argc, argv, "");
     const std::string& mode = args[0];
     if (mode == "--help" || mode == "-h") {
         PrintUsage(stdout);
@@ -83,6 +83,13 @@ int main(int argc, char** argv) {
         options.executablePath = ExecutablePath(argv[0]);
         return talan::RunRenderCommand(options, stderr);
     }
-    std::fprintf(stderr, "talan3d: unknown command '%s'; try 'talan3d --help'\n", mode.c_str());
-    return 2;
+    if (mode.size() > 1 && mode[0] == '-' && mode != "--") {
+        std::fprintf(stderr, "talan3d: unknown option '%s'; try 'talan3d --help'\n", mode.c_str());
+        return 2;
+    }
+    // The viewer takes the rest of the command line whole, joined by single spaces, as
+    // the scene file to open; "--" first lets a path start with a dash.
+    std::string path;
+    for (size_t i = mode == "--" ? 1 : 0; i < args.size(); ++i) path += (path.empty() ? "" : " ") + args[i];
+    return talan::RunViewer(argc, argv, path);
 }

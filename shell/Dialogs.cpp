@@ -1,0 +1,94 @@
+#include "shell/Dialogs.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDialog>
+#include <QFile>
+#include <QFileDialog>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
+
+#include "shell/ShellState.h"
+
+namespace talan {
+
+namespace {
+
+// Dialog units of the about box, turned into pixels.
+int Units(int dialogUnits) { return dialogUnits * 7 / 4; }
+
+struct AboutLayout {
+    const char* caption;
+    int width, height;
+    int iconX, iconY, iconSize;
+    int textX, textY, textW, textH;
+    int okX, okY, okW, okH;
+    int webX, webY, webW, webH;
+};
+
+constexpr AboutLayout kSpanishAbout{"Acerca de", 203, 75, 19, 10, 16, 47, 16, 119, 8, 156, 16, 30, 11, 139, 52, 55, 8};
+constexpr AboutLayout kEnglishAbout{"About", 204, 75, 19, 10, 20, 47, 16, 119, 8, 161, 16, 30, 11, 136, 52, 55, 8};
+
+void Place(QWidget* widget, int x, int y, int w, int h) { widget->setGeometry(Units(x), Units(y), Units(w), Units(h)); }
+
+}  // namespace
+
+std::optional<std::string> QtDialogs::OpenSceneFile(QWidget* owner) {
+    const QString filters = QStringLiteral("*.* (*);;Tavrin(*.KDX) (*.KDX *.kdx)");
+    QString selected = QStringLiteral("Tavrin(*.KDX) (*.KDX *.kdx)");
+    const QString path = QFileDialog::getOpenFileName(owner, QString(), QString(), filters, &selected);
+    if (path.isEmpty()) return std::nullopt;
+    return QFile::encodeName(path).toStdString();
+}
+
+std::optional<uint32_t> QtDialogs::ChooseColour(QWidget* owner, std::array<uint32_t, 16>& customColours) {
+    for (int i = 0; i < 16; ++i) {
+        const uint32_t c = customColours[static_cast<size_t>(i)];
+        QColorDialog::setCustomColor(i, QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
+    }
+    const QColor colour = QColorDialog::getColor(Qt::black, owner);
+    for (int i = 0; i < 16; ++i) {
+        const QColor custom = QColorDialog::customColor(i);
+        customColours[static_cast<size_t>(i)] = static_cast<uint32_t>(custom.red()) |
+                                                 static_cast<uint32_t>(custom.green()) << 8 |
+                                                 static_cast<uint32_t>(custom.blue()) << 16;
+    }
+    if (!colour.isValid()) return std::nullopt;
+    return static_cast<uint32_t>(colour.red()) | static_cast<uint32_t>(colour.green()) << 8 |
+           static_cast<uint32_t>(colour.blue()) << 16;
+}
+
+void QtDialogs::ShowMessage(const std::string& text, const std::string& caption) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text),
+                    QMessageBox::Ok);
+    box.exec();
+}
+
+void QtDialogs::ShowAbout(QWidget* owner, uint32_t language) {
+    const AboutLayout& layout = language == 1 ? kSpanishAbout : kEnglishAbout;
+    QDialog dialog(owner);
+    dialog.setWindowTitle(QString::fromUtf8(layout.caption));
+    dialog.setFixedSize(Units(layout.width), Units(layout.height));
+    auto* icon = new QLabel(&dialog);
+    icon->setPixmap(QApplication::windowIcon().pixmap(Units(layout.iconSize), Units(layout.iconSize)));
+    Place(icon, layout.iconX, layout.iconY, layout.iconSize, layout.iconSize);
+    auto* text = new QLabel(QStringLiteral("Talan3D Version 1.0"), &dialog);
+    text->setTextFormat(Qt::PlainText);
+    Place(text, layout.textX, layout.textY, layout.textW, layout.textH + 2);
+    auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    ok->setDefault(true);
+    Place(ok, layout.okX, layout.okY, layout.okW, layout.okH + 4);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    auto* web = new QLabel(QString::fromUtf8(kProductWebAddress), &dialog);
+    web->setTextFormat(Qt::PlainText);
+    web->adjustSize();
+    web->move(Units(layout.webX) - web->width() / 2 + Units(layout.webW) / 2, Units(layout.webY));
+    // Escape and the close box end it like OK, as QDialog does.
+    dialog.exec();
+}
+
+}  // namespace talan

@@ -1,0 +1,30 @@
+// The program-wide values of the shell: start-up directory, window geometry,
+// language and the options the menus switch.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace talan {
+
+// Outer window rectangle in screen coordinates.
+struct WindowRect {
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+
+struct ShellState {
+    std::string startDirectory;   // where config.cfg was read and is written back
+    std::string pendingScenePath; // the command line's scene file, used by the first load only
+    uint32_t clientWidth = 0, clientHeight = 0;  // drawing area in pixels (outer size while starting)
+    WindowRect windowRect;
+    uint32_t windowPosX = 0, windowPosY = 0;
+    uint32_t language = 1;        // 1 Spanish, 2 English (any other value shows English)
+    bool smoothOnOpen = false;    // "Smooth T3 wend open"
+    std::array<uint32_t, 16> customColours{};  // the colour dialog's custom colours, kept for the run
+};
+
+// The product's web address, shown by the about box and the context-creation message.
+inline constexpr char kProductWebAddress[] = "https://talan3d.example.org";
+
+}  // namespace talan

@@ -1,0 +1,279 @@
+#include "shell/Viewer.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+// The renderer's headers bring the GL declarations; Qt's must come after them.
+#include "render/EffectFile.h"
+#include "render/Graphics.h"
+#include "render/GraphicsState.h"
+#include "render/ViewState.h"
+#include "scene/SceneModel.h"
+#include "shell/Commands.h"
+#include "shell/Dialogs.h"
+#include "shell/Menus.h"
+#include "shell/RenderCommand.h"
+#include "shell/Settings.h"
+#include "shell/ShellState.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QOpenGLContext>
+#include <QOpenGLWidget>
+#include <QScreen>
+#include <QSurfaceFormat>
+
+
+namespace talan {
+
+namespace {
+
+constexpr char kSettingsFile[] = "config.cfg";
+constexpr uint32_t kDefaultWidth = 1024, kDefaultHeight = 768;
+
+// The records of the running program.
+struct Program {
+    ShellState shell;
+    ViewState view;
+    SceneModel scene;
+    GraphicsState graphics;
+    MenuHandles menus;
+    QtDialogs dialogs;
+    SettingsFile settings;
+    bool graphicsReady = false;
+};
+
+// The drawing area: the renderer draws every frame into it.
+class SceneView : public QOpenGLWidget {
+public:
+    explicit SceneView(Program& program) : program_(program) {}
+
+protected:
+    void paintGL() override {
+        if (!program_.graphicsReady) {
+            glClearColor(0, 0, 0, 0);
+            glClear(GL_COLOR_BUFFER_BIT);
+            return;
+        }
+        RenderFrame(program_.graphics, program_.view, program_.scene);
+        // Frames follow each other only while something turns by itself; otherwise a
+        // frame is drawn when something it reads changes.
+        if (program_.view.autoTurnSpeed != 0.0f || program_.view.lightSpinSpeed != 0.0f) update();
+    }
+    void resizeGL(int w, int h) override {
+        const qreal ratio = devicePixelRatioF();
+        program_.shell.clientWidth = static_cast<uint32_t>(w * ratio);
+        program_.shell.clientHeight = static_cast<uint32_t>(h * ratio);
+        if (program_.graphicsReady) {
+            ResizeGraphics(program_.graphics, program_.view, static_cast<int32_t>(program_.shell.clientWidth),
+                           static_cast<int32_t>(program_.shell.clientHeight));
+        }
+    }
+
+private:
+    Program& program_;
+};
+
+// The main window keeps the outer rectangle up to date and takes the keys.
+class MainWindow : public QMainWindow {
+public:
+    explicit MainWindow(Program& program) : program_(program) {}
+
+protected:
+    void moveEvent(QMoveEvent* event) override {
+        QMainWindow::moveEvent(event);
+        KeepRect();
+    }
+    void resizeEvent(QResizeEvent* event) override {
+        QMainWindow::resizeEvent(event);
+        KeepRect();
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        // Escape leaves full screen, or else ends the program; Alt+Enter switches full screen.
+        if (event->key() == Qt::Key_Escape) {
+            if (isFullScreen()) {
+                showNormal();
+            } else {
+                close();
+            }
+        } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+                   (event->modifiers() & Qt::AltModifier)) {
+            isFullScreen() ? showNormal() : showFullScreen();
+        }
+    }
+
+private:
+    void KeepRect() {
+        if (isFullScreen()) return;  // the window's own rectangle is what is saved
+        const QRect frame = frameGeometry();
+        program_.shell.windowRect = {frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1};
+    }
+    Program& program_;
+};
+
+// The outer size and position from the settings: a position not below the size
+// starts at 0,0; a missing size gets a default, and a size beyond the screen is
+// brought within it.
+QRect StartGeometry(const ShellState& shell, const QRect& screen) {
+    uint32_t x = shell.windowPosX, y = shell.windowPosY;
+    uint32_t width = shell.clientWidth, height = shell.clientHeight;
+    if (x >= width) x = y = 0;
+    if (y >= height) x = y = 0;
+    if (width == 0) width = kDefaultWidth;
+    if (height == 0) height = kDefaultHeight;
+    const auto clampTo = [](uint32_t value, int limit) {
+        return static_cast<int>(std::min<uint64_t>(value, static_cast<uint64_t>(std::max(limit, 1))));
+    };
+    return {clampTo(x, screen.width() - 1), clampTo(y, screen.height() - 1), clampTo(width, screen.width()),
+            clampTo(height, screen.height())};
+}
+
+// Whether an OpenGL 3.3 core context can be had at all.
+bool CanCreateContext() {
+    QOpenGLContext context;
+    context.setFormat(QSurfaceFormat::defaultFormat());
+    if (!context.create()) return false;
+    const QSurfaceFormat format = context.format();
+    return format.version() >= qMakePair(3, 3) && format.profile() == QSurfaceFormat::CoreProfile;
+}
+
+void ShowContextFailure(Program& program) {
+    const int code = errno != 0 ? errno : ENODEV;
+    const std::string first =
+        std::string("Error en CreateOpenGLContext failed with error ") + std::to_string(code) + ": " + std::strerror(code);
+    program.dialogs.ShowMessage(first, "Error");
+    const std::string second =
+        program.shell.language == 1
+            ? std::string("Error en CreateOpenGLContext, posiblemente necesites intalar/actualizar los drivers de "
+                          "OpenGL 3.3, mira sugerencias en ") +
+                  kProductWebAddress
+            : std::string("Error in CreateOpenGLContext, may need to install/ update OpenGL 3.3 drivers, see ") +
+                  kProductWebAddress + " comments";
+    program.dialogs.ShowMessage(second, "Error");
+}
+
+}  // namespace
+
+int RunViewer(int argc, char** argv, const std::string& scenePath) {
+    QSurfaceFormat format;
+    format.setVersion(3, 3);
+    format.setProfile(QSurfaceFormat::CoreProfile);
+    format.setDepthBufferSize(24);
+    format.setSwapInterval(0);
+    QSurfaceFormat::setDefaultFormat(format);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Talan 3D"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/talan3d.png")));
+
+    Program program;
+    ShellState& shell = program.shell;
+    shell.pendingScenePath = scenePath;
+    std::error_code ec;
+    shell.startDirectory = std::filesystem::current_path(ec).string();
+
+    SettingsValues settings;
+    LoadSettings(kSettingsFile, program.settings, settings);
+    shell.language = settings.language;
+    program.view.backgroundColor = {settings.backgroundColor[0], settings.backgroundColor[1],
+                                    settings.backgroundColor[2], 0.0f};
+    shell.clientWidth = settings.width;
+    shell.clientHeight = settings.height;
+    shell.windowPosX = settings.posx;
+    shell.windowPosY = settings.posy;
+
+    MainWindow window(program);
+    window.setWindowTitle(QStringLiteral("Talan 3D"));
+    auto* sceneView = new SceneView(program);
+    window.setCentralWidget(sceneView);
+
+    ShellContext ctx{.shell = shell,
+                     .view = program.view,
+                     .scene = program.scene,
+                     .graphics = program.graphics,
+                     .menus = program.menus,
+                     .dialogs = program.dialogs,
+                     .mainWindow = &window};
+    ctx.upload = [&] {
+        sceneView->makeCurrent();
+        return UploadSceneVertices(program.graphics, program.scene);
+    };
+    ctx.closeWindow = [&] { window.close(); };
+    ctx.refresh = [&] { sceneView->update(); };
+    BuildMenuBar(window.menuBar(), SelectMenuTexts(shell.language), shell.language, program.menus,
+                 [&ctx](int32_t id) { DispatchCommand(ctx, id); });
+
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, kDefaultWidth, kDefaultHeight);
+    const QRect outer = StartGeometry(shell, area);
+    window.move(outer.topLeft());
+    window.resize(outer.size());
+
+    if (!CanCreateContext()) {
+        ShowContextFailure(program);
+        return 0;
+    }
+    window.show();
+    // The frame is known once the window is shown: make the outer size the saved one.
+    QCoreApplication::processEvents();
+    const QSize frameExtra = window.frameGeometry().size() - window.size();
+    window.resize(outer.size() - frameExtra);
+    QCoreApplication::processEvents();
+
+    // The graphics set-up, then the start-up scene, as the window first appears.
+    sceneView->makeCurrent();
+    if (sceneView->context() == nullptr || !sceneView->context()->isValid()) {
+        ShowContextFailure(program);
+        return 0;
+    }
+    shell.clientWidth = static_cast<uint32_t>(sceneView->width() * sceneView->devicePixelRatioF());
+    shell.clientHeight = static_cast<uint32_t>(sceneView->height() * sceneView->devicePixelRatioF());
+    const std::string effectPath = FindEffectFile(argc > 0 ? std::filesystem::canonical("/proc/self/exe", ec).string() : "");
+    std::string error;
+    if (InitGraphics(program.graphics, effectPath, static_cast<int32_t>(shell.clientWidth),
+                     static_cast<int32_t>(shell.clientHeight), error) != kStatusOk) {
+        if (error.rfind("Open ", 0) == 0) {
+            program.dialogs.ShowMessage(error, "Error");
+            program.dialogs.ShowMessage(
+                "The FX file cannot be located.  Please run this executable from the directory that contains the "
+                "FX file.",
+                "Error");
+        } else {
+            program.dialogs.ShowMessage(error, "Error");
+        }
+        ReleaseGraphics(program.graphics);
+        return 0;
+    }
+    program.graphicsReady = true;
+    if (LoadSceneFile(ctx) < 0) {
+        program.dialogs.ShowMessage(kReadErrorText, "Error");
+        sceneView->makeCurrent();
+        ReleaseGraphics(program.graphics);
+        return 0;
+    }
+    sceneView->update();
+
+    const int status = QApplication::exec();
+
+    // Shutdown: graphics, then the saved rectangle, then the settings in the start-up
+    // directory (the open dialog may have changed the current one).
+    sceneView->makeCurrent();
+    ReleaseGraphics(program.graphics);
+    program.graphicsReady = false;
+    const WindowRect& rect = shell.windowRect;
+    settings.posx = static_cast<uint32_t>(rect.left);
+    settings.posy = static_cast<uint32_t>(rect.top);
+    settings.width = static_cast<uint32_t>(rect.right - rect.left);
+    settings.height = static_cast<uint32_t>(rect.bottom - rect.top);
+    settings.language = shell.language;
+    settings.backgroundColor = {program.view.backgroundColor[0], program.view.backgroundColor[1],
+                                program.view.backgroundColor[2]};
+    std::filesystem::current_path(shell.startDirectory, ec);
+    SaveSettings(kSettingsFile, program.settings, settings);
+    return status;
+}
+
+}  // namespace talan
