@@ -1,6 +1,8 @@
 #include "shell/Viewer.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -159,6 +161,15 @@ void ShowContextFailure(Program& program) {
 }  // namespace
 
 int RunViewer(int argc, char** argv, const std::string& scenePath) {
+    // Without a display Qt would abort with a message about plugins; say it plainly.
+    const bool platformChosen = std::getenv("QT_QPA_PLATFORM") != nullptr;
+    if (!platformChosen && std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
+        std::fprintf(stderr,
+                     "talan3d: there is no display to open the viewer window on (DISPLAY is not set).\n"
+                     "Run it on a desktop, under xvfb-run, or use 'talan3d --info FILE' or "
+                     "'talan3d --render OUT.png FILE' instead.\n");
+        return 1;
+    }
     QSurfaceFormat format;
     format.setVersion(3, 3);
     format.setProfile(QSurfaceFormat::CoreProfile);

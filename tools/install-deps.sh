@@ -12,7 +12,7 @@ packages=(
   libepoxy-dev libglm-dev                     # OpenGL loading, matrices
   libegl-dev libegl-mesa0 libgl1-mesa-dri     # headless OpenGL through EGL and llvmpipe
   googletest libgtest-dev libbenchmark-dev    # tests and benchmarks
-  xvfb xauth xdotool                          # GUI tests without a screen
+  xvfb xauth xdotool imagemagick              # GUI tests without a screen, and their screenshots
 )
 for arg in "$@"; do
   case "$arg" in
