@@ -1,5 +1,7 @@
 #include "shell/Dialogs.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QDialog>
@@ -86,7 +88,9 @@ void QtDialogs::ShowAbout(QWidget* owner, uint32_t language) {
     auto* web = new QLabel(QString::fromUtf8(kProductWebAddress), &dialog);
     web->setTextFormat(Qt::PlainText);
     web->adjustSize();
-    web->move(Units(layout.webX) - web->width() / 2 + Units(layout.webW) / 2, Units(layout.webY));
+    // The address is longer than its place in the layout: keep it inside the box.
+    web->move(std::max(Units(8), std::min(Units(layout.webX), Units(layout.width) - web->width() - Units(8))),
+              Units(layout.webY));
     // Escape and the close box end it like OK, as QDialog does.
     dialog.exec();
 }
