@@ -93,6 +93,17 @@ void ShowHelpText(ShellContext& ctx) {
     }
 }
 
+// Switches between Spanish (1) and English (2) only from the other one; the menu
+// texts change at the next start.
+void SwitchLanguage(ShellContext& ctx, uint32_t to, const char* message, const char* caption) {
+    const uint32_t from = to == 1 ? 2 : 1;
+    if (ctx.shell.language != from) return;
+    ctx.shell.language = to;
+    SetChecked(ctx.menus, kCommandSpanish, to == 1);
+    SetChecked(ctx.menus, kCommandEnglish, to == 2);
+    ctx.dialogs.ShowMessage(message, caption);
+}
+
 // A load whose failure is shown as the read error, as New and Open (Add) do.
 void LoadWithMessage(ShellContext& ctx) {
     if (LoadSceneFile(ctx) < 0) ctx.dialogs.ShowMessage(kReadErrorText, "Error");
@@ -172,20 +183,10 @@ int32_t DispatchCommand(ShellContext& ctx, int32_t id) {
                 break;
             }
             case kCommandSpanish:
-                if (ctx.shell.language == 2) {
-                    ctx.shell.language = 1;
-                    SetChecked(ctx.menus, kCommandSpanish, true);
-                    SetChecked(ctx.menus, kCommandEnglish, false);
-                    ctx.dialogs.ShowMessage("Para actualizar el idioma hay que reiniciar el programa.", "Aviso");
-                }
+                SwitchLanguage(ctx, 1, "Para actualizar el idioma hay que reiniciar el programa.", "Aviso");
                 break;
             case kCommandEnglish:
-                if (ctx.shell.language == 1) {
-                    ctx.shell.language = 2;
-                    SetChecked(ctx.menus, kCommandSpanish, false);
-                    SetChecked(ctx.menus, kCommandEnglish, true);
-                    ctx.dialogs.ShowMessage("To update the language you have to restart the program.", "Notice");
-                }
+                SwitchLanguage(ctx, 2, "To update the language you have to restart the program.", "Notice");
                 break;
             case kCommandHelp: ShowHelpText(ctx); break;
             case kCommandAbout: ctx.dialogs.ShowAbout(ctx.mainWindow, ctx.shell.language); break;
