@@ -25,10 +25,10 @@ struct ShellContext {
     MenuHandles& menus;
     Dialogs& dialogs;
     QWidget* mainWindow = nullptr;        // owner of the dialogs and the progress bar's reference
-    std::function<int32_t()> upload = {}; // makes the vertex buffer from the scene, in the drawing context
-    std::function<void()> closeWindow = {};// ends the program as the window's close box does
-    std::function<void()> endDrags = {};  // releases the mouse: every drag ends
-    std::function<void()> refresh = {};   // the picture changed: draw a frame
+    std::function<int32_t()> upload = {};     // makes the vertex buffer from the scene, in the drawing context
+    std::function<void()> closeWindow = {};   // ends the program as the window's close box does
+    std::function<void()> endDrags = {};      // releases the mouse: every drag ends
+    std::function<void()> refresh = {};       // the picture changed: draw a frame
     bool showProgress = true;             // progress windows while a section is read
 };
 
