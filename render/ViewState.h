@@ -21,8 +21,18 @@ struct ViewState {
     float transparencyLevel = 0.4f;  // share of what lies behind a transparent object
     int32_t farPlane = 0;          // far clipping distance of the last fit
     std::array<float, 4> backgroundColor{};  // clear colour; alpha stays 0
-    bool autoTurnDrag = false;     // a left drag in auto-turn mode sets autoTurnSpeed
     bool cameraFitted = false;     // a load has fitted the camera at least once
+
+    // Mouse drags. A step needs dragThreshold pixels of travel along its axis since the
+    // last step on that axis; the references move only with a step.
+    int32_t dragThreshold = 1;
+    int32_t lastCursorX = 0, lastCursorY = 0;  // screen pixels
+    bool rotateDrag = false;          // left button: turn the scene
+    bool lightDirectionDrag = false;  // CONTROL + left button: turn the light
+    bool autoTurnDrag = false;        // left button in auto-turn mode: set autoTurnSpeed
+    bool slowZoomDrag = false;        // SHIFT + right button: zoom slowly
+    bool panDrag = false;             // right button: move the scene
+    bool lightSpinDrag = false;       // CONTROL + right button: set the light spinning
 };
 
 }  // namespace talan

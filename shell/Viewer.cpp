@@ -12,6 +12,7 @@
 #include "render/GraphicsState.h"
 #include "render/ViewState.h"
 #include "scene/SceneModel.h"
+#include "shell/CameraInput.h"
 #include "shell/Commands.h"
 #include "shell/Dialogs.h"
 #include "shell/Menus.h"
@@ -23,6 +24,8 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMainWindow>
+#include <QMouseEvent>
+#include <QWheelEvent>
 #include <QMenuBar>
 #include <QOpenGLContext>
 #include <QOpenGLWidget>
@@ -49,12 +52,52 @@ struct Program {
     bool graphicsReady = false;
 };
 
-// The drawing area: the renderer draws every frame into it.
+InputKeys KeysOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
+    return {modifiers.testFlag(Qt::ControlModifier), modifiers.testFlag(Qt::ShiftModifier),
+            buttons.testFlag(Qt::XButton1)};
+}
+
+// The drawing area: the renderer draws every frame into it, and the mouse steers
+// the camera and the light over it.
 class SceneView : public QOpenGLWidget {
 public:
     explicit SceneView(Program& program) : program_(program) {}
 
+    // Ends every drag, as losing the mouse does.
+    void EndDrags() {
+        ReleaseMouseButtons(program_.view);
+        unsetCursor();
+    }
+
 protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        const MouseButton button = event->button() == Qt::LeftButton    ? MouseButton::Left
+                                   : event->button() == Qt::RightButton ? MouseButton::Right
+                                                                         : MouseButton::Middle;
+        if (button == MouseButton::Middle && event->button() != Qt::MiddleButton) return;
+        const QPoint at = event->globalPosition().toPoint();
+        PressMouseButton(program_.view, button, KeysOf(event->modifiers(), event->buttons()), at.x(), at.y(),
+                         IsChecked(program_.menus, kCommandAutoTurn));
+        if (button != MouseButton::Middle) setCursor(Qt::SizeAllCursor);
+    }
+    void mouseReleaseEvent(QMouseEvent*) override {
+        // Releasing any button ends every drag.
+        EndDrags();
+        update();
+    }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (!Dragging(program_.view)) return;
+        const QPoint at = event->globalPosition().toPoint();
+        MoveMouse(program_.view, at.x(), at.y(), program_.shell.clientHeight);
+        update();
+    }
+    void wheelEvent(QWheelEvent* event) override {
+        const int delta = event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
+        if (delta == 0) return;
+        TurnWheel(program_.view, delta, KeysOf(event->modifiers(), event->buttons()));
+        update();
+    }
+
     void paintGL() override {
         if (!program_.graphicsReady) {
             glClearColor(0, 0, 0, 0);
@@ -213,6 +256,7 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
         return UploadSceneVertices(program.graphics, program.scene);
     };
     ctx.closeWindow = [&] { window.close(); };
+    ctx.endDrags = [sceneView] { sceneView->EndDrags(); };
     ctx.refresh = [&] { sceneView->update(); };
     BuildMenuBar(window.menuBar(), SelectMenuTexts(shell.language), shell.language, program.menus,
                  [&ctx](int32_t id) { DispatchCommand(ctx, id); });
