@@ -1,0 +1,280 @@
+#!/usr/bin/env bash
+# The viewer as a user meets it, on a virtual X display of its own:
+#  a) a sample named on the command line opens in the window "Talan 3D" at the
+#     size and place of config.cfg and is drawn; after the window is moved and
+#     resized, Escape ends the program with status 0 and config.cfg holds the new
+#     outer rectangle while its other lines stay byte for byte;
+#  b) without the effect file the two error boxes appear, and after they are
+#     closed the program ends without touching config.cfg;
+#  c) a start-up file without the signature shows the read-error box, and the
+#     program ends without touching config.cfg.
+#
+#   viewer_e2e.sh TALAN3D DATA_DIR [OUT_DIR]
+#
+# OUT_DIR, when given, keeps the screenshots. Exits 77 (skipped) when a tool it
+# needs is missing.
+set -uo pipefail
+
+talan3d=${1:?usage: viewer_e2e.sh TALAN3D DATA_DIR [OUT_DIR]}
+data=${2:?usage: viewer_e2e.sh TALAN3D DATA_DIR [OUT_DIR]}
+out=${3:-}
+
+skip() {
+    echo "viewer_e2e: SKIPPED: $*"
+    exit 77
+}
+for tool in xvfb-run Xvfb xauth xdotool import convert timeout; do
+    command -v "$tool" >/dev/null 2>&1 ||
+        skip "'$tool' is not installed (Debian packages: xvfb xauth xdotool imagemagick)"
+done
+
+# Start a display of our own, and run the rest of this script on it.
+if [ -z "${TALAN_E2E_ON_XVFB:-}" ]; then
+    export TALAN_E2E_ON_XVFB=1
+    exec timeout -k 10 400 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
+
+talan3d=$(realpath "$talan3d")
+data=$(realpath "$data")
+work=$(mktemp -d "${TMPDIR:-/tmp}/talan_e2e.XXXXXX")
+if [ -n "$out" ]; then
+    mkdir -p "$out"
+    rm -f "$out"/*.png
+else
+    out=$work/shots
+    mkdir -p "$out"
+fi
+
+pid=
+cleanup() {
+    [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+failures=0
+say() { echo "viewer_e2e: $*"; }
+fail() {
+    say "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# Starts talan3d in directory $1 with the remaining arguments; its pid in $pid.
+# In a sanitizer build, memory errors still abort the program, while the leaks found
+# at its exit go to a log that ends_well() reads (see there).
+launch() {
+    local dir=$1
+    shift
+    rm -f "$work"/program.log "$work"/sanitizer.*
+    (cd "$dir" && exec env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb \
+        ASAN_OPTIONS="${ASAN_OPTIONS:-}${ASAN_OPTIONS:+:}abort_on_error=1:exitcode=0:log_path=$work/sanitizer" \
+        "$@") >"$work/program.log" 2>&1 &
+    pid=$!
+}
+
+# Leaks whose stack passes through the program's own code. Mesa's driver is unloaded
+# before the leak check runs at exit, so its frames cannot be named in a suppression
+# file; a plain Qt OpenGL window loses the same four blocks (Mesa's and libdbus's).
+# Our own code is never unloaded and always shows by name or as talan3d+offset.
+own_leaks() {
+    local log
+    for log in "$work"/sanitizer.*; do
+        [ -e "$log" ] || continue
+        awk '
+            /^(Direct|Indirect) leak/ { block = $0 "\n"; inblock = 1; ours = 0; next }
+            inblock && /^ *#[0-9]+ / {
+                block = block $0 "\n"
+                if (index($0, " in talan::") || index($0, " in main ") || index($0, "talan3d+0x")) ours = 1
+                next
+            }
+            inblock { if (ours) printf "%s", block; inblock = 0 }
+            END { if (inblock && ours) printf "%s", block }' "$log"
+    done
+}
+
+# Waits for the program to end and checks that it ended with status 0, without a
+# leak of its own; $1 names the step for the messages.
+ends_well() {
+    local leaks
+    if ! wait_exit 30; then
+        fail "$1: the program did not end"
+    elif [ "$status" -ne 0 ]; then
+        fail "$1: the program ended with status $status"
+        cat "$work/program.log" "$work"/sanitizer.* 2>/dev/null | tail -n 60
+    fi
+    leaks=$(own_leaks)
+    [ -z "$leaks" ] || fail "$1: the program leaks memory:"$'\n'"$leaks"
+}
+
+# Whether the started program still runs (a zombie has ended).
+running() {
+    local state=
+    [ -r "/proc/$pid/stat" ] || return 1
+    state=$(sed 's/^.*) //' "/proc/$pid/stat" | cut -c1)
+    [ "$state" != Z ]
+}
+
+# Waits up to $1 seconds for the program to end; its exit status in $status.
+status=
+wait_exit() {
+    local i
+    for ((i = 0; i < $1 * 10; i++)); do
+        if ! running; then
+            wait "$pid"
+            status=$?
+            pid=
+            return 0
+        fi
+        sleep 0.1
+    done
+    say "the program is still running after $1 s; ending it"
+    kill -9 "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    pid=
+    return 1
+}
+
+# Visible windows whose title matches the regular expression $1.
+windows_named() { timeout 10 xdotool search --onlyvisible --name "$1" 2>/dev/null; }
+
+# Prints the first visible window titled by $1, waiting up to $2 seconds while
+# the program runs.
+find_window() {
+    local i w
+    for ((i = 0; i < $2 * 10; i++)); do
+        w=$(windows_named "$1" | head -n 1)
+        if [ -n "$w" ]; then
+            echo "$w"
+            return 0
+        fi
+        running || return 1
+        sleep 0.1
+    done
+    return 1
+}
+
+# The outer rectangle of window $1 as "X Y WIDTH HEIGHT" (no window manager: no frame).
+geometry() {
+    timeout 10 xdotool getwindowgeometry --shell "$1" |
+        awk -F= '{ v[$1] = $2 } END { print v["X"], v["Y"], v["WIDTH"], v["HEIGHT"] }'
+}
+
+# Gives window $1 the keyboard focus and types the key $2, as a user would.
+press() {
+    timeout 5 xdotool windowfocus --sync "$1" 2>/dev/null || timeout 5 xdotool windowfocus "$1"
+    timeout 5 xdotool key "$2"
+}
+
+# Closes every box titled "Error" with Return, one after the other, until the
+# program ends; prints how many there were. Each box is photographed to $1-N.png.
+close_error_boxes() {
+    local count=0 box i
+    while box=$(find_window '^Error$' 60); do
+        count=$((count + 1))
+        timeout 20 import -window root "$1-$count.png"
+        press "$box" Return
+        for ((i = 0; i < 100; i++)); do
+            windows_named '^Error$' | grep -qx "$box" || break
+            sleep 0.1
+        done
+        [ "$count" -ge 5 ] && break
+    done
+    echo "$count"
+}
+
+# Standard deviation and mean of the middle of window $2 in screenshot $1 (0 to 1).
+centre_statistics() {
+    local x y w h
+    read -r x y w h < <(geometry "$2")
+    convert "$1" -crop "$((w / 2))x$((h / 2))+$((x + w / 4))+$((y + h / 4))" +repage \
+        -format '%[fx:standard_deviation] %[fx:mean]' info:
+}
+
+crlf() { printf '%s\r\n' "$@"; }
+
+# --- a) a sample from the command line, Escape, the settings written back ------------
+say "a) open_pit.KDX from the command line"
+start=$work/start_a
+mkdir -p "$start"
+crlf "# Talan 3D settings, edited by hand" "idioma : 2" "width : 900" "height : 700" "posx : 40" "posy : 30" \
+    "" "future_key : kept as written" >"$start/config.cfg"
+launch "$start" "$talan3d" "$data/samples/open_pit.KDX"
+if ! window=$(find_window '^Talan 3D$' 60); then
+    fail "no window titled \"Talan 3D\" appeared"
+    cat "$work/program.log"
+else
+    read -r x y w h < <(geometry "$window")
+    [ "$x $y $w $h" = "40 30 900 700" ] || fail "the window starts at $x,$y size ${w}x$h, not where config.cfg says"
+    # The load is over when no progress window is left beside the main window.
+    for ((i = 0; i < 600; i++)); do
+        others=$(timeout 10 xdotool search --maxdepth 1 --onlyvisible --name '.+' 2>/dev/null | grep -vx "$window")
+        [ -z "$others" ] && break
+        sleep 0.1
+    done
+    [ -z "$others" ] || fail "windows other than the main one are still open: $others"
+    drawn='' deviation='' mean=''
+    for ((i = 0; i < 60; i++)); do
+        timeout 20 import -window root "$out/a_scene.png"
+        read -r deviation mean < <(centre_statistics "$out/a_scene.png" "$window")
+        if awk -v d="$deviation" -v m="$mean" 'BEGIN { exit !(d > 0.05 && m > 0.05) }'; then
+            drawn=1
+            break
+        fi
+        sleep 0.5
+    done
+    [ -n "$drawn" ] || fail "the middle of the window stays uniform (deviation $deviation, mean $mean): no scene drawn"
+
+    timeout 10 xdotool windowmove "$window" 120 90
+    timeout 10 xdotool windowsize "$window" 800 560
+    for ((i = 0; i < 100; i++)); do
+        read -r x y w h < <(geometry "$window")
+        [ "$x $y $w $h" = "120 90 800 560" ] && break
+        sleep 0.1
+    done
+    [ "$x $y $w $h" = "120 90 800 560" ] || fail "moved and resized, the window is at $x,$y size ${w}x$h"
+    timeout 20 import -window root "$out/a_moved.png"
+    press "$window" Escape
+    ends_well "Escape"
+    crlf "# Talan 3D settings, edited by hand" "idioma : 2" "width : $w" "height : $h" "posx : $x" "posy : $y" \
+        "" "future_key : kept as written" >"$work/expected_a.cfg"
+    if ! cmp -s "$work/expected_a.cfg" "$start/config.cfg"; then
+        fail "config.cfg after Escape is not as expected"
+        diff <(od -c "$work/expected_a.cfg") <(od -c "$start/config.cfg")
+    fi
+    [ "$(ls -A "$start")" = config.cfg ] || fail "the start-up directory holds more than config.cfg: $(ls -A "$start")"
+fi
+
+# --- b) no effect file beside the program nor in the start-up directory --------------
+say "b) no effect file"
+alone=$work/alone
+start=$work/start_b
+mkdir -p "$alone" "$start"
+cp "$talan3d" "$alone/talan3d"
+crlf "idioma : 1" "width : 700" "posx : 5" "# note" >"$start/config.cfg"
+cp "$start/config.cfg" "$work/config_b.cfg"
+launch "$start" "$alone/talan3d" "$data/samples/example.KDX"
+boxes=$(close_error_boxes "$out/b_error")
+ends_well "without the effect file"
+[ "$boxes" -eq 2 ] || fail "$boxes error boxes instead of 2 (the failed open, then where the file belongs)"
+cmp -s "$work/config_b.cfg" "$start/config.cfg" || fail "config.cfg changed"
+[ "$(ls -A "$start")" = config.cfg ] || fail "the start-up directory holds more than config.cfg: $(ls -A "$start")"
+
+# --- c) a start-up file without the signature ----------------------------------------
+say "c) a start-up file that is not a scene file"
+start=$work/start_c
+mkdir -p "$start"
+printf 'Tavrim  T3      1,\n1,0,0,\nnot a scene,\n0,0,0,1,0,0,0,1,0,\n' >"$start/notascene.KDX"
+crlf "idioma : 2" "height : 500" "color_r : 0.5" >"$start/config.cfg"
+cp "$start/config.cfg" "$work/config_c.cfg"
+launch "$start" "$talan3d" notascene.KDX
+boxes=$(close_error_boxes "$out/c_error")
+ends_well "with a start-up file that is not a scene file"
+[ "$boxes" -eq 1 ] || fail "$boxes error boxes instead of 1 (the read error)"
+cmp -s "$work/config_c.cfg" "$start/config.cfg" || fail "config.cfg changed"
+
+if [ "$failures" -ne 0 ]; then
+    say "$failures check(s) failed${3:+; screenshots in $out}"
+    exit 1
+fi
+say "all checks passed"

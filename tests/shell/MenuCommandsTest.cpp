@@ -1,0 +1,893 @@
+// The menu bar in both languages and every command chosen through it as a user
+// would, with the modal dialogs answered by the test and what they showed recorded.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <array>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The shell's headers bring the GL declarations; Qt's must come after them.
+#include "TestHelpers.h"
+#include "shell/Commands.h"
+#include "shell/ProgressBar.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace talan {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::kExampleScene;
+using testing::TagLine;
+
+// Widgets need an application; the offscreen platform needs no display. The
+// platform chosen before comes back afterwards, for the tests that follow.
+class QtTest : public ::testing::Test {
+public:
+    static void SetUpTestSuite() {
+        if (QApplication::instance() != nullptr) return;
+        const char* platform = std::getenv("QT_QPA_PLATFORM");
+        platformBefore_ = platform != nullptr ? std::optional<std::string>(platform) : std::nullopt;
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        static int argc = 1;
+        static char name[] = "talan_tests";
+        static char* argv[] = {name, nullptr};
+        application_ = new QApplication(argc, argv);
+    }
+    static void TearDownTestSuite() {
+        if (application_ == nullptr) return;
+        delete application_;
+        application_ = nullptr;
+        if (platformBefore_) {
+            setenv("QT_QPA_PLATFORM", platformBefore_->c_str(), 1);
+        } else {
+            unsetenv("QT_QPA_PLATFORM");
+        }
+    }
+
+private:
+    static inline QApplication* application_ = nullptr;
+    static inline std::optional<std::string> platformBefore_;
+};
+
+// Answers the dialogs from queues and records every box shown.
+class RecordingDialogs : public Dialogs {
+public:
+    struct Message {
+        std::string text, caption;
+        bool operator==(const Message&) const = default;
+    };
+    std::deque<std::string> paths;                 // the open dialog's answers; none left: cancelled
+    std::deque<std::optional<uint32_t>> colours;   // the colour dialog's answers; nothing: cancelled
+    int openDialogs = 0;
+    std::vector<std::array<uint32_t, 16>> customColoursSeen;
+    std::vector<Message> messages;
+    std::vector<uint32_t> aboutLanguages;
+
+    std::optional<std::string> OpenSceneFile(QWidget*) override {
+        ++openDialogs;
+        if (paths.empty()) return std::nullopt;
+        std::string path = paths.front();
+        paths.pop_front();
+        return path;
+    }
+    std::optional<uint32_t> ChooseColour(QWidget*, std::array<uint32_t, 16>& customColours) override {
+        customColoursSeen.push_back(customColours);
+        customColours[0] = 0x00123456;  // the user makes a custom colour
+        std::optional<uint32_t> answer = colours.empty() ? std::nullopt : colours.front();
+        if (!colours.empty()) colours.pop_front();
+        return answer;
+    }
+    void ShowMessage(const std::string& text, const std::string& caption) override {
+        messages.push_back({text, caption});
+    }
+    void ShowAbout(QWidget*, uint32_t language) override { aboutLanguages.push_back(language); }
+};
+
+// The viewer's records and menu bar without a window or a drawing context: the
+// upload fails as the real one does when there is no vertex.
+struct Viewer {
+    explicit Viewer(uint32_t language) {
+        shell.language = language;
+        shell.clientWidth = 800;
+        shell.clientHeight = 600;
+        ctx.upload = [this] {
+            ++uploads;
+            if (scene.totalVertexCount > 0) uploadedNormal0 = Normal(0);
+            return scene.totalVertexCount > 0 ? kStatusOk : kStatusInvalidArg;
+        };
+        ctx.closeWindow = [this] { ++closes; };
+        ctx.endDrags = [this] { ++dragEnds; };
+        ctx.showProgress = false;
+        BuildMenuBar(&bar, SelectMenuTexts(language), language, menus, [this](int32_t id) { DispatchCommand(ctx, id); });
+    }
+
+    // Chooses the entry of `id` in the menus, as a click does.
+    void Choose(int32_t id) {
+        ASSERT_TRUE(menus.actions.count(id)) << id;
+        menus.actions.at(id)->trigger();
+    }
+    bool Checked(int32_t id) const { return IsChecked(menus, id); }
+    std::array<float, 3> Normal(size_t vertex) const {
+        const SceneVertex& v = scene.sceneVertices[vertex];
+        return {v.normal[0], v.normal[1], v.normal[2]};
+    }
+
+    ShellState shell;
+    ViewState view;
+    SceneModel scene;
+    GraphicsState graphics;
+    MenuHandles menus;
+    RecordingDialogs dialogs;
+    QMenuBar bar;
+    ShellContext ctx{.shell = shell, .view = view, .scene = scene, .graphics = graphics, .menus = menus, .dialogs = dialogs};
+    int uploads = 0, closes = 0, dragEnds = 0;
+    std::array<float, 3> uploadedNormal0{};
+};
+
+// The text as a menu shows it: "&&" is one '&', a single '&' only marks a shortcut.
+std::string Shown(const QString& text) {
+    QString shown;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size()) ++i;
+        shown += text[i];
+    }
+    return shown.toStdString();
+}
+
+// One line per entry as the user sees it, submenus indented below their entry:
+// "Text >" opens a submenu, "Text #id" is a command with its identifier, followed
+// by "[x]" or "[ ]" when it carries a check mark, and "---" is a separator.
+void Describe(const QList<QAction*>& actions, const std::string& indent, std::vector<std::string>& lines) {
+    for (const QAction* action : actions) {
+        if (action->isSeparator()) {
+            lines.push_back(indent + "---");
+        } else if (const QMenu* submenu = QMenu::menuInAction(action)) {
+            EXPECT_EQ(submenu->title(), action->text());
+            lines.push_back(indent + Shown(action->text()) + " >");
+            Describe(submenu->actions(), indent + "  ", lines);
+        } else {
+            std::string line = indent + Shown(action->text()) + " #" + std::to_string(action->data().toInt());
+            if (action->isCheckable()) line += action->isChecked() ? " [x]" : " [ ]";
+            lines.push_back(line);
+        }
+    }
+}
+
+std::vector<std::string> Describe(const QWidget* menuOrBar) {
+    std::vector<std::string> lines;
+    Describe(menuOrBar->actions(), "", lines);
+    return lines;
+}
+
+// Scene files of one test, in a directory named after it.
+class SceneFiles {
+public:
+    SceneFiles() {
+        dir_ = fs::path(::testing::TempDir()) /
+               ("menus_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+                std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    ~SceneFiles() { fs::remove_all(dir_); }
+    std::string Write(const std::string& name, std::string_view text) const {
+        const fs::path path = dir_ / name;
+        std::ofstream(path, std::ios::binary) << text;
+        return path.string();
+    }
+    std::string Missing() const { return (dir_ / "missing.KDX").string(); }
+
+private:
+    fs::path dir_;
+};
+
+// Two triangles sharing an edge, one flat and one upright: smoothing turns the
+// normal of their shared corners (vertex 0 among them) into the mean (0.5, 0.5, 0).
+std::string Fold(const std::string& name) {
+    return "\"Tavrin\"\n" + TagLine("T3", 2) + "1,0,0,\n" + name + ",\n0,0,0,0,1,0,1,0,0,\n0,0,0,0,0,1,0,1,0,\n";
+}
+constexpr std::array<float, 3> kFlatNormal{0, 1, 0}, kSmoothedNormal{0.5f, 0.5f, 0};
+
+// Two blocks; the block model's entries carry its fixed name.
+std::string Blocks() { return "\"Tavrin\"\n" + TagLine("BLKKDX", 2) + "10,10,5,\nx\nx\n0,0,0,255,\n20,0,0,65280,\n"; }
+
+constexpr char kNotASceneFile[] = "Tavrim  T3      1,\n1,0,0,\nlooks like one,\n0,0,0,1,0,0,0,1,0,\n";
+
+const std::vector<std::string> kEnglishMenuBar = {
+    "File >",
+    "  New #4000",
+    "  Open (Add) #4001",
+    "  Smooth T3 wend open #4002 [ ]",
+    "  ---",
+    "  End #16",
+    "Objects >",
+    "  T3 >",
+    "  Blocks >",
+    "  Surfaces >",
+    "  Lines >",
+    "  Points >",
+    "  D.Holes >",
+    "View >",
+    "  Smooth T3 actives #4014",
+    "  Transparent >",
+    "  ---",
+    "  Sólid face #4010 [x]",
+    "  ---",
+    "  Mode auto-turn #4060 [ ]",
+    "  ---",
+    "  Front face #4012 [x]",
+    "  Back face #4013 [x]",
+    "Setup >",
+    "  Back color #4020",
+    "  Language >",
+    "    Spanish #4022 [ ]",
+    "    English #4023 [x]",
+    "  Antialiased #4021 [ ]",
+    "? >",
+    "  Help #4030",
+    "  About... #4031",
+};
+
+const std::vector<std::string> kSpanishMenuBar = {
+    "Archivo >",
+    "  Nuevo #4000",
+    "  Abrir (Añadir) #4001",
+    "  Suavizar T3 al abrir #4002 [ ]",
+    "  ---",
+    "  Salir #16",
+    "Objetos >",
+    "  T3 >",
+    "  Bloques >",
+    "  Superficies >",
+    "  Líneas >",
+    "  Puntos >",
+    "  Sondeos >",
+    "Ver >",
+    "  Suavizar T3 activos #4014",
+    "  Transparente >",
+    "  ---",
+    "  Cara Sólida #4010 [x]",
+    "  ---",
+    "  Modo autogiro #4060 [ ]",
+    "  ---",
+    "  Cara Delantera #4012 [x]",
+    "  Cara Trasera #4013 [x]",
+    "Configuración >",
+    "  Color del Fondo #4020",
+    "  Idioma >",
+    "    Español #4022 [x]",
+    "    Ingles #4023 [ ]",
+    "  Antialiased #4021 [ ]",
+    "? >",
+    "  Ayuda #4030",
+    "  Acerca de... #4031",
+};
+
+const std::vector<int32_t> kFixedCommands = {16, 4000, 4001, 4002, 4010, 4012, 4013, 4014,
+                                             4020, 4021, 4022, 4023, 4030, 4031, 4060};
+
+// ---------------------------------------------------------------------------------
+
+class MenuBar : public QtTest {};
+
+TEST_F(MenuBar, EntriesTextsIdentifiersAndCheckMarksByLanguage) {
+    struct Case {
+        uint32_t language;
+        const std::vector<std::string>& expected;
+    };
+    const Case cases[] = {{1, kSpanishMenuBar}, {2, kEnglishMenuBar}, {3, kEnglishMenuBar}, {0, kEnglishMenuBar}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.language);
+        Viewer viewer(c.language);
+        EXPECT_EQ(Describe(&viewer.bar), c.expected);
+        // Every command entry is known by its identifier, and only those.
+        std::vector<int32_t> ids;
+        for (const auto& [id, action] : viewer.menus.actions) {
+            ids.push_back(id);
+            EXPECT_EQ(action->data().toInt(), id);
+        }
+        EXPECT_EQ(ids, kFixedCommands);
+    }
+}
+
+TEST_F(MenuBar, HandlesNameTheirMenus) {
+    Viewer viewer(2);
+    const MenuHandles& m = viewer.menus;
+    EXPECT_EQ(m.menuBar, &viewer.bar);
+    struct Case {
+        const QMenu* menu;
+        const char* title;
+    };
+    const Case cases[] = {
+        {m.fileMenu, "File"},
+        {m.objectsMenu, "Objects"},
+        {m.kindSubmenu[static_cast<size_t>(ObjectKind::T3)], "T3"},
+        {m.kindSubmenu[static_cast<size_t>(ObjectKind::LIN)], "Lines"},
+        {m.kindSubmenu[static_cast<size_t>(ObjectKind::SUP)], "Surfaces"},
+        {m.kindSubmenu[static_cast<size_t>(ObjectKind::BLKKDX)], "Blocks"},
+        {m.kindSubmenu[static_cast<size_t>(ObjectKind::PTS)], "Points"},
+        {m.kindSubmenu[static_cast<size_t>(ObjectKind::SONKDX)], "D.Holes"},
+        {m.viewMenu, "View"},
+        {m.transparentSubmenu, "Transparent"},
+        {m.setupMenu, "Setup"},
+        {m.languageMenu, "Language"},
+        {m.helpMenu, "?"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_NE(c.menu, nullptr) << c.title;
+        EXPECT_EQ(c.menu->title().toStdString(), c.title);
+    }
+}
+
+// ---------------------------------------------------------------------------------
+
+class MenuCommands : public QtTest {};
+
+TEST_F(MenuCommands, SmoothOnOpenSwitchesAndTheNextLoadFollowsIt) {
+    SceneFiles files;
+    Viewer viewer(2);
+    struct Step {
+        bool smoothOnOpen;
+        std::array<float, 3> normalOfLoadedObject;
+    };
+    const Step steps[] = {{true, kSmoothedNormal}, {false, kFlatNormal}, {true, kSmoothedNormal}};
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        SCOPED_TRACE(i);
+        viewer.Choose(kCommandSmoothOnOpen);
+        EXPECT_EQ(viewer.shell.smoothOnOpen, steps[i].smoothOnOpen);
+        EXPECT_EQ(viewer.Checked(kCommandSmoothOnOpen), steps[i].smoothOnOpen);
+        viewer.dialogs.paths.push_back(files.Write("fold" + std::to_string(i) + ".KDX", Fold("fold")));
+        viewer.Choose(kCommandNew);
+        EXPECT_EQ(viewer.Normal(0), steps[i].normalOfLoadedObject);
+    }
+    EXPECT_TRUE(viewer.dialogs.messages.empty());
+}
+
+TEST_F(MenuCommands, SolidFaceAndAntialiasedSwitchBothRasterDescriptions) {
+    Viewer viewer(2);
+    GraphicsState& g = viewer.graphics;
+    struct Step {
+        int32_t command;
+        FillMode fill;
+        bool antialiased, solidChecked, antialiasedChecked;
+    };
+    const Step steps[] = {
+        {kCommandSolidFace, FillMode::Wireframe, false, false, false},
+        {kCommandAntialiased, FillMode::Wireframe, true, false, true},
+        {kCommandSolidFace, FillMode::Solid, true, true, true},
+        {kCommandAntialiased, FillMode::Solid, false, true, false},
+    };
+    for (const Step& s : steps) {
+        viewer.Choose(s.command);
+        EXPECT_EQ(g.opaqueRasterDesc.fillMode, s.fill);
+        EXPECT_EQ(g.transparentRasterDesc.fillMode, s.fill);
+        EXPECT_EQ(g.opaqueRasterDesc.antialiasedLineEnable, s.antialiased);
+        EXPECT_EQ(g.transparentRasterDesc.antialiasedLineEnable, s.antialiased);
+        EXPECT_EQ(viewer.Checked(kCommandSolidFace), s.solidChecked);
+        EXPECT_EQ(viewer.Checked(kCommandAntialiased), s.antialiasedChecked);
+        // Neither changes how faces are culled.
+        EXPECT_EQ(g.opaqueRasterDesc.cullMode, CullMode::None);
+        EXPECT_EQ(g.transparentRasterDesc.cullMode, CullMode::Back);
+    }
+}
+
+TEST_F(MenuCommands, FaceEntriesNeverBothUncheckedAndTheOpaqueCullModeFollows) {
+    constexpr int32_t F = kCommandFrontFace, B = kCommandBackFace;
+    struct Case {
+        std::vector<int32_t> choices;
+        bool front, back;
+        CullMode cull;
+    };
+    const Case cases[] = {
+        {{}, true, true, CullMode::None},
+        {{F}, false, true, CullMode::Back},
+        {{B}, true, false, CullMode::Front},
+        {{F, F}, true, true, CullMode::None},
+        {{B, B}, true, true, CullMode::None},
+        {{F, B}, true, false, CullMode::Front},  // unchecking the only checked entry checks the other
+        {{B, F}, false, true, CullMode::Back},
+        {{F, B, B}, true, true, CullMode::None},
+        {{F, B, F}, false, true, CullMode::Back},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.choices));
+        Viewer viewer(1);
+        for (int32_t id : c.choices) {
+            viewer.Choose(id);
+            EXPECT_TRUE(viewer.Checked(F) || viewer.Checked(B));
+        }
+        EXPECT_EQ(viewer.Checked(F), c.front);
+        EXPECT_EQ(viewer.Checked(B), c.back);
+        EXPECT_EQ(viewer.graphics.opaqueRasterDesc.cullMode, c.cull);
+        EXPECT_EQ(viewer.graphics.transparentRasterDesc.cullMode, CullMode::Back);
+    }
+}
+
+TEST_F(MenuCommands, LanguageChangesTheValueAndCheckMarksAndAsksForARestart) {
+    const RecordingDialogs::Message toSpanish{"Para actualizar el idioma hay que reiniciar el programa.", "Aviso"};
+    const RecordingDialogs::Message toEnglish{"To update the language you have to restart the program.", "Notice"};
+    struct Case {
+        uint32_t language;
+        std::vector<int32_t> choices;
+        uint32_t after;
+        bool spanishChecked, englishChecked;
+        std::vector<RecordingDialogs::Message> messages;
+    };
+    const Case cases[] = {
+        {1, {kCommandEnglish}, 2, false, true, {toEnglish}},
+        {2, {kCommandSpanish}, 1, true, false, {toSpanish}},
+        {1, {kCommandSpanish}, 1, true, false, {}},  // already active: nothing at all
+        {2, {kCommandEnglish}, 2, false, true, {}},
+        {3, {kCommandSpanish}, 3, false, true, {}},  // only 2 switches to Spanish
+        {3, {kCommandEnglish}, 3, false, true, {}},  // only 1 switches to English
+        {1, {kCommandEnglish, kCommandEnglish, kCommandSpanish}, 1, true, false, {toEnglish, toSpanish}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.language << " " << ::testing::PrintToString(c.choices));
+        Viewer viewer(c.language);
+        const std::vector<std::string> menusBefore = Describe(viewer.menus.fileMenu);
+        for (int32_t id : c.choices) viewer.Choose(id);
+        EXPECT_EQ(viewer.shell.language, c.after);
+        EXPECT_EQ(viewer.Checked(kCommandSpanish), c.spanishChecked);
+        EXPECT_EQ(viewer.Checked(kCommandEnglish), c.englishChecked);
+        EXPECT_EQ(viewer.dialogs.messages, c.messages);
+        // The menu texts wait for the next start.
+        EXPECT_EQ(Describe(viewer.menus.fileMenu), menusBefore);
+    }
+}
+
+TEST_F(MenuCommands, HelpAndAboutFollowTheCurrentLanguage) {
+    const RecordingDialogs::Message spanishHelp{
+        "Boton pulsado:\n"
+        " - Izquierdo = giramos los objetos \n"
+        " - Derecho = movemos los objetos\n"
+        " - Rueda central = acercamos o alejamos objetos\n"
+        "Boton pulsado + CONTROL:\n"
+        " - Izquierdo = cambiamos la direccion dela luz\n"
+        " - Rueda central = modifica la intensidad de la luz\n"
+        "Boton pulsado + MAYUSCULAS:\n"
+        " - Derecho = acercamos o alejamos los objetos suavemente\n"
+        " - Rueda central = modificamos grado de transparencia (en modo transparente)",
+        "Ayuda"};
+    const RecordingDialogs::Message englishHelp{
+        "Button down:\n"
+        " - Left = turn the objects \n"
+        " - Right = move the objects\n"
+        " - Central roll = zoom\n"
+        "Button down + CONTROL:\n"
+        " - Left = change the light direction \n"
+        " - Central roll = change the light intensity\n"
+        "Button down + SHIFT:\n"
+        " - Right = slowly zoom\n"
+        " - Central rool = change the intensity of the transparency (in transparent mode)",
+        "Help"};
+    struct Case {
+        uint32_t language;
+        int32_t switchFirst;  // a language command chosen before, or 0
+        const RecordingDialogs::Message& help;
+        uint32_t aboutLanguage;
+    };
+    const Case cases[] = {
+        {1, 0, spanishHelp, 1},
+        {2, 0, englishHelp, 2},
+        {3, 0, englishHelp, 3},
+        {1, kCommandEnglish, englishHelp, 2},
+        {2, kCommandSpanish, spanishHelp, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.language << " " << c.switchFirst);
+        Viewer viewer(c.language);
+        if (c.switchFirst != 0) viewer.Choose(c.switchFirst);
+        viewer.dialogs.messages.clear();
+        viewer.Choose(kCommandHelp);
+        viewer.Choose(kCommandAbout);
+        EXPECT_EQ(viewer.dialogs.messages, std::vector<RecordingDialogs::Message>{c.help});
+        EXPECT_EQ(viewer.dialogs.aboutLanguages, std::vector<uint32_t>{c.aboutLanguage});
+    }
+}
+
+TEST_F(MenuCommands, AutoTurnStartsAtFiveStopsAtZeroAndEndsDrags) {
+    Viewer viewer(2);
+    viewer.Choose(kCommandAutoTurn);
+    EXPECT_TRUE(viewer.Checked(kCommandAutoTurn));
+    EXPECT_EQ(viewer.view.autoTurnSpeed, 5.0f);
+    EXPECT_EQ(viewer.dragEnds, 1);
+    viewer.view.autoTurnSpeed = -17.0f;  // a drag in auto-turn mode changed the speed
+    viewer.Choose(kCommandAutoTurn);
+    EXPECT_FALSE(viewer.Checked(kCommandAutoTurn));
+    EXPECT_EQ(viewer.view.autoTurnSpeed, 0.0f);
+    EXPECT_EQ(viewer.dragEnds, 2);
+    viewer.Choose(kCommandAutoTurn);
+    EXPECT_EQ(viewer.view.autoTurnSpeed, 5.0f);
+}
+
+TEST_F(MenuCommands, BackColourTakesTheChosenBytesAndCancelKeepsTheColour) {
+    const std::array<float, 4> before{0.25f, 0.5f, 0.75f, 0.125f};
+    struct Case {
+        std::optional<uint32_t> chosen;  // 0x00BBGGRR
+        std::array<float, 4> expected;
+    };
+    const Case cases[] = {
+        {0x0000FF, {1, 0, 0, 0.125f}},  // pure red: 255 × 0.003921569 is exactly 1 as a float
+        {0x00FF00, {0, 1, 0, 0.125f}},
+        {0xFF0000, {0, 0, 1, 0.125f}},
+        {0x000000, {0, 0, 0, 0.125f}},
+        {std::nullopt, before},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.chosen.value_or(0xFFFFFFFF));
+        Viewer viewer(1);
+        viewer.view.backgroundColor = before;
+        viewer.dialogs.colours.push_back(c.chosen);
+        viewer.Choose(kCommandBackColour);
+        EXPECT_EQ(viewer.view.backgroundColor, c.expected);
+    }
+    // Mid values are the byte over 255, and the user's custom colours last the run.
+    Viewer viewer(1);
+    viewer.dialogs.colours = {0x804020, std::nullopt};
+    viewer.Choose(kCommandBackColour);
+    EXPECT_FLOAT_EQ(viewer.view.backgroundColor[0], 32.0f / 255);
+    EXPECT_FLOAT_EQ(viewer.view.backgroundColor[1], 64.0f / 255);
+    EXPECT_FLOAT_EQ(viewer.view.backgroundColor[2], 128.0f / 255);
+    viewer.Choose(kCommandBackColour);
+    ASSERT_EQ(viewer.dialogs.customColoursSeen.size(), 2u);
+    EXPECT_EQ(viewer.dialogs.customColoursSeen[0], (std::array<uint32_t, 16>{}));
+    EXPECT_EQ(viewer.dialogs.customColoursSeen[1][0], 0x00123456u);
+}
+
+TEST_F(MenuCommands, EndClosesTheWindowAndNothingElse) {
+    Viewer viewer(1);
+    viewer.Choose(kCommandEnd);
+    EXPECT_EQ(viewer.closes, 1);
+    EXPECT_EQ(viewer.dialogs.openDialogs, 0);
+    EXPECT_TRUE(viewer.dialogs.messages.empty());
+}
+
+TEST_F(MenuCommands, SmoothActivesSmoothsThenUploadsAndReturnsTheUploadsResult) {
+    SceneFiles files;
+    Viewer viewer(2);
+    // Nothing loaded: the upload of no vertex fails, and that is the result, unshown.
+    EXPECT_EQ(DispatchCommand(viewer.ctx, kCommandSmoothActives), kStatusInvalidArg);
+    EXPECT_EQ(viewer.uploads, 1);
+
+    viewer.dialogs.paths.push_back(files.Write("fold.KDX", Fold("fold")));
+    viewer.Choose(kCommandOpenAdd);
+    EXPECT_EQ(viewer.Normal(0), kFlatNormal);
+    const int uploadsAfterLoad = viewer.uploads;
+    EXPECT_EQ(DispatchCommand(viewer.ctx, kCommandSmoothActives), kStatusOk);
+    EXPECT_EQ(viewer.uploads, uploadsAfterLoad + 1);
+    EXPECT_EQ(viewer.uploadedNormal0, kSmoothedNormal);  // smoothed before the upload
+    EXPECT_TRUE(viewer.dialogs.messages.empty());
+}
+
+TEST_F(MenuCommands, OtherIdentifiersChangeNothing) {
+    SceneFiles files;
+    Viewer viewer(1);
+    viewer.dialogs.paths.push_back(files.Write("example.KDX", kExampleScene));
+    viewer.Choose(kCommandNew);
+    ASSERT_EQ(viewer.scene.nextObjectMenuId, 5004);
+    const std::vector<std::string> menusBefore = Describe(&viewer.bar);
+    const GraphicsState& g = viewer.graphics;
+    const RasterDesc opaque = g.opaqueRasterDesc, transparent = g.transparentRasterDesc;
+    for (int32_t id : {0, 1, 15, 17, 3999, 4003, 4011, 4015, 4024, 4032, 4059, 4061, 4999, 5001, 5004, 5006, 9998,
+                       10001, 10004, 10006}) {
+        SCOPED_TRACE(id);
+        EXPECT_EQ(DispatchCommand(viewer.ctx, id), kStatusOk);
+        EXPECT_EQ(Describe(&viewer.bar), menusBefore);
+        EXPECT_EQ(viewer.scene.objectVisible, (std::vector<bool>{true, true}));
+        EXPECT_EQ(viewer.scene.objectTransparent, (std::vector<bool>{false, false}));
+        EXPECT_EQ(g.opaqueRasterDesc, opaque);
+        EXPECT_EQ(g.transparentRasterDesc, transparent);
+    }
+    EXPECT_EQ(viewer.dialogs.openDialogs, 1);
+    EXPECT_TRUE(viewer.dialogs.messages.empty());
+    EXPECT_EQ(viewer.closes, 0);
+}
+
+// ---------------------------------------------------------------------------------
+
+class MenuObjectEntries : public QtTest {};
+
+TEST_F(MenuObjectEntries, EveryLoadedObjectGetsItsEntriesAndTheyToggleItsFlags) {
+    SceneFiles files;
+    Viewer viewer(2);
+    viewer.dialogs.paths = {files.Write("example.KDX", kExampleScene), files.Write("blocks.KDX", Blocks())};
+    viewer.Choose(kCommandNew);     // a T3 and a LIN
+    viewer.Choose(kCommandOpenAdd); // a block model
+    EXPECT_TRUE(viewer.dialogs.messages.empty());
+    EXPECT_EQ(Describe(viewer.menus.objectsMenu), (std::vector<std::string>{
+                                                      "T3 >",
+                                                      "  Pit floor #5000 [x]",
+                                                      "Blocks >",
+                                                      "  Bloques #5004 [x]",
+                                                      "Surfaces >",
+                                                      "Lines >",
+                                                      "  Ramp #5002 [x]",
+                                                      "Points >",
+                                                      "D.Holes >",
+                                                  }));
+    EXPECT_EQ(Describe(viewer.menus.transparentSubmenu),
+              (std::vector<std::string>{"Pit floor #10000 [ ]", "Bloques #10004 [ ]"}));
+
+    struct Step {
+        int32_t choice;
+        std::vector<bool> visible, transparent;
+        bool checked;  // the chosen entry's check mark afterwards
+    };
+    const Step steps[] = {
+        {5002, {true, false, true}, {false, false, false}, false},
+        {10004, {true, false, true}, {false, false, true}, true},
+        {5000, {false, false, true}, {false, false, true}, false},
+        {5002, {false, true, true}, {false, false, true}, true},
+        {10000, {false, true, true}, {true, false, true}, true},
+        {10004, {false, true, true}, {true, false, false}, false},
+        {5000, {true, true, true}, {true, false, false}, true},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.choice);
+        viewer.Choose(s.choice);
+        EXPECT_EQ(viewer.scene.objectVisible, s.visible);
+        EXPECT_EQ(viewer.scene.objectTransparent, s.transparent);
+        EXPECT_EQ(viewer.Checked(s.choice), s.checked);
+    }
+}
+
+TEST_F(MenuObjectEntries, NamesAreShownAsWritten) {
+    SceneFiles files;
+    Viewer viewer(1);
+    const std::string names = "\"Tavrin\"\n" + TagLine("T3", 1) + "1,0,0,\nA&B,\n0,0,0,1,0,0,0,1,0,\n" +
+                              TagLine("LIN", 1) + "0,\nA\xF1o & co,\nx\n0,0,0,1,1,1\n" +  // Windows-1252 "ñ"
+                              TagLine("LIN", 1) + "0,\nCaf\xC3\xA9,\nx\n0,0,0,1,1,1\n";  // UTF-8 "é"
+    viewer.dialogs.paths = {files.Write("names.KDX", names)};
+    viewer.Choose(kCommandOpenAdd);
+    EXPECT_EQ(viewer.menus.actions.at(5000)->text().toStdString(), "A&&B");
+    EXPECT_EQ(Describe(viewer.menus.objectsMenu), (std::vector<std::string>{
+                                                      "T3 >",
+                                                      "  A&B #5000 [x]",
+                                                      "Bloques >",
+                                                      "Superficies >",
+                                                      "Líneas >",
+                                                      "  Año & co #5002 [x]",
+                                                      "  Café #5004 [x]",
+                                                      "Puntos >",
+                                                      "Sondeos >",
+                                                  }));
+    EXPECT_EQ(Describe(viewer.menus.transparentSubmenu), (std::vector<std::string>{"A&B #10000 [ ]"}));
+}
+
+TEST_F(MenuObjectEntries, OpenAddContinuesTheNumberingAcrossFilesAndFailedReads) {
+    SceneFiles files;
+    Viewer viewer(2);
+    viewer.dialogs.paths = {files.Write("example.KDX", kExampleScene), files.Write("bad.KDX", kNotASceneFile),
+                            files.Write("blocks.KDX", Blocks()), files.Write("example2.KDX", kExampleScene)};
+    for (int i = 0; i < 4; ++i) viewer.Choose(kCommandOpenAdd);
+    EXPECT_EQ(viewer.dialogs.messages,
+              (std::vector<RecordingDialogs::Message>{{"Error en la lectura del fichero.", "Error"}}));
+    EXPECT_EQ(Describe(viewer.menus.objectsMenu), (std::vector<std::string>{
+                                                      "T3 >",
+                                                      "  Pit floor #5000 [x]",
+                                                      "  Pit floor #5006 [x]",
+                                                      "Blocks >",
+                                                      "  Bloques #5004 [x]",
+                                                      "Surfaces >",
+                                                      "Lines >",
+                                                      "  Ramp #5002 [x]",
+                                                      "  Ramp #5008 [x]",
+                                                      "Points >",
+                                                      "D.Holes >",
+                                                  }));
+    EXPECT_EQ(Describe(viewer.menus.transparentSubmenu),
+              (std::vector<std::string>{"Pit floor #10000 [ ]", "Bloques #10004 [ ]", "Pit floor #10006 [ ]"}));
+    EXPECT_EQ(viewer.scene.nextObjectMenuId, 5010);
+    EXPECT_EQ(viewer.scene.nextTransparencyMenuId, 10010);
+}
+
+TEST_F(MenuObjectEntries, LoadingLeavesNoProgressWindowOpen) {
+    SceneFiles files;
+    Viewer viewer(2);
+    viewer.ctx.showProgress = true;
+    viewer.dialogs.paths = {files.Write("example.KDX", kExampleScene), files.Write("blocks.KDX", Blocks())};
+    viewer.Choose(kCommandNew);
+    viewer.Choose(kCommandOpenAdd);
+    ASSERT_EQ(viewer.scene.objectNames.size(), 3u);
+    for (const QWidget* widget : QApplication::topLevelWidgets()) EXPECT_FALSE(widget->isVisible()) << widget->windowTitle().toStdString();
+}
+
+// ---------------------------------------------------------------------------------
+
+class MenuNew : public QtTest {};
+
+TEST_F(MenuNew, ResetsTheSceneAndViewAndLeavesTheRest) {
+    SceneFiles files;
+    Viewer viewer(1);
+    viewer.dialogs.paths = {files.Write("example.KDX", kExampleScene), files.Write("blocks.KDX", Blocks())};
+    viewer.dialogs.colours = {0x0000FF};
+    viewer.Choose(kCommandNew);
+    viewer.Choose(kCommandOpenAdd);
+    for (int32_t id : std::initializer_list<int32_t>{kCommandSolidFace, kCommandAutoTurn, kCommandFrontFace,
+                                                     kCommandAntialiased, kCommandSmoothOnOpen, kCommandEnglish,
+                                                     kCommandBackColour, 10000, 5002}) {
+        viewer.Choose(id);
+    }
+    ViewState& view = viewer.view;
+    view.cameraYaw = 33.0f;
+    view.autoTurnDrag = true;
+    view.lightSpinSpeed = 3.0f;
+    view.lightAzimuth = 100.0f;
+    view.ambientIntensity = 1.25f;
+    view.transparencyLevel = 0.05f;
+    const ViewState before = view;
+    ASSERT_EQ(viewer.graphics.opaqueRasterDesc.cullMode, CullMode::Back);
+    ASSERT_EQ(viewer.graphics.opaqueRasterDesc.fillMode, FillMode::Wireframe);
+    viewer.dialogs.messages.clear();
+
+    viewer.Choose(kCommandNew);  // and cancel the dialog
+
+    EXPECT_EQ(viewer.dialogs.openDialogs, 3);
+    EXPECT_TRUE(viewer.dialogs.messages.empty());
+    // The per-object entries are gone, the kind submenus stay.
+    EXPECT_EQ(Describe(viewer.menus.objectsMenu),
+              (std::vector<std::string>{"T3 >", "Bloques >", "Superficies >", "Líneas >", "Puntos >", "Sondeos >"}));
+    EXPECT_TRUE(viewer.menus.transparentSubmenu->actions().isEmpty());
+    std::vector<int32_t> ids;
+    for (const auto& entry : viewer.menus.actions) ids.push_back(entry.first);
+    EXPECT_EQ(ids, kFixedCommands);
+    // Check marks and what they stand for.
+    struct Mark {
+        int32_t id;
+        bool checked;
+    };
+    for (const Mark m : {Mark{kCommandSolidFace, true}, Mark{kCommandAutoTurn, false}, Mark{kCommandFrontFace, true},
+                         Mark{kCommandBackFace, true},
+                         // left as they were
+                         Mark{kCommandAntialiased, true}, Mark{kCommandSmoothOnOpen, true},
+                         Mark{kCommandSpanish, false}, Mark{kCommandEnglish, true}}) {
+        EXPECT_EQ(viewer.Checked(m.id), m.checked) << m.id;
+    }
+    const GraphicsState& g = viewer.graphics;
+    EXPECT_EQ(g.opaqueRasterDesc, (RasterDesc{FillMode::Solid, CullMode::None, true, true, true}));
+    EXPECT_EQ(g.transparentRasterDesc, (RasterDesc{FillMode::Solid, CullMode::Back, true, false, true}));
+    EXPECT_EQ(view.autoTurnSpeed, 0.0f);
+    EXPECT_FALSE(view.autoTurnDrag);
+    EXPECT_EQ(view.lightSpinSpeed, 0.0f);
+    EXPECT_EQ(view.transparencyLevel, 0.4f);
+    // The scene's lists and counters.
+    const SceneModel& scene = viewer.scene;
+    EXPECT_TRUE(scene.objectNames.empty());
+    EXPECT_TRUE(scene.objectVisible.empty());
+    EXPECT_TRUE(scene.objectTransparent.empty());
+    EXPECT_EQ(scene.kindCount, (std::array<int32_t, kObjectKindCount>{}));
+    EXPECT_EQ(scene.nextObjectMenuId, 5000);
+    EXPECT_EQ(scene.nextTransparencyMenuId, 10000);
+    EXPECT_EQ(scene.boundsMin, (std::array<float, 3>{999999995904.0f, 999999995904.0f, 999999995904.0f}));
+    EXPECT_EQ(scene.boundsMax, (std::array<float, 3>{-999999995904.0f, -999999995904.0f, -999999995904.0f}));
+    // Left alone: the background, the camera, the light, the language, smoothing on open.
+    EXPECT_EQ(view.backgroundColor, before.backgroundColor);
+    EXPECT_EQ(view.backgroundColor[0], 1.0f);
+    EXPECT_EQ(view.cameraYaw, 33.0f);
+    EXPECT_EQ(view.cameraPitch, before.cameraPitch);
+    EXPECT_EQ(view.cameraDistance, before.cameraDistance);
+    EXPECT_EQ(view.cameraTarget, before.cameraTarget);
+    EXPECT_EQ(view.sceneSize, before.sceneSize);
+    EXPECT_EQ(view.lightAzimuth, 100.0f);
+    EXPECT_EQ(view.lightElevation, before.lightElevation);
+    EXPECT_EQ(view.ambientIntensity, 1.25f);
+    EXPECT_TRUE(viewer.shell.smoothOnOpen);
+    EXPECT_EQ(viewer.shell.language, 2u);
+}
+
+TEST_F(MenuNew, NumbersObjectsFromTheStartAgain) {
+    SceneFiles files;
+    Viewer viewer(2);
+    viewer.dialogs.paths = {files.Write("blocks.KDX", Blocks()), files.Write("example.KDX", kExampleScene)};
+    viewer.Choose(kCommandOpenAdd);
+    viewer.Choose(kCommandNew);
+    EXPECT_EQ(Describe(viewer.menus.objectsMenu), (std::vector<std::string>{
+                                                      "T3 >",
+                                                      "  Pit floor #5000 [x]",
+                                                      "Blocks >",
+                                                      "Surfaces >",
+                                                      "Lines >",
+                                                      "  Ramp #5002 [x]",
+                                                      "Points >",
+                                                      "D.Holes >",
+                                                  }));
+    EXPECT_EQ(Describe(viewer.menus.transparentSubmenu), (std::vector<std::string>{"Pit floor #10000 [ ]"}));
+    viewer.Choose(5002);
+    EXPECT_EQ(viewer.scene.objectVisible, (std::vector<bool>{true, false}));
+}
+
+TEST_F(MenuNew, AFileThatCannotBeReadShowsTheSpanishReadErrorInBothLanguages) {
+    const RecordingDialogs::Message readError{"Error en la lectura del fichero.", "Error"};
+    enum class Answer { NotAScene, Missing, Cancel };
+    struct Case {
+        uint32_t language;
+        int32_t command;
+        Answer answer;
+        bool message;
+        size_t objectsAfter;  // with the example's two objects loaded before
+    };
+    const Case cases[] = {
+        {1, kCommandNew, Answer::NotAScene, true, 0},
+        {2, kCommandNew, Answer::NotAScene, true, 0},
+        {2, kCommandNew, Answer::Missing, true, 0},
+        {2, kCommandNew, Answer::Cancel, false, 0},
+        {1, kCommandOpenAdd, Answer::NotAScene, true, 2},
+        {2, kCommandOpenAdd, Answer::NotAScene, true, 2},
+        {1, kCommandOpenAdd, Answer::Missing, true, 2},
+        {1, kCommandOpenAdd, Answer::Cancel, false, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.language << " " << c.command << " " << static_cast<int>(c.answer));
+        SceneFiles files;
+        Viewer viewer(c.language);
+        viewer.dialogs.paths = {files.Write("example.KDX", kExampleScene)};
+        viewer.Choose(kCommandOpenAdd);
+        const std::vector<std::string> objectsMenu = Describe(viewer.menus.objectsMenu);
+        if (c.answer == Answer::NotAScene) viewer.dialogs.paths = {files.Write("bad.KDX", kNotASceneFile)};
+        if (c.answer == Answer::Missing) viewer.dialogs.paths = {files.Missing()};
+        viewer.Choose(c.command);
+        EXPECT_EQ(viewer.dialogs.openDialogs, 2);
+        EXPECT_EQ(viewer.dialogs.messages, c.message ? std::vector<RecordingDialogs::Message>{readError}
+                                                     : std::vector<RecordingDialogs::Message>{});
+        EXPECT_EQ(viewer.scene.objectNames.size(), c.objectsAfter);
+        // A file that could not be read leaves the objects and their entries as they were.
+        if (c.objectsAfter == 2) {
+            EXPECT_EQ(Describe(viewer.menus.objectsMenu), objectsMenu);
+        } else {
+            EXPECT_TRUE(viewer.menus.kindSubmenu[0]->actions().isEmpty());
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------
+
+TEST(ProgressBar, CentredOnTheDrawingAreaAndNeverOutOfSight) {
+    struct Case {
+        uint32_t width, height;
+        QRect screen;
+        std::optional<int> x, y;  // where given, the exact position; the bar always lies within the screen
+    };
+    const QRect big(0, 0, 2560, 1440);
+    const Case cases[] = {
+        {1000, 700, big, 325, 325},
+        {1000, 700, QRect(0, 27, 1920, 1053), 325, 325},  // a panel above: the same place
+        {350, 50, big, 0, 0},
+        {800, 600, big, 225, 275},
+        {801, 601, big, 225, 275},  // halves are rounded down
+        {349, 700, big, std::nullopt, 325},
+        {200, 700, big, std::nullopt, 325},
+        {0, 700, big, std::nullopt, 325},
+        {1000, 49, big, 325, std::nullopt},
+        {1000, 0, big, 325, std::nullopt},
+        {100, 10, big, std::nullopt, std::nullopt},
+        {100, 10, QRect(-1280, 100, 1280, 1024), std::nullopt, std::nullopt},  // a screen left of the first
+        {0xFFFFFFFFu, 0xFFFFFFFFu, big, std::nullopt, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height);
+        const QPoint at = ProgressBarPosition(c.width, c.height, c.screen);
+        if (c.x) {
+            EXPECT_EQ(at.x(), *c.x);
+        }
+        if (c.y) {
+            EXPECT_EQ(at.y(), *c.y);
+        }
+        EXPECT_TRUE(c.screen.contains(QRect(at, QSize(kProgressWidth, kProgressHeight))))
+            << at.x() << "," << at.y();
+    }
+}
+
+}  // namespace
+}  // namespace talan
