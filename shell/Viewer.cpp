@@ -12,10 +12,10 @@
 #include "render/GraphicsState.h"
 #include "render/ViewState.h"
 #include "scene/SceneModel.h"
-#include "shell/CameraInput.h"
 #include "shell/Commands.h"
 #include "shell/Dialogs.h"
 #include "shell/Menus.h"
+#include "shell/SceneView.h"
 #include "shell/RenderCommand.h"
 #include "shell/Settings.h"
 #include "shell/ShellState.h"
@@ -24,8 +24,6 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMainWindow>
-#include <QMouseEvent>
-#include <QWheelEvent>
 #include <QMenuBar>
 #include <QOpenGLContext>
 #include <QOpenGLWidget>
@@ -50,77 +48,6 @@ struct Program {
     QtDialogs dialogs;
     SettingsFile settings;
     bool graphicsReady = false;
-};
-
-InputKeys KeysOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
-    return {modifiers.testFlag(Qt::ControlModifier), modifiers.testFlag(Qt::ShiftModifier),
-            buttons.testFlag(Qt::XButton1)};
-}
-
-// The drawing area: the renderer draws every frame into it, and the mouse steers
-// the camera and the light over it.
-class SceneView : public QOpenGLWidget {
-public:
-    explicit SceneView(Program& program) : program_(program) {}
-
-    // Ends every drag, as losing the mouse does.
-    void EndDrags() {
-        ReleaseMouseButtons(program_.view);
-        unsetCursor();
-    }
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override {
-        const MouseButton button = event->button() == Qt::LeftButton    ? MouseButton::Left
-                                   : event->button() == Qt::RightButton ? MouseButton::Right
-                                                                         : MouseButton::Middle;
-        if (button == MouseButton::Middle && event->button() != Qt::MiddleButton) return;
-        const QPoint at = event->globalPosition().toPoint();
-        PressMouseButton(program_.view, button, KeysOf(event->modifiers(), event->buttons()), at.x(), at.y(),
-                         IsChecked(program_.menus, kCommandAutoTurn));
-        if (button != MouseButton::Middle) setCursor(Qt::SizeAllCursor);
-    }
-    void mouseReleaseEvent(QMouseEvent*) override {
-        // Releasing any button ends every drag.
-        EndDrags();
-        update();
-    }
-    void mouseMoveEvent(QMouseEvent* event) override {
-        if (!Dragging(program_.view)) return;
-        const QPoint at = event->globalPosition().toPoint();
-        MoveMouse(program_.view, at.x(), at.y(), program_.shell.clientHeight);
-        update();
-    }
-    void wheelEvent(QWheelEvent* event) override {
-        const int delta = event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
-        if (delta == 0) return;
-        TurnWheel(program_.view, delta, KeysOf(event->modifiers(), event->buttons()));
-        update();
-    }
-
-    void paintGL() override {
-        if (!program_.graphicsReady) {
-            glClearColor(0, 0, 0, 0);
-            glClear(GL_COLOR_BUFFER_BIT);
-            return;
-        }
-        RenderFrame(program_.graphics, program_.view, program_.scene);
-        // Frames follow each other only while something turns by itself; otherwise a
-        // frame is drawn when something it reads changes.
-        if (program_.view.autoTurnSpeed != 0.0f || program_.view.lightSpinSpeed != 0.0f) update();
-    }
-    void resizeGL(int w, int h) override {
-        const qreal ratio = devicePixelRatioF();
-        program_.shell.clientWidth = static_cast<uint32_t>(w * ratio);
-        program_.shell.clientHeight = static_cast<uint32_t>(h * ratio);
-        if (program_.graphicsReady) {
-            ResizeGraphics(program_.graphics, program_.view, static_cast<int32_t>(program_.shell.clientWidth),
-                           static_cast<int32_t>(program_.shell.clientHeight));
-        }
-    }
-
-private:
-    Program& program_;
 };
 
 // The main window keeps the outer rectangle up to date and takes the keys.
@@ -241,7 +168,8 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
 
     MainWindow window(program);
     window.setWindowTitle(QStringLiteral("Talan 3D"));
-    auto* sceneView = new SceneView(program);
+    auto* sceneView = new SceneView({shell, program.view, program.scene, program.graphics, program.menus,
+                                     program.graphicsReady});
     window.setCentralWidget(sceneView);
 
     ShellContext ctx{.shell = shell,
