@@ -7,7 +7,11 @@
 #  b) without the effect file the two error boxes appear, and after they are
 #     closed the program ends without touching config.cfg;
 #  c) a start-up file without the signature shows the read-error box, and the
-#     program ends without touching config.cfg.
+#     program ends without touching config.cfg;
+#  d) with open_pit.KDX shown, a left drag turns the picture about its middle, a
+#     right drag moves it the way the cursor went, the wheel zooms out and in;
+#     Alt+Enter fills the screen, Escape then only returns to the window, and a
+#     second Escape ends the program with status 0 and config.cfg written.
 #
 #   viewer_e2e.sh TALAN3D DATA_DIR [OUT_DIR]
 #
@@ -45,9 +49,10 @@ else
     mkdir -p "$out"
 fi
 
-pid=
+pid= wm=
 cleanup() {
     [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
+    [ -n "$wm" ] && kill "$wm" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -193,6 +198,76 @@ centre_statistics() {
 
 crlf() { printf '%s\r\n' "$@"; }
 
+# Waits up to $2 seconds for the load into window $1 to end: no progress window
+# left beside the main window.
+wait_loaded() {
+    local i others
+    for ((i = 0; i < $2 * 10; i++)); do
+        others=$(timeout 10 xdotool search --maxdepth 1 --onlyvisible --name '.+' 2>/dev/null | grep -vx "$1")
+        [ -z "$others" ] && return 0
+        sleep 0.1
+    done
+    fail "windows other than the main one are still open: $others"
+    return 1
+}
+
+# Photographs the screen to $1 until two pictures in a row are the same (at most
+# 10 s): nothing turns by itself, so the last frame asked for has been drawn.
+settled_shot() {
+    local i
+    timeout 20 import -window root "$1"
+    for ((i = 0; i < 20; i++)); do
+        sleep 0.3
+        timeout 20 import -window root "$work/next.png"
+        [ "$(convert "$1" "$work/next.png" -compose difference -composite -format '%[fx:maxima]' info:)" = 0 ] && break
+        mv "$work/next.png" "$1"
+    done
+}
+
+# The drawing area of window $2 in screenshot $1 (the window less its menu bar)
+# as a mask of what differs from the black background; prints the share of the
+# area the scene covers and the centre of the covered pixels as shares of the
+# width and the height.
+scene_measures() {
+    local x y w h top=24
+    read -r x y w h < <(geometry "$2")
+    convert "$1" -crop "${w}x$((h - top))+$x+$((y + top))" +repage -colorspace gray -threshold 2% "$work/mask.png"
+    local area cx cy
+    area=$(convert "$work/mask.png" -format '%[fx:mean]' info:)
+    # The centre along an axis: the mask squeezed to one row (column) of means.
+    centre() { convert "$work/mask.png" -scale "$1" -depth 8 gray:- | od -An -v -tu1 |
+        awk '{ for (i = 1; i <= NF; i++) { s += $i; m += $i * n; n++ } } END { print s ? (m / s + 0.5) / n : 0.5 }'; }
+    cx=$(centre "${w}x1!")
+    cy=$(centre "1x$((h - top))!")
+    echo "$area $cx $cy"
+}
+
+# The share of pixels that differ clearly between screenshots $1 and $2.
+changed_share() {
+    convert "$1" "$2" -compose difference -composite -colorspace gray -threshold 10% -format '%[fx:mean]' info:
+}
+
+# Whether the awk condition $1 holds for the numbers a, b, c, ... that follow.
+holds() {
+    local condition=$1
+    shift
+    awk -v a="${1:-0}" -v b="${2:-0}" -v c="${3:-0}" -v d="${4:-0}" "BEGIN { exit !($condition) }"
+}
+
+# Drags with button $1 from $2,$3 by $4,$5 pixels in $6 equal moves, as a hand does.
+drag() {
+    local i
+    timeout 5 xdotool mousemove "$2" "$3"
+    sleep 0.2
+    timeout 5 xdotool mousedown "$1"
+    for ((i = 1; i <= $6; i++)); do
+        sleep 0.05
+        timeout 5 xdotool mousemove "$(($2 + $4 * i / $6))" "$(($3 + $5 * i / $6))"
+    done
+    sleep 0.1
+    timeout 5 xdotool mouseup "$1"
+}
+
 # --- a) a sample from the command line, Escape, the settings written back ------------
 say "a) open_pit.KDX from the command line"
 start=$work/start_a
@@ -272,6 +347,108 @@ boxes=$(close_error_boxes "$out/c_error")
 ends_well "with a start-up file that is not a scene file"
 [ "$boxes" -eq 1 ] || fail "$boxes error boxes instead of 1 (the read error)"
 cmp -s "$work/config_c.cfg" "$start/config.cfg" || fail "config.cfg changed"
+
+# --- d) turning, moving and zooming with the mouse; full screen and Escape ------------
+say "d) the mouse and the keyboard on open_pit.KDX"
+start=$work/start_d
+mkdir -p "$start"
+crlf "idioma : 2" "width : 800" "height : 600" "posx : 20" "posy : 20" >"$start/config.cfg"
+# Full screen is the window manager's to grant: without one the window keeps its
+# size, and only what Escape does can be checked.
+if command -v openbox >/dev/null 2>&1; then
+    openbox --sm-disable >"$work/wm.log" 2>&1 &
+    wm=$!
+    for ((i = 0; i < 50; i++)); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.1
+    done
+else
+    say "no window manager (openbox) here: the full-screen size is not checked"
+fi
+launch "$start" "$talan3d" "$data/samples/open_pit.KDX"
+if ! window=$(find_window '^Talan 3D$' 60); then
+    fail "no window titled \"Talan 3D\" appeared"
+    cat "$work/program.log"
+elif wait_loaded "$window" 60; then
+    read -r x y w h < <(geometry "$window")
+    mx=$((x + w / 2)) my=$((y + h / 2))
+    for ((i = 0; i < 60; i++)); do
+        settled_shot "$out/d_start.png"
+        read -r area0 cx0 cy0 < <(scene_measures "$out/d_start.png" "$window")
+        holds 'a > 0.1' "$area0" && break
+        sleep 0.5
+    done
+    holds 'a > 0.1 && a < 0.95' "$area0" || fail "the scene covers $area0 of the drawing area at the start"
+
+    # Left: the scene turns about the point looked at, which stays in the middle.
+    drag 1 "$((mx - 150))" "$my" 300 0 30
+    settled_shot "$out/d_turned.png"
+    read -r area1 cx1 cy1 < <(scene_measures "$out/d_turned.png" "$window")
+    share=$(changed_share "$out/d_start.png" "$out/d_turned.png")
+    holds 'a > 0.05' "$share" || fail "a left drag changed only $share of the picture"
+    holds '(a - b) ^ 2 < 0.15 ^ 2 && (c - d) ^ 2 < 0.15 ^ 2' "$cx0" "$cx1" "$cy0" "$cy1" ||
+        fail "after a left drag the scene's centre went from $cx0,$cy0 to $cx1,$cy1"
+
+    # Right: the scene follows the cursor, right and down.
+    drag 3 "$((mx - 100))" "$((my - 50))" 120 60 12
+    settled_shot "$out/d_moved.png"
+    read -r area2 cx2 cy2 < <(scene_measures "$out/d_moved.png" "$window")
+    holds 'b - a > 0.03 && d - c > 0.02' "$cx1" "$cx2" "$cy1" "$cy2" ||
+        fail "after a right drag to the right and down the scene's centre went from $cx1,$cy1 to $cx2,$cy2"
+
+    # The wheel: three steps towards the user zoom out, six away from the user zoom in.
+    timeout 5 xdotool mousemove "$mx" "$my"
+    timeout 5 xdotool click --repeat 3 --delay 100 5
+    settled_shot "$out/d_zoomed_out.png"
+    read -r area3 _ < <(scene_measures "$out/d_zoomed_out.png" "$window")
+    holds 'b < a * 0.9' "$area2" "$area3" || fail "zooming out, the scene's area went from $area2 to $area3"
+    timeout 5 xdotool click --repeat 6 --delay 100 4
+    settled_shot "$out/d_zoomed_in.png"
+    read -r area4 _ < <(scene_measures "$out/d_zoomed_in.png" "$window")
+    holds 'b > a * 1.1' "$area3" "$area4" || fail "zooming in, the scene's area went from $area3 to $area4"
+
+    say "scene area and centre: start $area0 $cx0,$cy0; turned $area1 $cx1,$cy1; moved $area2 $cx2,$cy2;" \
+        "zoomed out $area3, in $area4"
+
+    # Alt+Enter fills the screen; Escape returns to the window and the program goes on.
+    read -r sw sh < <(timeout 10 xdotool getdisplaygeometry)
+    press "$window" alt+Return
+    for ((i = 0; i < 50; i++)); do
+        read -r fx fy fw fh < <(geometry "$window")
+        [ "$fx $fy $fw $fh" = "0 0 $sw $sh" ] && break
+        sleep 0.1
+    done
+    [ -z "$wm" ] || [ "$fx $fy $fw $fh" = "0 0 $sw $sh" ] ||
+        fail "after Alt+Enter the window is at $fx,$fy size ${fw}x$fh, not ${sw}x$sh"
+    settled_shot "$out/d_full_screen.png"
+    press "$window" Escape
+    for ((i = 0; i < 50; i++)); do
+        read -r fx fy fw fh < <(geometry "$window")
+        [ "$fx $fy $fw $fh" = "$x $y $w $h" ] && break
+        sleep 0.1
+    done
+    [ "$fx $fy $fw $fh" = "$x $y $w $h" ] || fail "after Escape in full screen the window is at $fx,$fy size ${fw}x$fh"
+    sleep 0.5
+    running || fail "Escape in full screen ended the program"
+    settled_shot "$out/d_windowed.png"
+    if running; then
+        press "$window" Escape
+        ends_well "Escape after full screen"
+        # The outer rectangle is written: the window's own, or with a manager's frame
+        # around it as large at least.
+        read -r cw ch cx cy < <(tr -d '\r' <"$start/config.cfg" |
+            awk -F' : ' '{ v[$1] = $2 } END { print v["width"], v["height"], v["posx"], v["posy"] }')
+        if [ -n "$wm" ]; then
+            holds 'a >= b && c >= d' "$cw" "$w" "$ch" "$h" || fail "config.cfg holds ${cw}x$ch, less than the window's ${w}x$h"
+            w=$cw h=$ch x=$cx y=$cy
+        fi
+        crlf "idioma : 2" "width : $w" "height : $h" "posx : $x" "posy : $y" >"$work/expected_d.cfg"
+        if ! cmp -s "$work/expected_d.cfg" "$start/config.cfg"; then
+            fail "config.cfg after Escape is not as expected"
+            diff <(od -c "$work/expected_d.cfg") <(od -c "$start/config.cfg")
+        fi
+    fi
+fi
 
 if [ "$failures" -ne 0 ]; then
     say "$failures check(s) failed${3:+; screenshots in $out}"
