@@ -35,7 +35,9 @@ done
 # Start a display of our own, and run the rest of this script on it.
 if [ -z "${TALAN_E2E_ON_XVFB:-}" ]; then
     export TALAN_E2E_ON_XVFB=1
-    exec timeout -k 10 400 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+    # A display number of its own choosing, so that two runs side by side do not both
+    # take the first free one at the same moment.
+    exec timeout -k 10 400 xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24" bash "$0" "$@"
 fi
 
 talan3d=$(realpath "$talan3d")
