@@ -446,7 +446,7 @@ elif wait_loaded "$window" 60; then
         fi
         crlf "idioma : 2" "width : $w" "height : $h" "posx : $x" "posy : $y" >"$work/expected_d.cfg"
         if ! cmp -s "$work/expected_d.cfg" "$start/config.cfg"; then
-            fail "config.cfg after Escape is not as expected"
+            fail "config.cfg after the second Escape is not as expected"
             diff <(od -c "$work/expected_d.cfg") <(od -c "$start/config.cfg")
         fi
     fi
