@@ -118,8 +118,8 @@ ends_well() {
 running() {
     local state=
     [ -r "/proc/$pid/stat" ] || return 1
-    state=$(sed 's/^.*) //' "/proc/$pid/stat" | cut -c1)
-    [ "$state" != Z ]
+    state=$(sed 's/^.*) //' "/proc/$pid/stat" 2>/dev/null | cut -c1)
+    [ -n "$state" ] && [ "$state" != Z ]
 }
 
 # Waits up to $1 seconds for the program to end; its exit status in $status.
@@ -360,13 +360,17 @@ crlf "idioma : 2" "width : 800" "height : 600" "posx : 20" "posy : 20" >"$start/
 if command -v openbox >/dev/null 2>&1; then
     openbox --sm-disable >"$work/wm.log" 2>&1 &
     wm=$!
-    for ((i = 0; i < 50; i++)); do
+    for ((i = 0; i < 200; i++)); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
         sleep 0.1
     done
-else
-    say "no window manager (openbox) here: the full-screen size is not checked"
+    if ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+        say "openbox did not start: $(tail -n 3 "$work/wm.log")"
+        kill "$wm" 2>/dev/null
+        wm=
+    fi
 fi
+[ -n "$wm" ] || say "no window manager: the full-screen size is not checked"
 launch "$start" "$talan3d" "$data/samples/open_pit.KDX"
 if ! window=$(find_window '^Talan 3D$' 60); then
     fail "no window titled \"Talan 3D\" appeared"
@@ -414,6 +418,12 @@ elif wait_loaded "$window" 60; then
 
     # Alt+Enter fills the screen; Escape returns to the window and the program goes on.
     read -r sw sh < <(timeout 10 xdotool getdisplaygeometry)
+    # The switch is a key like any other: the window must hold the focus first.
+    for ((i = 0; i < 50; i++)); do
+        timeout 5 xdotool windowfocus --sync "$window" 2>/dev/null
+        [ "$(timeout 5 xdotool getwindowfocus 2>/dev/null)" = "$window" ] && break
+        sleep 0.1
+    done
     press "$window" alt+Return
     for ((i = 0; i < 50; i++)); do
         read -r fx fy fw fh < <(geometry "$window")
