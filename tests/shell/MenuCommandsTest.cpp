@@ -14,6 +14,7 @@
 #include <vector>
 
 // The shell's headers bring the GL declarations; Qt's must come after them.
+#include "QtTestApplication.h"
 #include "TestHelpers.h"
 #include "shell/Commands.h"
 #include "shell/ProgressBar.h"
@@ -30,35 +31,7 @@ namespace fs = std::filesystem;
 using testing::kExampleScene;
 using testing::TagLine;
 
-// Widgets need an application; the offscreen platform needs no display. The
-// platform chosen before comes back afterwards, for the tests that follow.
-class QtTest : public ::testing::Test {
-public:
-    static void SetUpTestSuite() {
-        if (QApplication::instance() != nullptr) return;
-        const char* platform = std::getenv("QT_QPA_PLATFORM");
-        platformBefore_ = platform != nullptr ? std::optional<std::string>(platform) : std::nullopt;
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static int argc = 1;
-        static char name[] = "talan_tests";
-        static char* argv[] = {name, nullptr};
-        application_ = new QApplication(argc, argv);
-    }
-    static void TearDownTestSuite() {
-        if (application_ == nullptr) return;
-        delete application_;
-        application_ = nullptr;
-        if (platformBefore_) {
-            setenv("QT_QPA_PLATFORM", platformBefore_->c_str(), 1);
-        } else {
-            unsetenv("QT_QPA_PLATFORM");
-        }
-    }
-
-private:
-    static inline QApplication* application_ = nullptr;
-    static inline std::optional<std::string> platformBefore_;
-};
+using QtTest = testing::QtApplicationTest;
 
 // Answers the dialogs from queues and records every box shown.
 class RecordingDialogs : public Dialogs {

@@ -12,6 +12,8 @@
 // The shell's headers bring the GL declarations; Qt's must come after them.
 #include "shell/SceneView.h"
 
+#include "QtTestApplication.h"
+
 #include <QApplication>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -27,25 +29,7 @@ constexpr Flag kDragFlags[] = {&ViewState::rotateDrag, &ViewState::lightDirectio
 const QPointF kLocal(5, 5);
 
 // A hidden drawing area over records of its own; it never needs a GL context.
-class SceneViewInput : public ::testing::Test {
-public:
-    static void SetUpTestSuite() {
-        if (QApplication::instance() != nullptr) return;
-        const char* platform = std::getenv("QT_QPA_PLATFORM");
-        platformBefore_ = platform != nullptr ? std::optional<std::string>(platform) : std::nullopt;
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static int argc = 1;
-        static char name[] = "talan_tests";
-        static char* argv[] = {name, nullptr};
-        application_ = new QApplication(argc, argv);
-    }
-    static void TearDownTestSuite() {
-        if (application_ == nullptr) return;
-        delete application_;
-        application_ = nullptr;
-        platformBefore_ ? setenv("QT_QPA_PLATFORM", platformBefore_->c_str(), 1) : unsetenv("QT_QPA_PLATFORM");
-    }
-
+class SceneViewInput : public testing::QtApplicationTest {
 protected:
     SceneViewInput() {
         shell.clientHeight = 500;
@@ -86,10 +70,6 @@ protected:
     bool graphicsReady = false;
     QMenuBar bar;
     SceneView area{{shell, view, scene, graphics, menus, graphicsReady}};
-
-private:
-    static inline QApplication* application_ = nullptr;
-    static inline std::optional<std::string> platformBefore_;
 };
 
 TEST_F(SceneViewInput, EachPressStartsItsDragAtTheGlobalPositionAndAMoveStepsIt) {
