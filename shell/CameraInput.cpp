@@ -9,16 +9,22 @@ namespace talan {
 
 namespace {
 
+// One step on one axis: `value` changes by `step` when the cursor has travelled the
+// threshold left or up (d ≥ T) and by −step when right or down (d ≤ −T); only a step
+// moves the axis's reference to the cursor.
+void StepAxis(int32_t d, int32_t threshold, float& value, float step, int32_t& reference, int32_t position) {
+    if (d >= threshold) {
+        value += step;
+        reference = position;
+    } else if (d <= -threshold) {
+        value -= step;
+        reference = position;
+    }
+}
+
 // Vertical steps of a turning drag: the pitch follows the cursor, within ±89 degrees.
 void StepPitch(ViewState& view, int32_t dy, int32_t y) {
-    const int32_t t = view.dragThreshold;
-    if (dy >= t) {
-        view.cameraPitch -= 1.0f;
-        view.lastCursorY = y;
-    } else if (dy <= -t) {
-        view.cameraPitch += 1.0f;
-        view.lastCursorY = y;
-    }
+    StepAxis(dy, view.dragThreshold, view.cameraPitch, -1.0f, view.lastCursorY, y);
     view.cameraPitch = std::clamp(view.cameraPitch, -89.0f, 89.0f);
 }
 
@@ -94,28 +100,10 @@ void MoveMouse(ViewState& view, int32_t x, int32_t y, uint32_t clientHeight) {
     const int32_t t = view.dragThreshold;
     if (view.rotateDrag) {
         StepPitch(view, dy, y);
-        if (dx >= t) {
-            view.cameraYaw -= 1.0f;
-            view.lastCursorX = x;
-        } else if (dx <= -t) {
-            view.cameraYaw += 1.0f;
-            view.lastCursorX = x;
-        }
+        StepAxis(dx, t, view.cameraYaw, -1.0f, view.lastCursorX, x);
     } else if (view.lightDirectionDrag) {
-        if (dy >= t) {
-            view.lightElevation += 1.0f;
-            view.lastCursorY = y;
-        } else if (dy <= -t) {
-            view.lightElevation -= 1.0f;
-            view.lastCursorY = y;
-        }
-        if (dx >= t) {
-            view.lightAzimuth -= 1.0f;
-            view.lastCursorX = x;
-        } else if (dx <= -t) {
-            view.lightAzimuth += 1.0f;
-            view.lastCursorX = x;
-        }
+        StepAxis(dy, t, view.lightElevation, 1.0f, view.lastCursorY, y);
+        StepAxis(dx, t, view.lightAzimuth, -1.0f, view.lastCursorX, x);
         view.lightElevation = std::clamp(view.lightElevation, -90.0f, 90.0f);
     } else if (view.autoTurnDrag) {
         StepPitch(view, dy, y);
@@ -128,13 +116,7 @@ void MoveMouse(ViewState& view, int32_t x, int32_t y, uint32_t clientHeight) {
         }
         view.autoTurnSpeed = std::clamp(view.autoTurnSpeed, -45.0f, 45.0f);
     } else if (view.slowZoomDrag) {
-        if (dy >= t) {
-            view.cameraDistance -= 0.01f * view.sceneSize;
-            view.lastCursorY = y;
-        } else if (dy <= -t) {
-            view.cameraDistance += 0.01f * view.sceneSize;
-            view.lastCursorY = y;
-        }
+        StepAxis(dy, t, view.cameraDistance, -(0.01f * view.sceneSize), view.lastCursorY, y);
         view.cameraDistance = std::max(view.cameraDistance, 1.0f);
     } else if (view.panDrag) {
         Pan(view, dx, dy, x, y, clientHeight);
