@@ -8,7 +8,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-qpa-plugins                # window, menus, dialogs
+  qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins  # window, menus, dialogs, the GL drawing widget
   libepoxy-dev libglm-dev                     # OpenGL loading, matrices
   libegl-dev libegl-mesa0 libgl1-mesa-dri     # headless OpenGL through EGL and llvmpipe
   googletest libgtest-dev libbenchmark-dev    # tests and benchmarks
