@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 
+#include "TestHelpers.h"
 #include "render/EffectFile.h"
 #include "render/HeadlessContext.h"
 
@@ -67,7 +68,7 @@ class EffectCompileTest : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string error;
-        if (!CreateHeadlessContext(context_, 8, 8, error)) GTEST_SKIP() << "no OpenGL context: " << error;
+        if (!CreateHeadlessContext(context_, 8, 8, error)) TALAN_WITHOUT_GL() << "no OpenGL context: " << error;
     }
     void TearDown() override { DestroyHeadlessContext(context_); }
     HeadlessContext context_;
