@@ -62,6 +62,13 @@ struct Picture {
         return {p[0], p[1], p[2], p[3]};
     }
     bool IsBackground(int x, int y) const { return At(x, y) == kBackground; }
+    int CountDifferent(const Picture& other) const {
+        int n = 0;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) n += At(x, y) == other.At(x, y) ? 0 : 1;
+        }
+        return n;
+    }
     int CountNotBackground() const {
         int n = 0;
         for (int y = 0; y < kHeight; ++y) {
@@ -326,6 +333,97 @@ TEST_F(RenderFrameTest, EachFrameTurnsTheCameraAndLooksFromItsAngles) {
     const double w = view.cameraYaw * 0.017453292, p = 30 * 0.017453292, d = 40.0;
     const glm::dvec3 eye(-std::sin(w) * std::cos(p) * d, std::sin(p) * d, -std::cos(w) * std::cos(p) * d);
     ExpectSameMatrix(graphics.viewMatrix, LookAtLH(eye, {0, 0, 0}, {0, 1, 0}), 1e-5, "view");
+}
+
+// The scene with every block model replaced by a triangulated object of the same 36
+// vertices per block, as block models were once kept and drawn.
+SceneModel WithBlocksExpanded(const SceneModel& scene) {
+    SceneModel expanded;
+    for (size_t k = 0; k < scene.firstVertex.size(); ++k) {
+        const bool blocks = IsBlockModel(scene, k);
+        const int32_t elements = blocks ? 12 * scene.elementCounts[k] : scene.elementCounts[k];
+        const int32_t perElement = blocks ? 3 : scene.verticesPerElement[k];
+        EXPECT_TRUE(ReserveObjectStorage(expanded, perElement, elements));
+        BeginObject(expanded, ObjectKind::T3, elements, perElement);
+        SceneVertex* out = expanded.sceneVertices.data() + expanded.firstStored.back();
+        for (int32_t e = 0; e < scene.elementCounts[k]; ++e) {
+            if (blocks) {
+                ExpandBlock(scene.blockRecords[static_cast<size_t>(scene.firstStored[k] + e)], out);
+                out += kVerticesPerBlock;
+            } else {
+                for (int32_t v = 0; v < perElement; ++v) *out++ = VertexAt(scene, scene.firstVertex[k] + e * perElement + v);
+            }
+        }
+        expanded.objectNames.push_back(scene.objectNames[k]);
+        expanded.objectVisible.back() = scene.objectVisible[k];
+        expanded.objectTransparent.back() = scene.objectTransparent[k];
+        expanded.kindCount[0] += 1;
+    }
+    expanded.objectCount = CountObjects(expanded);
+    return expanded;
+}
+
+// Block models are drawn by instancing one box over their records; the picture is
+// the one their 36 vertices per block give, pixel for pixel, however they are drawn:
+// solid or wireframe, each culling, both transparent sweeps, hidden, with sizes that
+// are zero or negative, and across vertex buffers cut small.
+TEST_F(RenderFrameTest, BlockRecordsDrawExactlyAsTheirExpandedVertices) {
+    ASSERT_EQ(ReadSceneFile(scene, TALAN_TEST_SCENES_DIR "/blocks.KDX", nullptr).Status(), kStatusOk);
+    ASSERT_EQ(ReadSceneFile(scene, TALAN_TEST_SCENES_DIR "/windings.KDX", nullptr).Status(), kStatusOk);
+    ASSERT_EQ(CompleteSceneLoad(scene, view, {true, false, false}, false, [&] { return UploadSceneVertices(graphics, scene); }),
+              kStatusOk);
+    FitCameraMatrices(graphics, view, kWidth, kHeight);
+    ASSERT_EQ(scene.storedBlockCount, 20);
+
+    GraphicsState cut;  // the same scene from buffers of a few records each
+    std::string error;
+    ASSERT_EQ(InitGraphics(cut, TALAN_EFFECT_FILE, kWidth, kHeight, error), kStatusOk) << error;
+    cut.maxBufferBytes = 3 * sizeof(BlockRecord) + 1;
+    ASSERT_EQ(UploadSceneVertices(cut, scene), kStatusOk);
+    FitCameraMatrices(cut, view, kWidth, kHeight);
+    ASSERT_GT(cut.blockPieces.size(), 6u);
+    ASSERT_GT(cut.vertexPieces.size(), 1u);
+
+    struct Setting {
+        FillMode fill;
+        CullMode cull;
+        bool transparent, hidden;
+        float yaw, pitch;
+    };
+    for (const Setting& s : {Setting{FillMode::Solid, CullMode::None, false, false, 20, 30},
+                             Setting{FillMode::Solid, CullMode::Front, false, false, 200, 50},
+                             Setting{FillMode::Solid, CullMode::Back, false, false, 110, -40},
+                             Setting{FillMode::Wireframe, CullMode::None, false, false, 20, 30},
+                             Setting{FillMode::Wireframe, CullMode::Back, false, false, 300, 10},
+                             Setting{FillMode::Solid, CullMode::None, true, false, 20, 30},
+                             Setting{FillMode::Wireframe, CullMode::Front, true, false, 250, 60},
+                             Setting{FillMode::Solid, CullMode::None, false, true, 20, 30}}) {
+        SCOPED_TRACE(::testing::Message() << "fill " << static_cast<int>(s.fill) << ", cull " << static_cast<int>(s.cull)
+                                          << ", transparent " << s.transparent << ", hidden " << s.hidden);
+        for (GraphicsState* g : {&graphics, &cut}) {
+            g->opaqueRasterDesc.fillMode = g->transparentRasterDesc.fillMode = s.fill;
+            g->opaqueRasterDesc.cullMode = s.cull;
+        }
+        scene.objectTransparent[0] = scene.objectTransparent[1] = s.transparent;
+        scene.objectVisible[1] = !s.hidden;
+        view.cameraYaw = s.yaw;
+        view.cameraPitch = s.pitch;
+        const Picture instanced = Render();
+
+        SceneModel expanded = WithBlocksExpanded(scene);
+        GraphicsState& g = graphics;
+        ASSERT_EQ(UploadSceneVertices(g, expanded), kStatusOk);
+        RenderFrame(g, view, expanded);
+        const Picture fromVertices{ReadHeadlessPixels(headless_)};
+        ASSERT_EQ(UploadSceneVertices(g, scene), kStatusOk);
+
+        RenderFrame(cut, view, scene);
+        const Picture fromPieces{ReadHeadlessPixels(headless_)};
+        EXPECT_EQ(instanced.CountDifferent(fromVertices), 0);
+        EXPECT_EQ(instanced.CountDifferent(fromPieces), 0);
+        EXPECT_GT(Picture{fromVertices}.CountNotBackground(), 0);
+    }
+    ReleaseGraphics(cut);
 }
 
 TEST(RenderCameraMatrices, FitOfTheExampleSceneGivesTheDirect3DMatrices) {
