@@ -81,29 +81,21 @@ inline void SkipLine(SceneStream& s) { (void)ReadUpTo(s, '\n'); }
 // decimal that nearly every coordinate is, ending right at its delimiter, is read in
 // one pass; anything else goes the general way with the same result.
 inline float ReadFloatUpTo(SceneStream& s, char delimiter) {
-    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     const char* p = s.cursor;
-    const bool negative = p != s.end && *p == '-';
-    p += negative;
-    uint64_t mantissa = 0;
-    int digits = 0, fractionDigits = 0;
-    for (; p != s.end && static_cast<unsigned>(*p - '0') < 10 && digits < 16; ++p, ++digits) {
-        mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    double value = 0.0;
+    const char* after;
+    bool negative;
+    // With room for the longest number read here, no digit needs a check for the end.
+    if (s.end - p >= 24) {
+        negative = *p == '-';
+        after = ParsePlainDecimal<false>(p + negative, s.end, value);
+    } else {
+        negative = p != s.end && *p == '-';
+        after = ParsePlainDecimal<true>(p + negative, s.end, value);
     }
-    if (p != s.end && *p == '.') {
-        for (++p; p != s.end && static_cast<unsigned>(*p - '0') < 10 && digits < 16; ++p, ++digits, ++fractionDigits) {
-            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-        }
-    }
-    const char* next = AfterDelimiter(s, p, delimiter);
-    if (digits == 0 || digits > 15 || next == nullptr) {
-        return NarrowToFloat(ParseDoubleLikeAtof(ReadUpTo(s, delimiter)));
-    }
+    const char* next = after != nullptr ? AfterDelimiter(s, after, delimiter) : nullptr;
+    if (next == nullptr) return NarrowToFloat(ParseDoubleLikeAtof(ReadUpTo(s, delimiter)));
     s.cursor = next;
-    // Both operands are exact doubles, so the one rounding of the division gives
-    // strtod's correctly rounded result.
-    const double value = static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
     return NarrowToFloat(negative ? -value : value);
 }
 

@@ -3,6 +3,7 @@
 // extra commas, a field broken over two lines, a file that ends inside a section.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <random>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "TestHelpers.h"
+#include "scene/ElementParts.h"
 #include "scene/SceneFileReader.h"
 
 namespace talan {
@@ -117,6 +119,17 @@ std::vector<Section> AllKinds() {
     std::vector<Section> sections;
     for (const char* tag : {"T3", "LIN", "SUP", "BLKKDX", "PTS", "SONKDX"}) sections.push_back(Make(tag, random));
     return sections;
+}
+
+TEST(ParallelRead, LineFeedsAreCountedInAnyStretchOfText) {
+    std::mt19937 random(3);
+    std::string text(70000, 'x');
+    for (char& c : text) c = random() % 9 == 0 ? '\n' : static_cast<char>('0' + random() % 10);
+    for (const auto& [from, to] : {std::pair{0, 70000}, std::pair{3, 4100}, std::pair{17, 17}, std::pair{1, 4081}}) {
+        EXPECT_EQ(CountLineFeeds(text.data() + from, text.data() + to),
+                  static_cast<size_t>(std::count(text.begin() + from, text.begin() + to, '\n')))
+            << from << " to " << to;
+    }
 }
 
 TEST(ParallelRead, EveryKindReadsAsOneThreadReadsIt) {
