@@ -16,12 +16,22 @@ uniform mat4 Projection;
 uniform vec4 vLightDir[2];
 uniform vec4 vLightColor[2];
 uniform float AmbientIntensity;
+uniform vec4 SectionPlanes[2];
 
 // Where a point in stored axes (x, elevation, y) lands on screen. Vertices and block
 // corners go through the same arithmetic, to the bit.
 vec4 ClipPosition(vec3 position)
 {
     return Projection * View * World * vec4(position, 1.0);
+}
+
+// How far a point in stored axes lies inside each plane of the section slab: the
+// vertex programs give these to the clip distances, so that what lies outside the
+// slab is cut away.
+vec2 SectionDistances(vec3 position)
+{
+    return vec2(dot(SectionPlanes[0].xyz, position) + SectionPlanes[0].w,
+                dot(SectionPlanes[1].xyz, position) + SectionPlanes[1].w);
 }
 
 @technique Render
@@ -36,6 +46,9 @@ out vec4 vertexColour;
 void main()
 {
     gl_Position = ClipPosition(POSITION);
+    vec2 section = SectionDistances(POSITION);
+    gl_ClipDistance[0] = section.x;
+    gl_ClipDistance[1] = section.y;
     worldNormal = mat3(World) * NORMAL;
     vertexColour = COLOR;
 }
@@ -61,6 +74,9 @@ void main()
     float y = (corner & 2) != 0 ? BLOCK_HIGH.y : BLOCK_LOW.y;
     float z = (corner & 4) != 0 ? BLOCK_HIGH.z : BLOCK_LOW.z;
     gl_Position = ClipPosition(vec3(x, z, y));
+    vec2 section = SectionDistances(vec3(x, z, y));
+    gl_ClipDistance[0] = section.x;
+    gl_ClipDistance[1] = section.y;
     worldNormal = mat3(World) * kFaceNormals[gl_VertexID / 6];
     vertexColour = vec4(vec3(BLOCK_COLOR.rgb) * 0.003921569, 1.0);
 }

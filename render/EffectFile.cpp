@@ -11,7 +11,8 @@ namespace talan {
 
 namespace {
 
-constexpr const char* kVariables[] = {"World", "View", "Projection", "vLightDir", "vLightColor", "AmbientIntensity"};
+constexpr const char* kVariables[] = {"World",       "View",      "Projection",   "vLightDir",
+                                      "vLightColor", "AmbientIntensity", "SectionPlanes"};
 
 // The input layouts, in attribute order: the scene vertex's fields for vertex
 // programs, the block record's for block programs.
@@ -142,6 +143,7 @@ int32_t BuildProgram(const std::string& vertexSource, const std::string& fragmen
     out.lightDir = glGetUniformLocation(program, "vLightDir");
     out.lightColor = glGetUniformLocation(program, "vLightColor");
     out.ambientIntensity = glGetUniformLocation(program, "AmbientIntensity");
+    out.sectionPlanes = glGetUniformLocation(program, "SectionPlanes");
     return kStatusOk;
 }
 

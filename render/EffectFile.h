@@ -16,8 +16,11 @@
 // with one block record per instance as BLOCK_LOW (vec3: x−, y−, z− in file axes),
 // BLOCK_HIGH (vec3: x+, y+, z+) and BLOCK_COLOR (uvec4: the colour's bytes). The
 // effect variables are found by name: World, View, Projection (mat4),
-// vLightDir[2], vLightColor[2] (vec4) and AmbientIntensity (float); each must be
-// declared as a uniform.
+// vLightDir[2], vLightColor[2] (vec4), AmbientIntensity (float) and
+// SectionPlanes[2] (vec4: two planes in stored axes, a point p lying on the kept
+// side of both where dot(plane.xyz, p) + plane.w >= 0); each must be declared as a
+// uniform. While a section slab is shown, clip distances 0 and 1 are enabled and
+// the vertex and block programs must write them from SectionPlanes.
 #pragma once
 
 #include <cstdint>

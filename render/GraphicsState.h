@@ -31,6 +31,7 @@ struct EffectProgram {
     GLuint program = 0;
     GLint world = -1, view = -1, projection = -1;
     GLint lightDir = -1, lightColor = -1, ambientIntensity = -1;
+    GLint sectionPlanes = -1;
 };
 
 // One pass of the effect's "Render" technique: its vertex and fragment programs for

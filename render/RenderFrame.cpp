@@ -94,7 +94,22 @@ struct FrameValues {
     float lightDir[8];
     float lightColor[8];
     float ambient;
+    float sectionPlanes[8];
 };
+
+// The planes of the section slab in stored axes (x, elevation, y); without a slab
+// they keep everything.
+void SectionPlanes(const SectionSlab& slab, float planes[8]) {
+    std::fill(planes, planes + 8, 0.0f);
+    planes[3] = planes[7] = 1.0f;
+    if (!slab.Active()) return;
+    static constexpr int kStoredAxis[3] = {0, 2, 1};
+    const int axis = kStoredAxis[slab.axis];
+    planes[axis] = 1.0f;  // coordinate - low >= 0
+    planes[3] = static_cast<float>(-(slab.centre - slab.thickness / 2));
+    planes[4 + axis] = -1.0f;  // high - coordinate >= 0
+    planes[7] = static_cast<float>(slab.centre + slab.thickness / 2);
+}
 
 void SetEffectValues(const GraphicsState& graphics, const EffectProgram& program, const FrameValues& values) {
     glUseProgram(program.program);
@@ -104,6 +119,7 @@ void SetEffectValues(const GraphicsState& graphics, const EffectProgram& program
     if (program.lightDir >= 0) glUniform4fv(program.lightDir, 2, values.lightDir);
     if (program.lightColor >= 0) glUniform4fv(program.lightColor, 2, values.lightColor);
     if (program.ambientIntensity >= 0) glUniform1f(program.ambientIntensity, values.ambient);
+    if (program.sectionPlanes >= 0) glUniform4fv(program.sectionPlanes, 2, values.sectionPlanes);
 }
 
 // Applying a pass gives both its programs the frame's effect values.
@@ -201,7 +217,11 @@ void RenderFrame(GraphicsState& graphics, ViewState& view, SceneModel& scene) {
     graphics.viewMatrix =
         BuildViewMatrix(view, view.cameraPitch * kDegreesToRadians, view.cameraYaw * kDegreesToRadians);
 
-    FrameValues values{graphics.projectionMatrix, {x, y, z, 1.0f, -x, -y, z, 1.0f}, {}, view.ambientIntensity};
+    FrameValues values{graphics.projectionMatrix, {x, y, z, 1.0f, -x, -y, z, 1.0f}, {}, view.ambientIntensity, {}};
+    SectionPlanes(view.section, values.sectionPlanes);
+    for (GLenum plane : {GL_CLIP_DISTANCE0, GL_CLIP_DISTANCE1}) {
+        view.section.Active() ? glEnable(plane) : glDisable(plane);
+    }
     if (!graphics.clipControl) {
         // Without native 0..1 depth, map it to -1..1 so that the same planes clip.
         glm::mat4 toMinusOneOne(1.0f);

@@ -7,6 +7,17 @@
 
 namespace talan {
 
+// A slab of the scene between two parallel planes across one file axis: only what
+// lies within centre ± thickness / 2 along that axis is drawn, cut where it crosses
+// a plane.
+struct SectionSlab {
+    int axis = -1;           // 0 x, 1 y, 2 elevation, in file axes; -1 when there is no slab
+    double centre = 0.0;     // file units
+    double thickness = 0.0;  // file units
+
+    bool Active() const { return axis >= 0; }
+};
+
 struct ViewState {
     float cameraYaw = 0.0f;        // degrees about the vertical axis; never reset, not even by a new scene
     float cameraPitch = 0.0f;      // degrees above the target; 45 after every fit
@@ -22,6 +33,7 @@ struct ViewState {
     int32_t farPlane = 0;          // far clipping distance of the last fit
     std::array<float, 4> backgroundColor{};  // clear colour; alpha stays 0
     bool cameraFitted = false;     // a load has fitted the camera at least once
+    SectionSlab section;           // the section slab the frame is cut to, if any
 
     // Mouse drags. A step needs dragThreshold pixels of travel along its axis since the
     // last step on that axis; the references move only with a step.

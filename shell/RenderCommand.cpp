@@ -1,6 +1,7 @@
 #include "shell/RenderCommand.h"
 
 #include <charconv>
+#include <cmath>
 #include <filesystem>
 
 #include <QImage>
@@ -44,6 +45,22 @@ bool ParseObjectList(const std::string& text, std::vector<int32_t>& list) {
         if (!ParseInt(part, k) || k < 0) return false;
         list.push_back(k);
     }
+    return true;
+}
+
+// AXIS,CENTRE,THICKNESS: x, y or z (file axes), and a thickness above 0.
+bool ParseSection(const std::string& text, SectionSlab& slab) {
+    const auto parts = Split(text, ',');
+    if (parts.size() != 3 || parts[0].size() != 1 || std::string("xyz").find(parts[0][0]) == std::string::npos) return false;
+    const char* centreEnd = parts[1].data() + parts[1].size();
+    const char* thicknessEnd = parts[2].data() + parts[2].size();
+    double centre = 0, thickness = 0;
+    if (std::from_chars(parts[1].data(), centreEnd, centre).ptr != centreEnd ||
+        std::from_chars(parts[2].data(), thicknessEnd, thickness).ptr != thicknessEnd || !(thickness > 0) ||
+        !std::isfinite(centre) || !std::isfinite(thickness)) {
+        return false;
+    }
+    slab = {static_cast<int>(std::string("xyz").find(parts[0][0])), centre, thickness};
     return true;
 }
 
@@ -99,6 +116,8 @@ bool ParseRenderArguments(const std::vector<std::string>& args, RenderOptions& o
             ok = ParseObjectList(value, options.transparent);
         } else if (arg == "--hide") {
             ok = ParseObjectList(value, options.hidden);
+        } else if (arg == "--section") {
+            ok = ParseSection(value, options.section);
         } else {
             error = "unknown option '" + arg + "' for --render";
             return false;
@@ -175,6 +194,7 @@ int RunRenderCommand(const RenderOptions& options, std::FILE* err) {
         }
     }
     view.backgroundColor = {options.background[0], options.background[1], options.background[2], 0.0f};
+    view.section = options.section;
     if (options.hasYaw) view.cameraYaw = options.yaw;
     if (options.hasPitch) view.cameraPitch = options.pitch;
     if (options.wireframe) {

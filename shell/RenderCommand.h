@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "render/GraphicsState.h"
+#include "render/ViewState.h"
 
 namespace talan {
 
@@ -21,6 +22,7 @@ struct RenderOptions {
     bool wireframe = false;
     CullMode cull = CullMode::None;
     std::vector<int32_t> transparent, hidden;  // object numbers
+    SectionSlab section;                     // --section: only what lies within it is drawn
     std::vector<std::string> files;
     std::string executablePath;              // where to look for the effect file too
 };

@@ -38,6 +38,9 @@ void PrintUsage(std::FILE* out) {
                  "    --cull none|front|back remove front or back faces (default none)\n"
                  "    --transparent K,...    draw these objects transparent (numbers from 0)\n"
                  "    --hide K,...           leave these objects out\n"
+                 "    --section AXIS,CENTRE,THICKNESS\n"
+                 "                           draw only what lies within CENTRE +- THICKNESS/2\n"
+                 "                           along AXIS (x, y or z, in file units)\n"
                  "\n"
                  "Exit status: 0 on success, 1 when a file could not be read, 2 on a usage error,\n"
                  "3 when no OpenGL context or effect file can be had (--render).\n");

@@ -77,3 +77,10 @@ talan_picture_test(all_kinds ${PROJECT_SOURCE_DIR}/data/samples/all_kinds.KDX AR
 talan_picture_test(all_kinds_transparent ${PROJECT_SOURCE_DIR}/data/samples/all_kinds.KDX ARGS --yaw 30 --transparent 0,3)
 talan_picture_test(roof roof.KDX)
 talan_picture_test(roof_smooth roof.KDX ARGS --smooth)
+
+# Section slabs across each file axis: what lies outside is gone, boxes and triangles
+# that cross a plane are drawn cut open.
+talan_picture_test(section_x blocks.KDX ARGS --yaw 30 --pitch 35 --section x,0,4)
+talan_picture_test(section_y blocks.KDX ARGS --yaw 30 --pitch 35 --section y,2,3)
+talan_picture_test(section_z_transparent blocks.KDX ARGS --yaw 30 --pitch 35 --section z,-1,2.5 --transparent 0)
+talan_picture_test(section_surface roof.KDX ARGS --yaw 60 --section x,-4,5)
