@@ -33,10 +33,10 @@ bool ReserveObjectStorage(SceneModel& scene, int32_t verticesPerElement, int64_t
     return scene.sceneVertices.Reserve(inUse + static_cast<size_t>(elements * verticesPerElement), inUse);
 }
 
-int32_t BeginObject(SceneModel& scene, ObjectKind /*kind: the caller raised its counter*/,
-                    int32_t elementCount, int32_t verticesPerElement) {
+int32_t BeginObject(SceneModel& scene, ObjectKind kind, int32_t elementCount, int32_t verticesPerElement) {
     // Objects lie back to back, so the new one starts where the earlier ones end.
     const int32_t first = VerticesOfObjects(scene);
+    scene.objectKinds.push_back(kind);
     scene.elementCounts.push_back(elementCount);
     scene.verticesPerElement.push_back(verticesPerElement);
     scene.totalVertexCount = first + verticesPerElement * elementCount;
@@ -92,6 +92,7 @@ void ResetScene(SceneModel& scene) {
     scene.objectVisible.clear();
     scene.objectTransparent.clear();
     scene.objectNames.clear();
+    scene.objectKinds.clear();
     scene.boundsMin.fill(kBoundsResetValue);
     scene.boundsMax.fill(-kBoundsResetValue);
     // The storage and totalVertexCount stay: the next object starts at vertex 0 and

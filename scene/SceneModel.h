@@ -31,6 +31,7 @@ inline constexpr float kBoundsResetValue = 999999995904.0f;
 struct SceneModel {
     // Per-object lists, indexed by object number (0 = first object since the last reset).
     std::vector<std::string> objectNames;    // raw bytes of the name as they stand in the file
+    std::vector<ObjectKind> objectKinds;     // the kind of section the object came from, for what reports it
     std::vector<int32_t> elementCounts;      // triangles, segments, blocks or points
     std::vector<int32_t> verticesPerElement; // 3, 2, 36 or 1: tells drawing and smoothing what the object is
     std::vector<int32_t> firstVertex;        // index of the object's first vertex, counting every object's vertices

@@ -9,6 +9,7 @@
 #include "scene/SceneFileReader.h"
 #include "scene/SceneModel.h"
 #include "scene/TextDecoding.h"
+#include "shell/JsonText.h"
 
 namespace talan {
 
@@ -19,58 +20,19 @@ struct LoadRecord {
     int32_t status;
 };
 
-// Keeps each object's kind, which the scene model does not store.
-struct KindRecorder : SceneLoadObserver {
-    std::vector<ObjectKind> kinds;
-    void ObjectAnnounced(int32_t, ObjectKind kind, std::string_view, int32_t, int32_t) override {
-        kinds.push_back(kind);
-    }
-};
-
-// The shortest decimal that reads back as the same float.
-std::string FormatFloat(float value) {
-    if (std::isnan(value)) return "NaN";
-    if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
-
-std::string JsonFloat(float value) {
-    const std::string text = FormatFloat(value);
-    return std::isfinite(value) ? text : "\"" + text + "\"";
-}
-
-std::string JsonString(std::string_view utf8) {
-    std::string out = "\"";
-    for (char c : utf8) {
-        const auto b = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (b < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", b);
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
 
 std::string JsonTriple(const float* v) {
     std::string out = "[";
     for (int i = 0; i < 3; ++i) {
         if (i > 0) out += ", ";
-        out += JsonFloat(v[i]);
+        out += JsonNumber(v[i]);
     }
     out += ']';
     return out;
 }
 
 void PrintJson(std::FILE* out, const std::vector<LoadRecord>& loads, const SceneModel& scene, const ViewState& view,
-               const std::vector<ObjectKind>& kinds, bool withVertices) {
+               bool withVertices) {
     std::fprintf(out, "{\n  \"loads\": [");
     for (size_t i = 0; i < loads.size(); ++i) {
         std::fprintf(out, "%s{\"path\": %s, \"status\": %d}", i ? ", " : "",
@@ -88,15 +50,15 @@ void PrintJson(std::FILE* out, const std::vector<LoadRecord>& loads, const Scene
         std::fprintf(out,
                      "  \"camera\": {\"target\": %s, \"sceneSize\": %s, \"distance\": %s,\n"
                      "             \"pitch\": %s, \"yaw\": %s, \"farPlane\": %d},\n",
-                     JsonTriple(view.cameraTarget.data()).c_str(), JsonFloat(view.sceneSize).c_str(),
-                     JsonFloat(view.cameraDistance).c_str(), JsonFloat(view.cameraPitch).c_str(),
-                     JsonFloat(view.cameraYaw).c_str(), view.farPlane);
+                     JsonTriple(view.cameraTarget.data()).c_str(), JsonNumber(view.sceneSize).c_str(),
+                     JsonNumber(view.cameraDistance).c_str(), JsonNumber(view.cameraPitch).c_str(),
+                     JsonNumber(view.cameraYaw).c_str(), view.farPlane);
     } else {
         std::fprintf(out, "  \"camera\": null,\n");
     }
     std::fprintf(out, "  \"objects\": [");
     for (size_t k = 0; k < scene.objectNames.size(); ++k) {
-        const ObjectKind kind = kinds[k];
+        const ObjectKind kind = scene.objectKinds[k];
         const int32_t menuId = kFirstObjectMenuId + 2 * static_cast<int32_t>(k);
         const std::string transparencyId =
             KindHasTransparencyEntry(kind) ? std::to_string(kFirstTransparencyMenuId + 2 * static_cast<int32_t>(k)) : "null";
@@ -118,7 +80,7 @@ void PrintJson(std::FILE* out, const std::vector<LoadRecord>& loads, const Scene
             const float* fields[3] = {v.position, v.normal, v.colour};
             const int sizes[3] = {3, 3, 4};
             for (int f = 0; f < 3; ++f) {
-                for (int c = 0; c < sizes[f]; ++c) line += (f || c ? ", " : "") + JsonFloat(fields[f][c]);
+                for (int c = 0; c < sizes[f]; ++c) line += (f || c ? ", " : "") + JsonNumber(fields[f][c]);
             }
             std::fprintf(out, "%s\n    %s]", i++ ? "," : "", line.c_str());
         });
@@ -128,7 +90,7 @@ void PrintJson(std::FILE* out, const std::vector<LoadRecord>& loads, const Scene
 }
 
 void PrintTable(std::FILE* out, const std::vector<LoadRecord>& loads, const SceneModel& scene, const ViewState& view,
-                const std::vector<ObjectKind>& kinds, bool withVertices) {
+                bool withVertices) {
     for (const LoadRecord& load : loads) {
         std::fprintf(out, "Load %s: %s (0x%08X)\n", DecodeNameForDisplay(load.path).c_str(),
                      load.status == kStatusOk ? "ok" : "failed", static_cast<uint32_t>(load.status));
@@ -137,24 +99,24 @@ void PrintTable(std::FILE* out, const std::vector<LoadRecord>& loads, const Scen
     std::fprintf(out, "  %5s  %-6s  %10s  %5s  %11s  %-7s  %s\n", "#", "kind", "elements", "v/el", "first", "menu",
                  "name");
     for (size_t k = 0; k < scene.objectNames.size(); ++k) {
-        std::fprintf(out, "  %5zu  %-6s  %10d  %5d  %11d  %-7d  %s%s\n", k, ObjectKindTag(kinds[k]),
+        std::fprintf(out, "  %5zu  %-6s  %10d  %5d  %11d  %-7d  %s%s\n", k, ObjectKindTag(scene.objectKinds[k]),
                      scene.elementCounts[k], scene.verticesPerElement[k], scene.firstVertex[k],
                      kFirstObjectMenuId + 2 * static_cast<int>(k), DecodeNameForDisplay(scene.objectNames[k]).c_str(),
-                     KindHasTransparencyEntry(kinds[k]) ? "  (can be transparent)" : "");
+                     KindHasTransparencyEntry(scene.objectKinds[k]) ? "  (can be transparent)" : "");
     }
     std::fprintf(out, "\nVertices: %d\n", scene.totalVertexCount);
     std::fprintf(out, "Bounds (x, y, z)%s:\n  min %s %s %s\n  max %s %s %s\n",
-                 scene.boundsFromFile ? ", declared by the file" : "", FormatFloat(scene.boundsMin[0]).c_str(),
-                 FormatFloat(scene.boundsMin[1]).c_str(), FormatFloat(scene.boundsMin[2]).c_str(),
-                 FormatFloat(scene.boundsMax[0]).c_str(), FormatFloat(scene.boundsMax[1]).c_str(),
-                 FormatFloat(scene.boundsMax[2]).c_str());
+                 scene.boundsFromFile ? ", declared by the file" : "", FormatNumber(scene.boundsMin[0]).c_str(),
+                 FormatNumber(scene.boundsMin[1]).c_str(), FormatNumber(scene.boundsMin[2]).c_str(),
+                 FormatNumber(scene.boundsMax[0]).c_str(), FormatNumber(scene.boundsMax[1]).c_str(),
+                 FormatNumber(scene.boundsMax[2]).c_str());
     if (view.cameraFitted) {
         std::fprintf(out,
                      "Camera: target %s %s %s, scene size %s, distance %s, pitch %s, yaw %s, far plane %d\n",
-                     FormatFloat(view.cameraTarget[0]).c_str(), FormatFloat(view.cameraTarget[1]).c_str(),
-                     FormatFloat(view.cameraTarget[2]).c_str(), FormatFloat(view.sceneSize).c_str(),
-                     FormatFloat(view.cameraDistance).c_str(), FormatFloat(view.cameraPitch).c_str(),
-                     FormatFloat(view.cameraYaw).c_str(), view.farPlane);
+                     FormatNumber(view.cameraTarget[0]).c_str(), FormatNumber(view.cameraTarget[1]).c_str(),
+                     FormatNumber(view.cameraTarget[2]).c_str(), FormatNumber(view.sceneSize).c_str(),
+                     FormatNumber(view.cameraDistance).c_str(), FormatNumber(view.cameraPitch).c_str(),
+                     FormatNumber(view.cameraYaw).c_str(), view.farPlane);
     } else {
         std::fprintf(out, "Camera: not fitted\n");
     }
@@ -163,11 +125,11 @@ void PrintTable(std::FILE* out, const std::vector<LoadRecord>& loads, const Scen
     int64_t i = 0;
     ForEachVertex(scene, [&](const SceneVertex& v) {
         std::fprintf(out, "  %8lld  %s %s %s | %s %s %s | %s %s %s %s\n", static_cast<long long>(i++),
-                     FormatFloat(v.position[0]).c_str(), FormatFloat(v.position[1]).c_str(),
-                     FormatFloat(v.position[2]).c_str(), FormatFloat(v.normal[0]).c_str(),
-                     FormatFloat(v.normal[1]).c_str(), FormatFloat(v.normal[2]).c_str(),
-                     FormatFloat(v.colour[0]).c_str(), FormatFloat(v.colour[1]).c_str(),
-                     FormatFloat(v.colour[2]).c_str(), FormatFloat(v.colour[3]).c_str());
+                     FormatNumber(v.position[0]).c_str(), FormatNumber(v.position[1]).c_str(),
+                     FormatNumber(v.position[2]).c_str(), FormatNumber(v.normal[0]).c_str(),
+                     FormatNumber(v.normal[1]).c_str(), FormatNumber(v.normal[2]).c_str(),
+                     FormatNumber(v.colour[0]).c_str(), FormatNumber(v.colour[1]).c_str(),
+                     FormatNumber(v.colour[2]).c_str(), FormatNumber(v.colour[3]).c_str());
     });
 }
 
@@ -203,11 +165,10 @@ bool ParseInfoArguments(const std::vector<std::string>& args, InfoOptions& optio
 int RunInfoCommand(const InfoOptions& options, std::FILE* out, std::FILE* err) {
     SceneModel scene;
     ViewState view;
-    KindRecorder recorder;
     std::vector<LoadRecord> loads;
     bool allOk = true;
     for (const std::string& path : options.files) {
-        const SceneReadResult read = ReadSceneFile(scene, path, &recorder);
+        const SceneReadResult read = ReadSceneFile(scene, path, nullptr);
         const int32_t status = CompleteSceneLoad(scene, view, read, options.smooth);
         loads.push_back({path, status});
         if (status != kStatusOk) {
@@ -216,9 +177,9 @@ int RunInfoCommand(const InfoOptions& options, std::FILE* out, std::FILE* err) {
         }
     }
     if (options.json) {
-        PrintJson(out, loads, scene, view, recorder.kinds, options.vertices);
+        PrintJson(out, loads, scene, view, options.vertices);
     } else {
-        PrintTable(out, loads, scene, view, recorder.kinds, options.vertices);
+        PrintTable(out, loads, scene, view, options.vertices);
     }
     return allOk ? 0 : 1;
 }

@@ -9,9 +9,11 @@
 #include "render/EffectFile.h"
 #include "render/Graphics.h"
 #include "render/HeadlessContext.h"
+#include "render/Picking.h"
 #include "render/SceneLoad.h"
 #include "scene/SceneFileReader.h"
 #include "scene/TextDecoding.h"
+#include "shell/JsonText.h"
 
 namespace talan {
 
@@ -64,14 +66,37 @@ bool ParseSection(const std::string& text, SectionSlab& slab) {
     return true;
 }
 
+// {"hit": true, "point": [x, y, z], "object": k, "name": "...", "kind": "T3", "element": e}
+// or {"hit": false}.
+void PrintPick(std::FILE* out, const SceneModel& scene, const PickResult& pick) {
+    if (!pick.hit) {
+        std::fprintf(out, "{\"hit\": false}\n");
+        return;
+    }
+    const auto k = static_cast<size_t>(pick.element.object);
+    std::fprintf(out, "{\"hit\": true, \"point\": [%s, %s, %s], \"object\": %zu, \"name\": %s, \"kind\": \"%s\", "
+                      "\"element\": %lld}\n",
+                 JsonNumber(pick.point[0]).c_str(), JsonNumber(pick.point[1]).c_str(), JsonNumber(pick.point[2]).c_str(),
+                 k, JsonString(DecodeNameForDisplay(scene.objectNames[k])).c_str(), ObjectKindTag(scene.objectKinds[k]),
+                 static_cast<long long>(pick.element.element));
+}
+
 }  // namespace
 
 bool ParseRenderArguments(const std::vector<std::string>& args, RenderOptions& options, std::string& error) {
-    bool optionsEnded = false;
+    bool optionsEnded = false, pixelGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            if (options.output.empty()) {
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-' || (options.pick && !pixelGiven && i == 0)) {
+            if (options.pick && !pixelGiven) {
+                const auto xy = Split(arg, ',');
+                if (xy.size() != 2 || !ParseInt(xy[0], options.pickX) || !ParseInt(xy[1], options.pickY) ||
+                    options.pickX < 0 || options.pickY < 0) {
+                    error = "bad pixel '" + arg + "' for --pick (X,Y from the top left corner)";
+                    return false;
+                }
+                pixelGiven = true;
+            } else if (!options.pick && options.output.empty()) {
                 options.output = arg;
             } else {
                 options.files.push_back(arg);
@@ -127,7 +152,11 @@ bool ParseRenderArguments(const std::vector<std::string>& args, RenderOptions& o
             return false;
         }
     }
-    if (options.output.empty() || options.files.empty()) {
+    if (options.pick && (!pixelGiven || options.files.empty())) {
+        error = "--pick needs a pixel X,Y and at least one scene file";
+        return false;
+    }
+    if (!options.pick && (options.output.empty() || options.files.empty())) {
         error = "--render needs a picture file and at least one scene file";
         return false;
     }
@@ -145,7 +174,7 @@ std::string FindEffectFile(const std::string& executablePath) {
     return kEffectFileName;
 }
 
-int RunRenderCommand(const RenderOptions& options, std::FILE* err) {
+int RunRenderCommand(const RenderOptions& options, std::FILE* out, std::FILE* err) {
     HeadlessContext headless;
     std::string error;
     if (!CreateHeadlessContext(headless, options.width, options.height, error)) {
@@ -204,6 +233,15 @@ int RunRenderCommand(const RenderOptions& options, std::FILE* err) {
     graphics.opaqueRasterDesc.cullMode = options.cull;
 
     RenderFrame(graphics, view, scene);
+    if (options.pick) {
+        if (options.pickX >= options.width || options.pickY >= options.height) {
+            std::fprintf(err, "talan3d: the pixel %d,%d is outside the %dx%d picture\n", options.pickX, options.pickY,
+                         options.width, options.height);
+            return 2;
+        }
+        PrintPick(out, scene, PickPixel(graphics, view, scene, options.pickX, options.pickY, headless.framebuffer));
+        return 0;
+    }
     const std::vector<uint8_t> pixels = ReadHeadlessPixels(headless);
     // The frame's alpha is not part of the picture: it is written opaque.
     const QImage frame(pixels.data(), options.width, options.height, options.width * 4, QImage::Format_RGBA8888);

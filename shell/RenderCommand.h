@@ -13,6 +13,8 @@
 namespace talan {
 
 struct RenderOptions {
+    bool pick = false;                       // --pick: print what lies at a pixel instead of writing the picture
+    int32_t pickX = 0, pickY = 0;            // the pixel, top row 0
     std::string output;                      // the PNG to write
     int32_t width = 800, height = 600;
     std::array<float, 3> background{0, 0, 0};  // 0 to 1, as in the settings file
@@ -27,16 +29,18 @@ struct RenderOptions {
     std::string executablePath;              // where to look for the effect file too
 };
 
-// Parses the arguments that follow "--render". On a usage error returns false with a
-// one-line message.
+// Parses the arguments that follow "--render" (OUT.png first), or those that follow
+// "--pick" (X,Y first) when options.pick is set. On a usage error returns false with
+// a one-line message.
 bool ParseRenderArguments(const std::vector<std::string>& args, RenderOptions& options, std::string& error);
 
 // Loads the files as consecutive Open (Add) loads, fits the camera as the viewer
-// does, draws one frame and writes the picture. Returns the exit status: 0; 1 when a
-// load fails; 2 for an object number the scene does not have; 3 when no OpenGL
-// context can be had or the effect file cannot be used; 4 when the picture cannot be
-// written.
-int RunRenderCommand(const RenderOptions& options, std::FILE* err);
+// does, draws one frame and writes the picture, or for --pick prints to `out` as
+// JSON what lies at the pixel. Returns the exit status: 0; 1 when a load fails; 2
+// for an object number the scene does not have or a pixel outside the picture; 3
+// when no OpenGL context can be had or the effect file cannot be used; 4 when the
+// picture cannot be written.
+int RunRenderCommand(const RenderOptions& options, std::FILE* out, std::FILE* err);
 
 // The effect file as the viewer finds it: in the current directory, else beside the
 // executable. Returns the name as given when neither has it.

@@ -17,6 +17,7 @@ void PrintUsage(std::FILE* out) {
                  "Usage: talan3d [--] [FILE]\n"
                  "       talan3d --info [--json] [--vertices] [--smooth] [--] FILE...\n"
                  "       talan3d --render OUT.png [options] [--] FILE...\n"
+                 "       talan3d --pick X,Y [options] [--] FILE...\n"
                  "       talan3d --help | --version\n"
                  "\n"
                  "  (no mode)   open the viewer window on FILE, or ask for a file\n"
@@ -41,9 +42,13 @@ void PrintUsage(std::FILE* out) {
                  "    --section AXIS,CENTRE,THICKNESS\n"
                  "                           draw only what lies within CENTRE +- THICKNESS/2\n"
                  "                           along AXIS (x, y or z, in file units)\n"
+                 "  --pick      draw as --render does (the same options) and print, as JSON,\n"
+                 "              what lies at pixel X,Y of the picture, counted from its top\n"
+                 "              left corner: the point in file units, its object and element\n"
                  "\n"
                  "Exit status: 0 on success, 1 when a file could not be read, 2 on a usage error,\n"
-                 "3 when no OpenGL context or effect file can be had (--render).\n");
+                 "3 when no OpenGL context or effect file can be had (--render, --pick),\n"
+                 "4 when the picture cannot be written.\n");
 }
 
 // The running program's own path, to find files installed beside it.
@@ -76,15 +81,16 @@ int main(int argc, char** argv) {
         }
         return talan::RunInfoCommand(options, stdout, stderr);
     }
-    if (mode == "--render") {
+    if (mode == "--render" || mode == "--pick") {
         talan::RenderOptions options;
+        options.pick = mode == "--pick";
         std::string error;
         if (!talan::ParseRenderArguments(std::vector<std::string>(args.begin() + 1, args.end()), options, error)) {
             std::fprintf(stderr, "talan3d: %s; try 'talan3d --help'\n", error.c_str());
             return 2;
         }
         options.executablePath = ExecutablePath(argv[0]);
-        return talan::RunRenderCommand(options, stderr);
+        return talan::RunRenderCommand(options, stdout, stderr);
     }
     if (mode.size() > 1 && mode[0] == '-' && mode != "--") {
         std::fprintf(stderr, "talan3d: unknown option '%s'; try 'talan3d --help'\n", mode.c_str());

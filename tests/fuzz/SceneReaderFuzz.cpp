@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (void)CompleteSceneLoad(scene, view, read, true);
     }
     const size_t objects = scene.objectNames.size();
-    Check(scene.elementCounts.size() == objects && scene.firstVertex.size() == objects &&
+    Check(scene.elementCounts.size() == objects && scene.firstVertex.size() == objects && scene.objectKinds.size() == objects &&
           scene.verticesPerElement.size() == objects && scene.objectVisible.size() == objects &&
           scene.objectTransparent.size() == objects);
     Check(static_cast<size_t>(scene.objectCount) == objects);

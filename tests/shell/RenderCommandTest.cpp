@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <filesystem>
+#include <cstdio>
 #include <fstream>
 #include <string>
 
@@ -21,19 +22,20 @@ namespace fs = std::filesystem;
 struct Outcome {
     int status;
     std::string err;
+    std::string out;
 };
 
 // Runs `program` with `arguments` in `directory`, keeping stderr.
 Outcome RunProgram(const std::string& directory, const std::string& arguments, const std::string& program = TALAN3D_EXECUTABLE,
             const std::string& environment = "") {
     // Named after the test, so that tests running side by side keep their own output.
-    const std::string errFile = ::testing::TempDir() + "/" +
-                                ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_err.txt";
-    const std::string command = "cd '" + directory + "' && " + environment + " '" + program + "' " + arguments +
-                                " >/dev/null 2>'" + errFile + "'";
+    const std::string name = ::testing::TempDir() + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    const std::string command = "cd '" + directory + "' && " + environment + " '" + program + "' " + arguments + " >'" +
+                                name + "_out.txt' 2>'" + name + "_err.txt'";
     const int raw = std::system(command.c_str());
-    std::ifstream in(errFile);
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, std::string(std::istreambuf_iterator<char>(in), {})};
+    std::ifstream err(name + "_err.txt"), out(name + "_out.txt");
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, std::string(std::istreambuf_iterator<char>(err), {}),
+            std::string(std::istreambuf_iterator<char>(out), {})};
 }
 
 class RenderCommandTest : public ::testing::Test {
@@ -104,6 +106,39 @@ TEST_F(RenderCommandTest, FailuresGiveTheirExitStatusAndWriteNothing) {
     EXPECT_TRUE(Files().empty());
 }
 
+TEST_F(RenderCommandTest, PickReportsThePointAndTheElementUnderAPixel) {
+    // A flat surface at elevation 123.25 over the whole area, and three blocks, the
+    // third at the middle of the bounds, which the camera looks at.
+    const std::string scene = (directory_ / "pick.KDX").string();
+    std::ofstream(scene, std::ios::binary) << "\"Tavrin\"  MAX\n10,-10\n10,-10\n130,100\n" << testing::TagLine("T3", 2)
+                                           << "1,255,255,\nFloor,\n-10,-10,123.25,10,-10,123.25,10,10,123.25,\n"
+                                           << "-10,-10,123.25,10,10,123.25,-10,10,123.25,\n"
+                                           << testing::TagLine("BLKKDX", 3) << "6,6,6,\nx\nx\n"
+                                           << "-8,-8,105,255,\n8,8,105,255,\n0,0,115,65280,\n";
+    const auto pick = [&](const std::string& arguments) {
+        const Outcome run = RunProgram(directory_.string(), "--pick " + arguments + " " + scene);
+        return std::make_pair(run, run.out);
+    };
+    const auto [floorRun, floor] = pick("80,60 --size 160x120");
+    if (floorRun.status == 3) TALAN_WITHOUT_GL() << "no OpenGL here: " << floorRun.err;
+    ASSERT_EQ(floorRun.status, 0) << floorRun.err;
+    EXPECT_NE(floor.find("\"hit\": true"), std::string::npos) << floor;
+    EXPECT_NE(floor.find("\"object\": 0, \"name\": \"Floor\", \"kind\": \"T3\""), std::string::npos) << floor;
+    double x = 0, y = 0, z = 0;
+    ASSERT_EQ(std::sscanf(floor.c_str() + floor.find("\"point\": [") + 10, "%lf, %lf, %lf", &x, &y, &z), 3) << floor;
+    EXPECT_NEAR(z, 123.25, 1e-9);
+    EXPECT_NEAR(x, 0.0, 0.2);
+    EXPECT_NEAR(y, -8.25, 0.3) << "the ray from the camera, south of the middle at 45 degrees";
+
+    const auto [blockRun, block] = pick("80,60 --size 160x120 --hide 0");
+    EXPECT_NE(block.find("\"object\": 1, \"name\": \"Bloques\", \"kind\": \"BLKKDX\", \"element\": 2"),
+              std::string::npos)
+        << block;
+    EXPECT_EQ(pick("0,0 --size 160x120").second, "{\"hit\": false}\n");
+    EXPECT_EQ(pick("160,0 --size 160x120").first.status, 2) << "outside the picture";
+    EXPECT_EQ(Files(), (std::vector<std::string>{"pick.KDX"})) << "no picture is written";
+}
+
 TEST(RenderArguments, OptionsAreReadAsDocumented) {
     RenderOptions options;
     std::string error;
@@ -126,10 +161,26 @@ TEST(RenderArguments, OptionsAreReadAsDocumented) {
 
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
              {"pic.png"}, {"pic.png", "a.KDX", "--size", "10"}, {"pic.png", "a.KDX", "--background", "2,0,0"},
-             {"pic.png", "a.KDX", "--hide", "-1"}, {"pic.png", "a.KDX", "--yaw"}, {"pic.png", "a.KDX", "--bogus", "1"}}) {
+             {"pic.png", "a.KDX", "--hide", "-1"}, {"pic.png", "a.KDX", "--yaw"}, {"pic.png", "a.KDX", "--bogus", "1"},
+             {"pic.png", "a.KDX", "--section", "w,0,1"}, {"pic.png", "a.KDX", "--section", "x,0,0"}}) {
         RenderOptions rejected;
         EXPECT_FALSE(ParseRenderArguments(bad, rejected, error)) << bad.back();
     }
+    RenderOptions section;
+    ASSERT_TRUE(ParseRenderArguments({"pic.png", "--section", "z,-12.5,4", "a.KDX"}, section, error)) << error;
+    EXPECT_EQ(section.section.axis, 2);
+    EXPECT_EQ(section.section.centre, -12.5);
+    EXPECT_EQ(section.section.thickness, 4.0);
+
+    RenderOptions pick;
+    pick.pick = true;
+    ASSERT_TRUE(ParseRenderArguments({"12,34", "--size", "64x48", "a.KDX"}, pick, error)) << error;
+    EXPECT_EQ(pick.pickX, 12);
+    EXPECT_EQ(pick.pickY, 34);
+    EXPECT_TRUE(pick.output.empty());
+    pick = RenderOptions{};
+    pick.pick = true;
+    EXPECT_FALSE(ParseRenderArguments({"12", "a.KDX"}, pick, error));
 }
 
 }  // namespace

@@ -1,0 +1,26 @@
+// What lies under a pixel of the picture: the point, read from the depth buffer and
+// unprojected with the frame's matrices, and the element it belongs to.
+#pragma once
+
+#include <cstdint>
+
+#include "render/GraphicsState.h"
+#include "render/ViewState.h"
+#include "scene/ScenePicking.h"
+
+namespace talan {
+
+struct PickResult {
+    bool hit = false;      // something is drawn at the pixel
+    FilePoint point{};     // file axes, on the element's surface
+    ElementHit element;    // its object and element number
+};
+
+// Picks pixel (x, y), top row 0, of the frame RenderFrame last drew into
+// `framebuffer` of the current context, a viewport of graphics' size. The depth there
+// places a point; the element of a shown object nearest to it is what was picked,
+// and the pixel's ray through that element gives the point exactly.
+PickResult PickPixel(const GraphicsState& graphics, const ViewState& view, const SceneModel& scene, int32_t x,
+                     int32_t y, GLuint framebuffer);
+
+}  // namespace talan
