@@ -187,7 +187,7 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
     ctx.endDrags = [sceneView] { sceneView->EndDrags(); };
     ctx.refresh = [&] { sceneView->update(); };
     BuildMenuBar(window.menuBar(), SelectMenuTexts(shell.language), shell.language, program.menus,
-                 [&ctx](int32_t id) { DispatchCommand(ctx, id); });
+                 [&ctx](const Command& command) { DispatchCommand(ctx, command); });
 
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, kDefaultWidth, kDefaultHeight);

@@ -33,7 +33,7 @@ class SceneViewInput : public testing::QtApplicationTest {
 protected:
     SceneViewInput() {
         shell.clientHeight = 500;
-        BuildMenuBar(&bar, SelectMenuTexts(2), 2, menus, [](int32_t) {});
+        BuildMenuBar(&bar, SelectMenuTexts(2), 2, menus, [](const Command&) {});
         LoadScene();
     }
     // What a fit to a scene of size 10 centred on (1, 2, 3) leaves.
