@@ -3,6 +3,8 @@
 #include "shell/CameraInput.h"
 #include "shell/SceneView.h"
 
+#include <cstdlib>
+
 #include <QMouseEvent>
 #include <QWheelEvent>
 
@@ -16,6 +18,8 @@ InputKeys KeysOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
 }
 
 }  // namespace
+
+SceneView::SceneView(SceneViewRecords records) : records_(records) {}
 
 void SceneView::EndDrags() {
     ReleaseMouseButtons(records_.view);
@@ -53,9 +57,11 @@ void SceneView::mouseMoveEvent(QMouseEvent* event) {
 void SceneView::wheelEvent(QWheelEvent* event) {
     // Some platforms turn SHIFT + wheel into a sideways wheel.
     const int delta = event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
-    if (delta == 0) return;
-    TurnWheel(records_.view, delta, KeysOf(event->modifiers(), event->buttons()));
-    update();
+    const int32_t steps = WheelSteps(wheelPending_, delta);
+    for (int32_t i = 0; i < std::abs(steps); ++i) {
+        TurnWheel(records_.view, steps < 0 ? -kWheelNotch : kWheelNotch, KeysOf(event->modifiers(), event->buttons()));
+    }
+    if (steps != 0) update();
 }
 
 void SceneView::paintGL() {
