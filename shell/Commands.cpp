@@ -19,7 +19,7 @@ constexpr float kByteToUnit = 0.003921569f;
 // window of each section.
 class ViewerLoadObserver : public SceneLoadObserver {
 public:
-    explicit ViewerLoadObserver(ShellContext& ctx) : ctx_(ctx) {}
+    explicit ViewerLoadObserver(ShellContext& ctx) : ctx_(ctx), progress_(ctx.mainWindow) {}
     void ObjectAnnounced(int32_t object, ObjectKind kind, std::string_view rawName, int32_t, int32_t) override {
         ShellContext* ctx = &ctx_;
         AddObjectEntries(ctx_.menus, kind, rawName, object, [ctx](const Command& c) { DispatchCommand(*ctx, c); });
@@ -124,7 +124,9 @@ int32_t LoadSceneFile(ShellContext& ctx) {
         path = *chosen;
     }
     ViewerLoadObserver observer(ctx);
+    ctx.shell.loading = true;
     const SceneReadResult read = ReadSceneFile(ctx.scene, path, &observer);
+    ctx.shell.loading = false;
     bool fitted = false;
     const int32_t status = CompleteSceneLoad(ctx.scene, ctx.view, read, ctx.shell.smoothOnOpen, ctx.upload, &fitted);
     if (fitted) {

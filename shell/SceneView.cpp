@@ -19,7 +19,10 @@ InputKeys KeysOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
 
 }  // namespace
 
-SceneView::SceneView(SceneViewRecords records) : records_(records) {}
+SceneView::SceneView(SceneViewRecords records) : records_(records) {
+    // The last picture stays while a load leaves frames undrawn.
+    setUpdateBehavior(QOpenGLWidget::PartialUpdate);
+}
 
 void SceneView::EndDrags() {
     ReleaseMouseButtons(records_.view);
@@ -65,6 +68,8 @@ void SceneView::wheelEvent(QWheelEvent* event) {
 }
 
 void SceneView::paintGL() {
+    // While a file is read the scene is incomplete; the load draws a frame at its end.
+    if (records_.shell.loading) return;
     if (!records_.graphicsReady) {
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT);
