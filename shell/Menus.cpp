@@ -71,10 +71,11 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, uint32_t language, Menu
     menus.menuBar = menuBar;
     menus.fileMenu = menuBar->addMenu(MenuLabel(t.file));
     AddFixedEntry(menus.fileMenu, menus, t.newScene, kCommandNew, dispatch);
-    AddFixedEntry(menus.fileMenu, menus, t.openAdd, kCommandOpenAdd, dispatch);
+    // The usual keys of a desktop program; the menu texts stay as they are.
+    AddFixedEntry(menus.fileMenu, menus, t.openAdd, kCommandOpenAdd, dispatch)->setShortcut(Qt::CTRL | Qt::Key_O);
     AddFixedEntry(menus.fileMenu, menus, t.smoothOnOpen, kCommandSmoothOnOpen, dispatch, 0);
     menus.fileMenu->addSeparator();
-    AddFixedEntry(menus.fileMenu, menus, t.end, kCommandEnd, dispatch);
+    AddFixedEntry(menus.fileMenu, menus, t.end, kCommandEnd, dispatch)->setShortcut(Qt::CTRL | Qt::Key_Q);
 
     // The kind submenus, in the menu's order: T3, Blocks, Surfaces, Lines, Points, D.Holes.
     menus.objectsMenu = menuBar->addMenu(MenuLabel(t.objects));
@@ -102,7 +103,7 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, uint32_t language, Menu
     AddFixedEntry(menus.languageMenu, menus, t.english, kCommandEnglish, dispatch, language == 1 ? 0 : 1);
 
     menus.helpMenu = menuBar->addMenu(MenuLabel(t.help));
-    AddFixedEntry(menus.helpMenu, menus, t.helpEntry, kCommandHelp, dispatch);
+    AddFixedEntry(menus.helpMenu, menus, t.helpEntry, kCommandHelp, dispatch)->setShortcut(Qt::Key_F1);
     AddFixedEntry(menus.helpMenu, menus, t.about, kCommandAbout, dispatch);
 }
 

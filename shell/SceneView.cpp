@@ -20,6 +20,8 @@ InputKeys KeysOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
 }  // namespace
 
 SceneView::SceneView(SceneViewRecords records) : records_(records) {
+    // The drawing area takes the focus back from the menu bar when clicked.
+    setFocusPolicy(Qt::StrongFocus);
     // The last picture stays while a load leaves frames undrawn.
     setUpdateBehavior(QOpenGLWidget::PartialUpdate);
 }

@@ -21,15 +21,16 @@
 #include "shell/ShellState.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QOpenGLContext>
 #include <QOpenGLWidget>
 #include <QScreen>
+#include <QShortcut>
 #include <QSurfaceFormat>
 
+#include <functional>
 
 namespace talan {
 
@@ -50,10 +51,26 @@ struct Program {
     bool graphicsReady = false;
 };
 
-// The main window keeps the outer rectangle up to date and takes the keys.
+// The main window keeps the outer rectangle up to date and owns the keys that act
+// wherever the focus is.
 class MainWindow : public QMainWindow {
 public:
-    explicit MainWindow(Program& program) : program_(program) {}
+    explicit MainWindow(Program& program) : program_(program) {
+        // Shortcuts of the window rather than key handlers: the menu bar keeps the
+        // keyboard after a menu was used, and keys would no longer reach a handler.
+        AddKey(Qt::Key_Escape, [this] {
+            centralWidget()->setFocus();  // the menu bar lets the keyboard go
+            isFullScreen() ? showNormal() : static_cast<void>(close());
+        });
+        for (const QKeySequence& keys : {QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter),
+                                         QKeySequence(Qt::Key_F11)}) {
+            AddKey(keys, [this] { isFullScreen() ? showNormal() : showFullScreen(); });
+        }
+        AddKey(Qt::Key_F10, [this] {
+            if (!menuBar()->actions().isEmpty()) menuBar()->setActiveAction(menuBar()->actions().first());
+        });
+        menuBar()->installEventFilter(this);
+    }
 
 protected:
     void moveEvent(QMoveEvent* event) override {
@@ -64,26 +81,30 @@ protected:
         QMainWindow::resizeEvent(event);
         KeepRect();
     }
-    void keyPressEvent(QKeyEvent* event) override {
-        // Escape leaves full screen, or else ends the program; Alt+Enter switches full screen.
-        if (event->key() == Qt::Key_Escape) {
-            if (isFullScreen()) {
-                showNormal();
-            } else {
-                close();
-            }
-        } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-                   (event->modifiers() & Qt::AltModifier)) {
-            isFullScreen() ? showNormal() : showFullScreen();
+
+    // After a menu closes, or after Alt alone, the menu bar keeps the keyboard and
+    // takes Escape for itself, with no sign of it on the screen. With no menu open,
+    // Escape is the window's.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == menuBar() && event->type() == QEvent::ShortcutOverride &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && QApplication::activePopupWidget() == nullptr) {
+            return true;  // not accepted: the window's shortcut acts
         }
+        return QMainWindow::eventFilter(watched, event);
     }
 
 private:
+    void AddKey(const QKeySequence& keys, const std::function<void()>& action) {
+        auto* shortcut = new QShortcut(keys, this);
+        QObject::connect(shortcut, &QShortcut::activated, this, action);
+    }
+
     void KeepRect() {
         if (isFullScreen()) return;  // the window's own rectangle is what is saved
         const QRect frame = frameGeometry();
         program_.shell.windowRect = {frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1};
     }
+
     Program& program_;
 };
 
@@ -168,6 +189,7 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
 
     MainWindow window(program);
     window.setWindowTitle(QStringLiteral("Talan 3D"));
+    program.dialogs.messageOwner = &window;
     auto* sceneView = new SceneView({shell, program.view, program.scene, program.graphics, program.menus,
                                      program.graphicsReady});
     window.setCentralWidget(sceneView);
@@ -200,6 +222,7 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
         return 0;
     }
     window.show();
+    sceneView->setFocus();
     // The frame is known once the window is shown: make the outer size the saved one.
     QCoreApplication::processEvents();
     const QSize frameExtra = window.frameGeometry().size() - window.size();
