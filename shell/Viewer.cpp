@@ -31,6 +31,7 @@
 #include <QSurfaceFormat>
 
 #include <functional>
+#include <optional>
 
 namespace talan {
 
@@ -72,6 +73,16 @@ public:
         menuBar()->installEventFilter(this);
     }
 
+    // Places the window so that its outer rectangle, frame included, is `outer`. A
+    // window manager adds its frame only after the window is shown, and tells its size
+    // with a later move: until then the window's own size is the whole of `outer`, and
+    // then it is shrunk by the frame. Without a window manager there is no frame.
+    void StartAt(const QRect& outer) {
+        startOuter_ = outer;
+        move(outer.topLeft());
+        resize(outer.size());
+    }
+
 protected:
     void moveEvent(QMoveEvent* event) override {
         QMainWindow::moveEvent(event);
@@ -102,10 +113,20 @@ private:
     void KeepRect() {
         if (isFullScreen()) return;  // the window's own rectangle is what is saved
         const QRect frame = frameGeometry();
+        if (startOuter_ && frame != geometry()) {
+            // The frame has just become known: the outer size is the one asked for.
+            const QRect outer = *startOuter_;
+            startOuter_.reset();
+            resize(outer.size() - (frame.size() - size()));
+            program_.shell.windowRect = {frame.left(), frame.top(), frame.left() + outer.width(),
+                                         frame.top() + outer.height()};
+            return;
+        }
         program_.shell.windowRect = {frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1};
     }
 
     Program& program_;
+    std::optional<QRect> startOuter_;  // the outer rectangle asked for, while the frame is unknown
 };
 
 // The outer size and position from the settings: a position not below the size
@@ -214,8 +235,7 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, kDefaultWidth, kDefaultHeight);
     const QRect outer = StartGeometry(shell, area);
-    window.move(outer.topLeft());
-    window.resize(outer.size());
+    window.StartAt(outer);
 
     if (!CanCreateContext()) {
         ShowContextFailure(program);
@@ -223,10 +243,6 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
     }
     window.show();
     sceneView->setFocus();
-    // The frame is known once the window is shown: make the outer size the saved one.
-    QCoreApplication::processEvents();
-    const QSize frameExtra = window.frameGeometry().size() - window.size();
-    window.resize(outer.size() - frameExtra);
     QCoreApplication::processEvents();
 
     // The graphics set-up, then the start-up scene, as the window first appears.
