@@ -33,6 +33,10 @@
 #include <functional>
 #include <optional>
 
+// The icon is compiled into the shell's static library, whose resources the linker
+// keeps only when something names them.
+static void InitShellResources() { Q_INIT_RESOURCE(talan3d); }
+
 namespace talan {
 
 namespace {
@@ -155,6 +159,12 @@ bool CanCreateContext() {
     return format.version() >= qMakePair(3, 3) && format.profile() == QSurfaceFormat::CoreProfile;
 }
 
+// Errors that the toolkit's own GL calls left behind are not the set-up's.
+void ClearPendingGlErrors() {
+    for (int i = 0; i < 64 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+}
+
 void ShowContextFailure(Program& program) {
     const int code = errno != 0 ? errno : ENODEV;
     const std::string first =
@@ -190,6 +200,7 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
     QSurfaceFormat::setDefaultFormat(format);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Talan 3D"));
+    InitShellResources();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/talan3d.png")));
 
     Program program;
@@ -255,8 +266,16 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
     shell.clientHeight = static_cast<uint32_t>(sceneView->height() * sceneView->devicePixelRatioF());
     const std::string effectPath = FindEffectFile(argc > 0 ? std::filesystem::canonical("/proc/self/exe", ec).string() : "");
     std::string error;
-    if (InitGraphics(program.graphics, effectPath, static_cast<int32_t>(shell.clientWidth),
-                     static_cast<int32_t>(shell.clientHeight), error) != kStatusOk) {
+    ClearPendingGlErrors();
+    const int32_t graphicsStatus = InitGraphics(program.graphics, effectPath, static_cast<int32_t>(shell.clientWidth),
+                                                static_cast<int32_t>(shell.clientHeight), error);
+    if (graphicsStatus != kStatusOk) {
+        if (error.empty()) {
+            char text[96];
+            std::snprintf(text, sizeof text, "The OpenGL set-up failed with status 0x%08X.",
+                          static_cast<uint32_t>(graphicsStatus));
+            error = text;
+        }
         if (error.rfind("Open ", 0) == 0) {
             program.dialogs.ShowMessage(error, "Error");
             program.dialogs.ShowMessage(
