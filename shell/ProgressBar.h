@@ -16,6 +16,7 @@ namespace talan {
 
 inline constexpr int kProgressWidth = 350;
 inline constexpr int kProgressHeight = 50;
+inline constexpr int kProgressPaintIntervalMs = 30;  // the most time between two paints during a read
 
 // Centred on the drawing area's size, in screen coordinates, as ((width − 350) / 2,
 // (height − 50) / 2). A drawing area narrower or lower than the bar would put it out
@@ -44,7 +45,5 @@ private:
     QProgressBar* bar_ = nullptr;
     QElapsedTimer sincePaint_;  // since the events were last served; invalid before
 };
-
-inline constexpr int kProgressPaintIntervalMs = 30;
 
 }  // namespace talan
