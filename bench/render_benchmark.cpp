@@ -5,12 +5,16 @@
 //   - a block model of 100,000 blocks (3.6 million vertices), opaque and transparent
 //     (three sweeps, the far sides of every box blended under the near ones);
 //   - 10,000 small T3 objects of 2 triangles: the cost of one draw per object;
-//   - the upload of the topography's vertex buffer (120 MB).
+//   - the upload of the topography's vertex buffer (120 MB);
+//   - the block model and the surface in the files named by TALAN_BENCH_BLOCKS_FILE
+//     and TALAN_BENCH_SURFACE_FILE, when set (bench/run_big_models.sh sets them to
+//     models of real size), opaque; the block model transparent too.
 // Times are wall-clock (the rasteriser runs on its own threads). Each scene is
 // generated and read once per process; the counters give triangles per second.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
@@ -71,17 +75,24 @@ struct LoadedScene {
     bool ok = false;
 };
 
-enum class SceneKind { Surface, Blocks, ManyObjects };
+enum class SceneKind { Surface, Blocks, ManyObjects, BlocksFile, SurfaceFile };
 
 LoadedScene& Scene(SceneKind kind) {
     static std::map<SceneKind, std::unique_ptr<LoadedScene>> scenes;
     std::unique_ptr<LoadedScene>& loaded = scenes[kind];
     if (loaded) return *loaded;
     loaded = std::make_unique<LoadedScene>();
-    const std::string text = kind == SceneKind::Surface  ? samples::SurfaceSceneText(kSurfaceGrid)
-                             : kind == SceneKind::Blocks ? samples::BlockSceneText(kBlocks)
-                                                         : ManyObjectsText();
-    const SceneReadResult read = ReadSceneText(loaded->scene, text, nullptr);
+    SceneReadResult read;
+    if (kind == SceneKind::BlocksFile || kind == SceneKind::SurfaceFile) {
+        const char* path = std::getenv(kind == SceneKind::BlocksFile ? "TALAN_BENCH_BLOCKS_FILE" : "TALAN_BENCH_SURFACE_FILE");
+        if (path == nullptr) return *loaded;
+        read = ReadSceneFile(loaded->scene, path, nullptr);
+    } else {
+        const std::string text = kind == SceneKind::Surface  ? samples::SurfaceSceneText(kSurfaceGrid)
+                                 : kind == SceneKind::Blocks ? samples::BlockSceneText(kBlocks)
+                                                             : ManyObjectsText();
+        read = ReadSceneText(loaded->scene, text, nullptr);
+    }
     loaded->ok = CompleteSceneLoad(loaded->scene, loaded->view, read, false) == kStatusOk;
     for (size_t i = 0; i < loaded->scene.elementCounts.size(); ++i) {
         const int32_t perElement = loaded->scene.verticesPerElement[i];
@@ -99,7 +110,7 @@ Renderer* Prepare(benchmark::State& state, LoadedScene& loaded) {
         return nullptr;
     }
     if (!loaded.ok) {
-        state.SkipWithError("the generated scene was not read completely");
+        state.SkipWithError("the scene was not read completely (for the file benchmarks: is its variable set?)");
         return nullptr;
     }
     if (r.uploaded != &loaded.scene) {
@@ -138,6 +149,15 @@ BENCHMARK(BM_FrameBlockModelTransparent)->Unit(benchmark::kMillisecond)->UseReal
 
 void BM_FrameTenThousandObjects(benchmark::State& state) { DrawFrames(state, SceneKind::ManyObjects, false); }
 BENCHMARK(BM_FrameTenThousandObjects)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_FrameBlocksFile(benchmark::State& state) { DrawFrames(state, SceneKind::BlocksFile, false); }
+BENCHMARK(BM_FrameBlocksFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+void BM_FrameBlocksFileTransparent(benchmark::State& state) { DrawFrames(state, SceneKind::BlocksFile, true); }
+BENCHMARK(BM_FrameBlocksFileTransparent)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+void BM_FrameSurfaceFile(benchmark::State& state) { DrawFrames(state, SceneKind::SurfaceFile, false); }
+BENCHMARK(BM_FrameSurfaceFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 void BM_UploadSurfaceVertices(benchmark::State& state) {
     LoadedScene& loaded = Scene(SceneKind::Surface);

@@ -37,20 +37,14 @@ bool Finite(const std::array<float, 3>& v) {
 GeometryBounds DrawnGeometryBounds(const SceneModel& scene) {
     const float inf = std::numeric_limits<float>::infinity();
     GeometryBounds bounds{{inf, inf, inf}, {-inf, -inf, -inf}, true};
-    for (size_t k = 0; k < scene.firstVertex.size(); ++k) {
-        const int64_t first = scene.firstVertex[k];
-        const int64_t end = std::min<int64_t>(first + int64_t{scene.elementCounts[k]} * scene.verticesPerElement[k],
-                                              scene.totalVertexCount);
-        for (int64_t i = first; i < end; ++i) {
-            const float* p = scene.sceneVertices[static_cast<size_t>(i)].position;
-            const std::array<float, 3> file{p[0], p[2], p[1]};  // stored as (x, elevation, y)
-            for (int a = 0; a < 3; ++a) {  // NaN coordinates are passed over
-                bounds.min[a] = std::fmin(bounds.min[a], file[a]);
-                bounds.max[a] = std::fmax(bounds.max[a], file[a]);
-            }
-            bounds.empty = false;
+    ForEachVertex(scene, [&bounds](const SceneVertex& v) {
+        const float file[3] = {v.position[0], v.position[2], v.position[1]};  // stored as (x, elevation, y)
+        for (int a = 0; a < 3; ++a) {  // NaN coordinates are passed over
+            bounds.min[a] = std::fmin(bounds.min[a], file[a]);
+            bounds.max[a] = std::fmax(bounds.max[a], file[a]);
         }
-    }
+        bounds.empty = false;
+    });
     return bounds;
 }
 

@@ -59,32 +59,6 @@ int32_t ParseIntLikeAtoi(std::string_view text) {
     return static_cast<int32_t>(static_cast<uint32_t>(bits));       // keep the low 32 bits, as glibc's atoi
 }
 
-namespace {
-
-// Plain decimals of up to 15 significant digits and up to 22 fraction digits, the
-// form nearly every coordinate takes: both the digits and the power of ten are exact
-// doubles, so one correctly rounded division gives strtod's result. Returns false
-// for anything else (exponents, long numbers, inf, nan, no digits).
-inline bool ParsePlainDecimal(const char* p, const char* end, double& value) {
-    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    uint64_t mantissa = 0;
-    int digits = 0;
-    int fractionDigits = 0;
-    for (; p != end && static_cast<unsigned>(*p - '0') < 10; ++p, ++digits) mantissa = mantissa * 10 + (*p - '0');
-    if (p != end && *p == '.') {
-        for (++p; p != end && static_cast<unsigned>(*p - '0') < 10; ++p, ++digits, ++fractionDigits) {
-            mantissa = mantissa * 10 + (*p - '0');
-        }
-    }
-    if (digits == 0 || digits > 15 || fractionDigits > 22) return false;
-    if (p != end && (*p == 'e' || *p == 'E')) return false;
-    value = static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
-    return true;
-}
-
-}  // namespace
 
 double ParseDoubleLikeAtof(std::string_view text) {
     const char* end = text.data() + text.size();
@@ -102,7 +76,8 @@ double ParseDoubleLikeAtof(std::string_view text) {
     // from_chars reads no sign of its own here: a second sign means no number.
     if (*p == '-' || *p == '+') return 0.0;
     double value = 0.0;
-    if (ParsePlainDecimal(p, end, value)) return negative ? -value : value;
+    const char* after = ParsePlainDecimal<true>(p, end, value);
+    if (after != nullptr && (after == end || (*after != 'e' && *after != 'E'))) return negative ? -value : value;
     const auto result = std::from_chars(p, end, value, std::chars_format::general);
     if (result.ec == std::errc::invalid_argument) return 0.0;
     if (result.ec == std::errc::result_out_of_range) return ParseWithStrtod(numberStart, end);
