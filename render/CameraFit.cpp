@@ -1,14 +1,19 @@
 #include "render/CameraFit.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "scene/NumberParsing.h"
 
 namespace talan {
 
-void FitCameraToScene(const SceneModel& scene, ViewState& view) {
-    const auto& lo = scene.boundsMin;
-    const auto& hi = scene.boundsMax;
+namespace {
+
+constexpr float kFallbackSceneSize = 1.0f;
+constexpr double kFarPlanePerUnit = 25.0;
+
+void FitToBounds(const std::array<float, 3>& lo, const std::array<float, 3>& hi, ViewState& view) {
     const float extentX = hi[0] - lo[0];
     const float extentY = hi[1] - lo[1];
     const float extentZ = hi[2] - lo[2];
@@ -19,8 +24,42 @@ void FitCameraToScene(const SceneModel& scene, ViewState& view) {
     // The far plane covers the plan extent plus the distance; the elevation extent
     // does not enter. Huge or infinite bounds saturate instead of overflowing.
     const float reach = extentY + extentX + view.cameraDistance;
-    view.farPlane = TruncateToInt32Saturated(25.0 * std::trunc(static_cast<double>(reach)));
+    view.farPlane = TruncateToInt32Saturated(kFarPlanePerUnit * std::trunc(static_cast<double>(reach)));
     view.cameraFitted = true;
+}
+
+bool Finite(const std::array<float, 3>& v) {
+    return std::all_of(v.begin(), v.end(), [](float c) { return std::isfinite(c); });
+}
+
+}  // namespace
+
+GeometryBounds DrawnGeometryBounds(const SceneModel& scene) {
+    const float inf = std::numeric_limits<float>::infinity();
+    GeometryBounds bounds{{inf, inf, inf}, {-inf, -inf, -inf}, true};
+    ForEachVertex(scene, [&bounds](const SceneVertex& v) {
+        const float file[3] = {v.position[0], v.position[2], v.position[1]};  // stored as (x, elevation, y)
+        for (int a = 0; a < 3; ++a) {  // NaN coordinates are passed over
+            bounds.min[a] = std::fmin(bounds.min[a], file[a]);
+            bounds.max[a] = std::fmax(bounds.max[a], file[a]);
+        }
+        bounds.empty = false;
+    });
+    return bounds;
+}
+
+void FitCameraToScene(const SceneModel& scene, ViewState& view) {
+    FitToBounds(scene.boundsMin, scene.boundsMax, view);
+    if (view.sceneSize != 0.0f) return;
+    const GeometryBounds drawn = DrawnGeometryBounds(scene);
+    if (!drawn.empty && Finite(drawn.min) && Finite(drawn.max)) {
+        FitToBounds(drawn.min, drawn.max, view);
+        if (view.sceneSize != 0.0f) return;
+    }
+    // Nothing has an extent: a unit-sized view of the point looked at.
+    view.sceneSize = kFallbackSceneSize;
+    view.cameraDistance = 2.0f * kFallbackSceneSize;
+    view.farPlane = TruncateToInt32Saturated(kFarPlanePerUnit * view.cameraDistance);  // no plan extent
 }
 
 }  // namespace talan

@@ -156,4 +156,12 @@ void TurnWheel(ViewState& view, int32_t delta, InputKeys keys) {
     }
 }
 
+int32_t WheelSteps(int32_t& pending, int32_t delta) {
+    if ((pending < 0 && delta > 0) || (pending > 0 && delta < 0)) pending = 0;
+    const int64_t total = int64_t{pending} + delta;
+    const int64_t steps = total / kWheelNotch;  // rounded towards zero: the rest keeps the sign
+    pending = static_cast<int32_t>(total - steps * kWheelNotch);
+    return static_cast<int32_t>(steps);
+}
+
 }  // namespace talan

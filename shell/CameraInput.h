@@ -31,6 +31,14 @@ void MoveMouse(ViewState& view, int32_t x, int32_t y, uint32_t clientHeight);
 // One wheel step, towards the user when `delta` is negative.
 void TurnWheel(ViewState& view, int32_t delta, InputKeys keys);
 
+// One notch of an ordinary wheel, in eighths of a degree.
+inline constexpr int32_t kWheelNotch = 120;
+
+// Wheel deltas add up to whole notches: fine wheels and touchpads send many small
+// ones. Adds `delta` to `pending` and returns the whole notches completed (negative
+// towards the user), keeping the rest; a turn the other way drops the rest first.
+int32_t WheelSteps(int32_t& pending, int32_t delta);
+
 // Whether any drag is in progress.
 bool Dragging(const ViewState& view);
 

@@ -7,6 +7,8 @@
 #include "scene/TextDecoding.h"
 #include "shell/ProgressBar.h"
 
+#include <QAction>
+
 namespace talan {
 
 namespace {
@@ -15,12 +17,10 @@ namespace {
 // window of each section.
 class ViewerLoadObserver : public SceneLoadObserver {
 public:
-    explicit ViewerLoadObserver(ShellContext& ctx) : ctx_(ctx) {}
-    void ObjectAnnounced(int32_t, ObjectKind kind, std::string_view rawName, int32_t menuId,
-                         int32_t transparencyMenuId) override {
+    explicit ViewerLoadObserver(ShellContext& ctx) : ctx_(ctx), progress_(ctx.mainWindow) {}
+    void ObjectAnnounced(int32_t object, ObjectKind kind, std::string_view rawName, int32_t, int32_t) override {
         ShellContext* ctx = &ctx_;
-        AddObjectEntries(ctx_.menus, kind, rawName, menuId, transparencyMenuId,
-                         [ctx](int32_t id) { DispatchCommand(*ctx, id); });
+        AddObjectEntries(ctx_.menus, kind, rawName, object, [ctx](const Command& c) { DispatchCommand(*ctx, c); });
     }
     void ProgressShown(std::string_view rawTitle) override {
         if (ctx_.showProgress) progress_.Show(DecodeNameForDisplay(rawTitle), ctx_.shell.clientWidth, ctx_.shell.clientHeight);
@@ -33,12 +33,14 @@ private:
     ProgressBar progress_;
 };
 
-void ToggleFlag(MenuHandles& menus, std::vector<bool>& flags, int32_t id, int32_t first) {
-    const auto k = static_cast<size_t>((id - first) / 2);
-    if (k >= flags.size()) return;
+// Switches one flag of one object; its entry's check mark follows the flag.
+void ToggleObjectFlag(ShellContext& ctx, ObjectFlag flag, int32_t object) {
+    std::vector<bool>& flags = flag == ObjectFlag::Visible ? ctx.scene.objectVisible : ctx.scene.objectTransparent;
+    if (object < 0 || static_cast<size_t>(object) >= flags.size()) return;
+    const auto k = static_cast<size_t>(object);
     // The flag, not the check mark, decides the direction.
     flags[k] = !flags[k];
-    SetChecked(menus, id, flags[k]);
+    if (QAction* entry = ObjectEntry(ctx.menus, flag, object)) entry->setChecked(flags[k]);
 }
 
 // At least one of "Front face" and "Back face" stays checked; the opaque cull mode
@@ -57,7 +59,7 @@ void FaceCommand(ShellContext& ctx, int32_t id) {
 }
 
 void NewScene(ShellContext& ctx) {
-    RemoveObjectEntries(ctx.menus, ctx.scene.nextObjectMenuId, ctx.scene.nextTransparencyMenuId);
+    RemoveObjectEntries(ctx.menus);
     SetChecked(ctx.menus, kCommandSolidFace, true);
     SetChecked(ctx.menus, kCommandAutoTurn, false);
     SetChecked(ctx.menus, kCommandFrontFace, true);
@@ -120,7 +122,9 @@ int32_t LoadSceneFile(ShellContext& ctx) {
         path = *chosen;
     }
     ViewerLoadObserver observer(ctx);
+    ctx.shell.loading = true;
     const SceneReadResult read = ReadSceneFile(ctx.scene, path, &observer);
+    ctx.shell.loading = false;
     bool fitted = false;
     const int32_t status = CompleteSceneLoad(ctx.scene, ctx.view, read, ctx.shell.smoothOnOpen, ctx.upload, &fitted);
     if (fitted) {
@@ -131,14 +135,15 @@ int32_t LoadSceneFile(ShellContext& ctx) {
     return status;
 }
 
-int32_t DispatchCommand(ShellContext& ctx, int32_t id) {
+int32_t DispatchCommand(ShellContext& ctx, int32_t id) { return DispatchCommand(ctx, CommandOfIdentifier(id)); }
+
+int32_t DispatchCommand(ShellContext& ctx, const Command& command) {
     SceneModel& scene = ctx.scene;
     int32_t result = kStatusOk;
-    if (id >= kFirstObjectMenuId && id < scene.nextObjectMenuId && id % 2 == 0) {
-        ToggleFlag(ctx.menus, scene.objectVisible, id, kFirstObjectMenuId);
-    } else if (id >= kFirstTransparencyMenuId && id < scene.nextTransparencyMenuId && id % 2 == 0) {
-        ToggleFlag(ctx.menus, scene.objectTransparent, id, kFirstTransparencyMenuId);
+    if (command.object >= 0) {
+        ToggleObjectFlag(ctx, command.flag, command.object);
     } else {
+        const int32_t id = command.id;
         switch (id) {
             case kCommandNew:
                 NewScene(ctx);

@@ -41,6 +41,8 @@ int32_t LoadSceneFile(ShellContext& ctx);
 
 // Carries out the command of a menu entry. Returns the command's result: 0, or the
 // failure status of a re-upload.
+int32_t DispatchCommand(ShellContext& ctx, const Command& command);
+// The same for a command identifier as --info reports them (see CommandOfIdentifier).
 int32_t DispatchCommand(ShellContext& ctx, int32_t id);
 
 }  // namespace talan

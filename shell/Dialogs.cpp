@@ -65,8 +65,9 @@ std::optional<uint32_t> QtDialogs::ChooseColour(QWidget* owner, std::array<uint3
 }
 
 void QtDialogs::ShowMessage(const std::string& text, const std::string& caption) {
+    QWidget* owner = messageOwner != nullptr && messageOwner->isVisible() ? messageOwner : nullptr;
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text),
-                    QMessageBox::Ok);
+                    QMessageBox::Ok, owner);
     box.exec();
 }
 

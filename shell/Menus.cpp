@@ -29,19 +29,27 @@ constexpr MenuTexts kEnglish{
 // Menu texts are shown as written: '&' would otherwise mark a shortcut.
 QString MenuLabel(const std::string& utf8) { return QString::fromStdString(utf8).replace('&', QStringLiteral("&&")); }
 
-QAction* AddEntry(QMenu* menu, MenuHandles& menus, const char* text, int32_t id,
-                  const std::function<void(int32_t)>& dispatch, int checked = -1) {
+// Appends an entry that calls `dispatch` with `command`; `checked` -1 makes it
+// uncheckable, 0 or 1 gives its first check mark.
+QAction* AddEntry(QMenu* menu, const std::string& text, const Command& command, const CommandHandler& dispatch,
+                  int checked = -1) {
     QAction* action = menu->addAction(MenuLabel(text));
-    action->setData(id);
     if (checked >= 0) {
         action->setCheckable(true);
         action->setChecked(checked == 1);
     }
     // The check mark changes only through the command, as on every platform.
-    QObject::connect(action, &QAction::triggered, action, [action, id, dispatch](bool) {
+    QObject::connect(action, &QAction::triggered, action, [action, command, dispatch](bool) {
         if (action->isCheckable()) action->setChecked(!action->isChecked());
-        dispatch(id);
+        dispatch(command);
     });
+    return action;
+}
+
+QAction* AddFixedEntry(QMenu* menu, MenuHandles& menus, const char* text, int32_t id, const CommandHandler& dispatch,
+                       int checked = -1) {
+    QAction* action = AddEntry(menu, text, Command::Fixed(id), dispatch, checked);
+    action->setData(id);
     menus.actions[id] = action;
     return action;
 }
@@ -50,15 +58,24 @@ QAction* AddEntry(QMenu* menu, MenuHandles& menus, const char* text, int32_t id,
 
 const MenuTexts& SelectMenuTexts(uint32_t language) { return language == 1 ? kSpanish : kEnglish; }
 
+Command CommandOfIdentifier(int32_t id) {
+    if (id >= kFirstObjectMenuId && id % 2 == 0) {
+        if (id < kFirstTransparencyMenuId) return Command::OfObject(ObjectFlag::Visible, (id - kFirstObjectMenuId) / 2);
+        return Command::OfObject(ObjectFlag::Transparent, (id - kFirstTransparencyMenuId) / 2);
+    }
+    return Command::Fixed(id);
+}
+
 void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, uint32_t language, MenuHandles& menus,
-                  const std::function<void(int32_t)>& dispatch) {
+                  const CommandHandler& dispatch) {
     menus.menuBar = menuBar;
     menus.fileMenu = menuBar->addMenu(MenuLabel(t.file));
-    AddEntry(menus.fileMenu, menus, t.newScene, kCommandNew, dispatch);
-    AddEntry(menus.fileMenu, menus, t.openAdd, kCommandOpenAdd, dispatch);
-    AddEntry(menus.fileMenu, menus, t.smoothOnOpen, kCommandSmoothOnOpen, dispatch, 0);
+    AddFixedEntry(menus.fileMenu, menus, t.newScene, kCommandNew, dispatch);
+    // The usual keys of a desktop program; the menu texts stay as they are.
+    AddFixedEntry(menus.fileMenu, menus, t.openAdd, kCommandOpenAdd, dispatch)->setShortcut(Qt::CTRL | Qt::Key_O);
+    AddFixedEntry(menus.fileMenu, menus, t.smoothOnOpen, kCommandSmoothOnOpen, dispatch, 0);
     menus.fileMenu->addSeparator();
-    AddEntry(menus.fileMenu, menus, t.end, kCommandEnd, dispatch);
+    AddFixedEntry(menus.fileMenu, menus, t.end, kCommandEnd, dispatch)->setShortcut(Qt::CTRL | Qt::Key_Q);
 
     // The kind submenus, in the menu's order: T3, Blocks, Surfaces, Lines, Points, D.Holes.
     menus.objectsMenu = menuBar->addMenu(MenuLabel(t.objects));
@@ -68,26 +85,26 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, uint32_t language, Menu
     }
 
     menus.viewMenu = menuBar->addMenu(MenuLabel(t.view));
-    AddEntry(menus.viewMenu, menus, t.smoothActives, kCommandSmoothActives, dispatch);
+    AddFixedEntry(menus.viewMenu, menus, t.smoothActives, kCommandSmoothActives, dispatch);
     menus.transparentSubmenu = menus.viewMenu->addMenu(MenuLabel(t.transparent));
     menus.viewMenu->addSeparator();
-    AddEntry(menus.viewMenu, menus, t.solidFace, kCommandSolidFace, dispatch, 1);
+    AddFixedEntry(menus.viewMenu, menus, t.solidFace, kCommandSolidFace, dispatch, 1);
     menus.viewMenu->addSeparator();
-    AddEntry(menus.viewMenu, menus, t.autoTurn, kCommandAutoTurn, dispatch, 0);
+    AddFixedEntry(menus.viewMenu, menus, t.autoTurn, kCommandAutoTurn, dispatch, 0);
     menus.viewMenu->addSeparator();
-    AddEntry(menus.viewMenu, menus, t.frontFace, kCommandFrontFace, dispatch, 1);
-    AddEntry(menus.viewMenu, menus, t.backFace, kCommandBackFace, dispatch, 1);
+    AddFixedEntry(menus.viewMenu, menus, t.frontFace, kCommandFrontFace, dispatch, 1);
+    AddFixedEntry(menus.viewMenu, menus, t.backFace, kCommandBackFace, dispatch, 1);
 
     menus.setupMenu = menuBar->addMenu(MenuLabel(t.setup));
-    AddEntry(menus.setupMenu, menus, t.backColour, kCommandBackColour, dispatch);
+    AddFixedEntry(menus.setupMenu, menus, t.backColour, kCommandBackColour, dispatch);
     menus.languageMenu = menus.setupMenu->addMenu(MenuLabel(t.language));
-    AddEntry(menus.setupMenu, menus, t.antialiased, kCommandAntialiased, dispatch, 0);
-    AddEntry(menus.languageMenu, menus, t.spanish, kCommandSpanish, dispatch, language == 1 ? 1 : 0);
-    AddEntry(menus.languageMenu, menus, t.english, kCommandEnglish, dispatch, language == 1 ? 0 : 1);
+    AddFixedEntry(menus.setupMenu, menus, t.antialiased, kCommandAntialiased, dispatch, 0);
+    AddFixedEntry(menus.languageMenu, menus, t.spanish, kCommandSpanish, dispatch, language == 1 ? 1 : 0);
+    AddFixedEntry(menus.languageMenu, menus, t.english, kCommandEnglish, dispatch, language == 1 ? 0 : 1);
 
     menus.helpMenu = menuBar->addMenu(MenuLabel(t.help));
-    AddEntry(menus.helpMenu, menus, t.helpEntry, kCommandHelp, dispatch);
-    AddEntry(menus.helpMenu, menus, t.about, kCommandAbout, dispatch);
+    AddFixedEntry(menus.helpMenu, menus, t.helpEntry, kCommandHelp, dispatch)->setShortcut(Qt::Key_F1);
+    AddFixedEntry(menus.helpMenu, menus, t.about, kCommandAbout, dispatch);
 }
 
 bool IsChecked(const MenuHandles& menus, int32_t id) {
@@ -100,22 +117,36 @@ void SetChecked(MenuHandles& menus, int32_t id, bool checked) {
     if (found != menus.actions.end()) found->second->setChecked(checked);
 }
 
-void AddObjectEntries(MenuHandles& menus, ObjectKind kind, std::string_view rawName, int32_t menuId,
-                      int32_t transparencyMenuId, const std::function<void(int32_t)>& dispatch) {
-    const std::string label = DecodeNameForDisplay(rawName);
-    AddEntry(menus.kindSubmenu[static_cast<size_t>(kind)], menus, label.c_str(), menuId, dispatch, 1);
-    if (transparencyMenuId >= 0) AddEntry(menus.transparentSubmenu, menus, label.c_str(), transparencyMenuId, dispatch, 0);
+QAction* ObjectEntry(const MenuHandles& menus, ObjectFlag flag, int32_t object) {
+    const std::vector<QAction*>& entries =
+        flag == ObjectFlag::Visible ? menus.objectEntries : menus.transparencyEntries;
+    return object >= 0 && static_cast<size_t>(object) < entries.size() ? entries[static_cast<size_t>(object)]
+                                                                         : nullptr;
 }
 
-void RemoveObjectEntries(MenuHandles& menus, int32_t nextObjectMenuId, int32_t nextTransparencyMenuId) {
-    auto remove = [&menus](int32_t id) {
-        const auto found = menus.actions.find(id);
-        if (found == menus.actions.end()) return;
-        delete found->second;  // a deleted action leaves every menu that held it
-        menus.actions.erase(found);
-    };
-    for (int32_t id = nextObjectMenuId; id >= kFirstObjectMenuId; id -= 2) remove(id);
-    for (int32_t id = nextTransparencyMenuId; id >= kFirstTransparencyMenuId; id -= 2) remove(id);
+void AddObjectEntries(MenuHandles& menus, ObjectKind kind, std::string_view rawName, int32_t object,
+                      const CommandHandler& dispatch) {
+    if (object < 0) return;
+    const std::string label = DecodeNameForDisplay(rawName);
+    const auto k = static_cast<size_t>(object);
+    if (menus.objectEntries.size() <= k) {
+        menus.objectEntries.resize(k + 1, nullptr);
+        menus.transparencyEntries.resize(k + 1, nullptr);
+    }
+    menus.objectEntries[k] = AddEntry(menus.kindSubmenu[static_cast<size_t>(kind)], label,
+                                      Command::OfObject(ObjectFlag::Visible, object), dispatch, 1);
+    if (KindHasTransparencyEntry(kind)) {
+        menus.transparencyEntries[k] = AddEntry(menus.transparentSubmenu, label,
+                                                Command::OfObject(ObjectFlag::Transparent, object), dispatch, 0);
+    }
+}
+
+void RemoveObjectEntries(MenuHandles& menus) {
+    // A deleted action leaves every menu that held it.
+    for (QAction* action : menus.objectEntries) delete action;
+    for (QAction* action : menus.transparencyEntries) delete action;
+    menus.objectEntries.clear();
+    menus.transparencyEntries.clear();
 }
 
 }  // namespace talan

@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "scene/SceneModel.h"
 
@@ -36,6 +37,30 @@ enum CommandId : int32_t {
     kCommandAutoTurn = 4060,
 };
 
+// The flag of one object that its entry switches: shown (its entry in its kind's
+// submenu) or drawn transparent (its entry in the Transparent submenu).
+enum class ObjectFlag { Visible, Transparent };
+
+// What a menu entry asks for: a fixed command by its identifier, or the switch of
+// one flag of one object. Object entries carry the object number itself: the
+// identifiers 5000 + 2k and 10000 + 2k that --info reports meet from object 2,500
+// on (5000 + 2k = 10000 + 2(k - 2500)), so they cannot tell the objects apart.
+struct Command {
+    int32_t id = 0;       // a fixed command's identifier; 0 for an object's entry
+    int32_t object = -1;  // an object's entry: its number since the last New; -1 otherwise
+    ObjectFlag flag = ObjectFlag::Visible;
+
+    static Command Fixed(int32_t id) { return {id, -1, ObjectFlag::Visible}; }
+    static Command OfObject(ObjectFlag flag, int32_t object) { return {0, object, flag}; }
+};
+
+// The command of an identifier as --info reports them: even identifiers from 5000
+// below 10000 show or hide object (id - 5000) / 2, even ones from 10000 on switch the
+// transparency of object (id - 10000) / 2, any other is a fixed command.
+Command CommandOfIdentifier(int32_t id);
+
+using CommandHandler = std::function<void(const Command&)>;
+
 // One text per label, chosen once at start-up by the language (1 Spanish, else English).
 struct MenuTexts {
     const char* file; const char* newScene; const char* openAdd; const char* smoothOnOpen; const char* end;
@@ -58,24 +83,29 @@ struct MenuHandles {
     QMenu* setupMenu = nullptr;
     QMenu* languageMenu = nullptr;
     QMenu* helpMenu = nullptr;
-    std::map<int32_t, QAction*> actions;  // every command entry by identifier, per-object ones included
+    std::map<int32_t, QAction*> actions;  // the fixed command entries by identifier
+    std::vector<QAction*> objectEntries;  // per object: its entry in its kind's submenu
+    std::vector<QAction*> transparencyEntries;  // per object: its Transparent entry, or nullptr
 };
 
-// Fills `menuBar` with the menus in both languages' order, each action carrying its
-// identifier; `dispatch` is called with the identifier when an entry is chosen.
+// Fills `menuBar` with the menus in both languages' order, each fixed action carrying
+// its identifier; `dispatch` is called with the entry's command when it is chosen.
 void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& texts, uint32_t language, MenuHandles& menus,
-                  const std::function<void(int32_t)>& dispatch);
+                  const CommandHandler& dispatch);
 
 // Whether the entry of `id` carries its check mark (false when there is no such entry).
 bool IsChecked(const MenuHandles& menus, int32_t id);
 void SetChecked(MenuHandles& menus, int32_t id, bool checked);
 
-// Appends the entries of object `index`: checked in its kind's submenu, and for T3
-// and block models unchecked in the Transparent submenu.
-void AddObjectEntries(MenuHandles& menus, ObjectKind kind, std::string_view rawName, int32_t menuId,
-                      int32_t transparencyMenuId, const std::function<void(int32_t)>& dispatch);
+// The entry of one flag of object `object`, or nullptr when it has none.
+QAction* ObjectEntry(const MenuHandles& menus, ObjectFlag flag, int32_t object);
 
-// Removes every per-object entry below the given counters, as New does before the reset.
-void RemoveObjectEntries(MenuHandles& menus, int32_t nextObjectMenuId, int32_t nextTransparencyMenuId);
+// Appends the entries of object `object`: checked in its kind's submenu, and for T3
+// and block models unchecked in the Transparent submenu.
+void AddObjectEntries(MenuHandles& menus, ObjectKind kind, std::string_view rawName, int32_t object,
+                      const CommandHandler& dispatch);
+
+// Removes every per-object entry, as New does before the reset.
+void RemoveObjectEntries(MenuHandles& menus);
 
 }  // namespace talan

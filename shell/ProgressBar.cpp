@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QProgressBar>
 #include <QScreen>
@@ -20,11 +21,13 @@ QPoint ProgressBarPosition(uint32_t clientWidth, uint32_t clientHeight, const QR
             centre(clientHeight, kProgressHeight, screen.top(), screen.bottom() + 1)};
 }
 
-ProgressBar::ProgressBar() = default;
+ProgressBar::ProgressBar(QWidget* owner) : owner_(owner) {}
 ProgressBar::~ProgressBar() = default;
 
 void ProgressBar::Show(const std::string& title, uint32_t clientWidth, uint32_t clientHeight) {
-    window_ = std::make_unique<QWidget>(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    // A title and a close box only, no task-bar entry, kept over the main window.
+    window_ = std::make_unique<QWidget>(
+        owner_, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     window_->setWindowTitle(QString::fromStdString(title));
     window_->setFixedSize(kProgressWidth, kProgressHeight);
     bar_ = new QProgressBar(window_.get());
@@ -38,13 +41,19 @@ void ProgressBar::Show(const std::string& title, uint32_t clientWidth, uint32_t 
     const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     window_->move(ProgressBarPosition(clientWidth, clientHeight, area));
     window_->show();
-    window_->repaint();
+    Paint();
 }
 
 void ProgressBar::SetPosition(int percent) {
     if (bar_ == nullptr) return;
     bar_->setValue(percent);
-    bar_->repaint();
+    Paint();
+}
+
+void ProgressBar::Paint() {
+    if (sincePaint_.isValid() && sincePaint_.elapsed() < kProgressPaintIntervalMs) return;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    sincePaint_.start();
 }
 
 int ProgressBar::Position() const { return bar_ != nullptr ? bar_->value() : -1; }

@@ -3,6 +3,8 @@
 #include "shell/CameraInput.h"
 #include "shell/SceneView.h"
 
+#include <cstdlib>
+
 #include <QMouseEvent>
 #include <QWheelEvent>
 
@@ -16,6 +18,13 @@ InputKeys KeysOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
 }
 
 }  // namespace
+
+SceneView::SceneView(SceneViewRecords records) : records_(records) {
+    // The drawing area takes the focus back from the menu bar when clicked.
+    setFocusPolicy(Qt::StrongFocus);
+    // The last picture stays while a load leaves frames undrawn.
+    setUpdateBehavior(QOpenGLWidget::PartialUpdate);
+}
 
 void SceneView::EndDrags() {
     ReleaseMouseButtons(records_.view);
@@ -53,12 +62,16 @@ void SceneView::mouseMoveEvent(QMouseEvent* event) {
 void SceneView::wheelEvent(QWheelEvent* event) {
     // Some platforms turn SHIFT + wheel into a sideways wheel.
     const int delta = event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
-    if (delta == 0) return;
-    TurnWheel(records_.view, delta, KeysOf(event->modifiers(), event->buttons()));
-    update();
+    const int32_t steps = WheelSteps(wheelPending_, delta);
+    for (int32_t i = 0; i < std::abs(steps); ++i) {
+        TurnWheel(records_.view, steps < 0 ? -kWheelNotch : kWheelNotch, KeysOf(event->modifiers(), event->buttons()));
+    }
+    if (steps != 0) update();
 }
 
 void SceneView::paintGL() {
+    // While a file is read the scene is incomplete; the load draws a frame at its end.
+    if (records_.shell.loading) return;
     if (!records_.graphicsReady) {
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT);

@@ -27,7 +27,7 @@ struct SceneViewRecords {
 
 class SceneView : public QOpenGLWidget {
 public:
-    explicit SceneView(SceneViewRecords records) : records_(records) {}
+    explicit SceneView(SceneViewRecords records);
 
     // Ends every drag, as losing the mouse does.
     void EndDrags();
@@ -42,6 +42,7 @@ protected:
 
 private:
     SceneViewRecords records_;
+    int32_t wheelPending_ = 0;  // wheel travel short of a whole notch
 };
 
 }  // namespace talan

@@ -21,6 +21,7 @@ struct ShellState {
     uint32_t windowPosX = 0, windowPosY = 0;
     uint32_t language = 1;        // 1 Spanish, 2 English (any other value shows English)
     bool smoothOnOpen = false;    // "Smooth T3 wend open"
+    bool loading = false;         // a scene file is being read: the drawing area keeps its last picture
     std::array<uint32_t, 16> customColours{};  // the colour dialog's custom colours, kept for the run
 };
 

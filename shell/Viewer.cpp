@@ -21,15 +21,21 @@
 #include "shell/ShellState.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QOpenGLContext>
 #include <QOpenGLWidget>
 #include <QScreen>
+#include <QShortcut>
 #include <QSurfaceFormat>
 
+#include <functional>
+#include <optional>
+
+// The icon is compiled into the shell's static library, whose resources the linker
+// keeps only when something names them.
+static void InitShellResources() { Q_INIT_RESOURCE(talan3d); }
 
 namespace talan {
 
@@ -50,10 +56,36 @@ struct Program {
     bool graphicsReady = false;
 };
 
-// The main window keeps the outer rectangle up to date and takes the keys.
+// The main window keeps the outer rectangle up to date and owns the keys that act
+// wherever the focus is.
 class MainWindow : public QMainWindow {
 public:
-    explicit MainWindow(Program& program) : program_(program) {}
+    explicit MainWindow(Program& program) : program_(program) {
+        // Shortcuts of the window rather than key handlers: the menu bar keeps the
+        // keyboard after a menu was used, and keys would no longer reach a handler.
+        AddKey(Qt::Key_Escape, [this] {
+            centralWidget()->setFocus();  // the menu bar lets the keyboard go
+            isFullScreen() ? showNormal() : static_cast<void>(close());
+        });
+        for (const QKeySequence& keys : {QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter),
+                                         QKeySequence(Qt::Key_F11)}) {
+            AddKey(keys, [this] { isFullScreen() ? showNormal() : showFullScreen(); });
+        }
+        AddKey(Qt::Key_F10, [this] {
+            if (!menuBar()->actions().isEmpty()) menuBar()->setActiveAction(menuBar()->actions().first());
+        });
+        menuBar()->installEventFilter(this);
+    }
+
+    // Places the window so that its outer rectangle, frame included, is `outer`. A
+    // window manager adds its frame only after the window is shown, and tells its size
+    // with a later move: until then the window's own size is the whole of `outer`, and
+    // then it is shrunk by the frame. Without a window manager there is no frame.
+    void StartAt(const QRect& outer) {
+        startOuter_ = outer;
+        move(outer.topLeft());
+        resize(outer.size());
+    }
 
 protected:
     void moveEvent(QMoveEvent* event) override {
@@ -64,27 +96,41 @@ protected:
         QMainWindow::resizeEvent(event);
         KeepRect();
     }
-    void keyPressEvent(QKeyEvent* event) override {
-        // Escape leaves full screen, or else ends the program; Alt+Enter switches full screen.
-        if (event->key() == Qt::Key_Escape) {
-            if (isFullScreen()) {
-                showNormal();
-            } else {
-                close();
-            }
-        } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-                   (event->modifiers() & Qt::AltModifier)) {
-            isFullScreen() ? showNormal() : showFullScreen();
+
+    // After a menu closes, or after Alt alone, the menu bar keeps the keyboard and
+    // takes Escape for itself, with no sign of it on the screen. With no menu open,
+    // Escape is the window's.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == menuBar() && event->type() == QEvent::ShortcutOverride &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && QApplication::activePopupWidget() == nullptr) {
+            return true;  // not accepted: the window's shortcut acts
         }
+        return QMainWindow::eventFilter(watched, event);
     }
 
 private:
+    void AddKey(const QKeySequence& keys, const std::function<void()>& action) {
+        auto* shortcut = new QShortcut(keys, this);
+        QObject::connect(shortcut, &QShortcut::activated, this, action);
+    }
+
     void KeepRect() {
         if (isFullScreen()) return;  // the window's own rectangle is what is saved
         const QRect frame = frameGeometry();
+        if (startOuter_ && frame != geometry()) {
+            // The frame has just become known: the outer size is the one asked for.
+            const QRect outer = *startOuter_;
+            startOuter_.reset();
+            resize(outer.size() - (frame.size() - size()));
+            program_.shell.windowRect = {frame.left(), frame.top(), frame.left() + outer.width(),
+                                         frame.top() + outer.height()};
+            return;
+        }
         program_.shell.windowRect = {frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1};
     }
+
     Program& program_;
+    std::optional<QRect> startOuter_;  // the outer rectangle asked for, while the frame is unknown
 };
 
 // The outer size and position from the settings: a position not below the size
@@ -111,6 +157,12 @@ bool CanCreateContext() {
     if (!context.create()) return false;
     const QSurfaceFormat format = context.format();
     return format.version() >= qMakePair(3, 3) && format.profile() == QSurfaceFormat::CoreProfile;
+}
+
+// Errors that the toolkit's own GL calls left behind are not the set-up's.
+void ClearPendingGlErrors() {
+    for (int i = 0; i < 64 && glGetError() != GL_NO_ERROR; ++i) {
+    }
 }
 
 void ShowContextFailure(Program& program) {
@@ -148,6 +200,7 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
     QSurfaceFormat::setDefaultFormat(format);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Talan 3D"));
+    InitShellResources();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/talan3d.png")));
 
     Program program;
@@ -168,6 +221,7 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
 
     MainWindow window(program);
     window.setWindowTitle(QStringLiteral("Talan 3D"));
+    program.dialogs.messageOwner = &window;
     auto* sceneView = new SceneView({shell, program.view, program.scene, program.graphics, program.menus,
                                      program.graphicsReady});
     window.setCentralWidget(sceneView);
@@ -187,23 +241,19 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
     ctx.endDrags = [sceneView] { sceneView->EndDrags(); };
     ctx.refresh = [&] { sceneView->update(); };
     BuildMenuBar(window.menuBar(), SelectMenuTexts(shell.language), shell.language, program.menus,
-                 [&ctx](int32_t id) { DispatchCommand(ctx, id); });
+                 [&ctx](const Command& command) { DispatchCommand(ctx, command); });
 
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, kDefaultWidth, kDefaultHeight);
     const QRect outer = StartGeometry(shell, area);
-    window.move(outer.topLeft());
-    window.resize(outer.size());
+    window.StartAt(outer);
 
     if (!CanCreateContext()) {
         ShowContextFailure(program);
         return 0;
     }
     window.show();
-    // The frame is known once the window is shown: make the outer size the saved one.
-    QCoreApplication::processEvents();
-    const QSize frameExtra = window.frameGeometry().size() - window.size();
-    window.resize(outer.size() - frameExtra);
+    sceneView->setFocus();
     QCoreApplication::processEvents();
 
     // The graphics set-up, then the start-up scene, as the window first appears.
@@ -216,8 +266,16 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
     shell.clientHeight = static_cast<uint32_t>(sceneView->height() * sceneView->devicePixelRatioF());
     const std::string effectPath = FindEffectFile(argc > 0 ? std::filesystem::canonical("/proc/self/exe", ec).string() : "");
     std::string error;
-    if (InitGraphics(program.graphics, effectPath, static_cast<int32_t>(shell.clientWidth),
-                     static_cast<int32_t>(shell.clientHeight), error) != kStatusOk) {
+    ClearPendingGlErrors();
+    const int32_t graphicsStatus = InitGraphics(program.graphics, effectPath, static_cast<int32_t>(shell.clientWidth),
+                                                static_cast<int32_t>(shell.clientHeight), error);
+    if (graphicsStatus != kStatusOk) {
+        if (error.empty()) {
+            char text[96];
+            std::snprintf(text, sizeof text, "The OpenGL set-up failed with status 0x%08X.",
+                          static_cast<uint32_t>(graphicsStatus));
+            error = text;
+        }
         if (error.rfind("Open ", 0) == 0) {
             program.dialogs.ShowMessage(error, "Error");
             program.dialogs.ShowMessage(

@@ -12,7 +12,7 @@ packages=(
   libepoxy-dev libglm-dev                     # OpenGL loading, matrices
   libegl-dev libegl-mesa0 libgl1-mesa-dri     # headless OpenGL through EGL and llvmpipe
   googletest libgtest-dev libbenchmark-dev    # tests and benchmarks
-  xvfb xauth xdotool imagemagick openbox      # GUI tests without a screen: window manager, screenshots
+  xvfb xauth xdotool imagemagick openbox x11-utils  # GUI tests without a screen: window manager, screenshots, xprop
 )
 for arg in "$@"; do
   case "$arg" in

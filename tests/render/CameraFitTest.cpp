@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <string>
 
 #include "TestHelpers.h"
 #include "render/CameraFit.h"
@@ -33,6 +34,41 @@ TEST(CameraFit, FlatPlanExtentGivesFarPlaneFromTheDistanceAlone) {
     FitCameraToScene(scene, view);
     EXPECT_EQ(view.sceneSize, 30.0f * 0.33333334f);
     EXPECT_EQ(view.farPlane, 25 * static_cast<int32_t>(view.cameraDistance));
+}
+
+TEST(CameraFit, BoundsWithoutExtentFitTheDrawnGeometryOrAUnitView) {
+    using testing::TagLine;
+    const std::string block = TagLine("BLKKDX", 1) + "10,10,5,\nx\nx\n20,30,40,255,\n";
+    const std::string point = TagLine("PTS", 1) + "0,\np,\nskip\n5,6,7\n";
+    struct Case {
+        const char* name;
+        std::string text;
+        std::array<float, 3> target;
+        float sceneSize;
+        int32_t farPlane;
+    };
+    const Case cases[] = {
+        // Blocks are drawn at 0.92 of their size: 9.2 x 9.2 x 4.6 around the centre.
+        {"one block", block, {20, 30, 40}, 23.0f / 3, 825},  // 25 x trunc(9.2 + 9.2 + 2 x 23 / 3)
+        {"a file's flat bounds, wider geometry", "\"Tavrin\"  MAX\n20,20\n30,30\n40,40\n" + block, {20, 30, 40},
+         23.0f / 3, 825},
+        {"one point", point, {5, 6, 7}, 1.0f, 50},
+        {"every object at one place",
+         point + TagLine("T3", 1) + "1,0,0,\nt,\n5,6,7,5,6,7,5,6,7,\n" + TagLine("LIN", 1) + "0,\nl,\nx\n5,6,7,5,6,7\n",
+         {5, 6, 7}, 1.0f, 50},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SceneModel scene;
+        ViewState view;
+        const SceneReadResult read = ReadSceneText(scene, "\"Tavrin\"\n" + c.text, nullptr);
+        ASSERT_EQ(CompleteSceneLoad(scene, view, read, false), kStatusOk);
+        for (int i = 0; i < 3; ++i) EXPECT_NEAR(view.cameraTarget[i], c.target[i], 1e-5f) << i;
+        EXPECT_NEAR(view.sceneSize, c.sceneSize, 1e-5f);
+        EXPECT_EQ(view.cameraDistance, 2 * view.sceneSize);
+        EXPECT_EQ(view.cameraPitch, 45.0f);
+        EXPECT_EQ(view.farPlane, c.farPlane);
+    }
 }
 
 TEST(CameraFit, HugeInfiniteAndNaNBoundsSaturateTheFarPlane) {

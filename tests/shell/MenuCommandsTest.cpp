@@ -82,13 +82,19 @@ struct Viewer {
         ctx.closeWindow = [this] { ++closes; };
         ctx.endDrags = [this] { ++dragEnds; };
         ctx.showProgress = false;
-        BuildMenuBar(&bar, SelectMenuTexts(language), language, menus, [this](int32_t id) { DispatchCommand(ctx, id); });
+        BuildMenuBar(&bar, SelectMenuTexts(language), language, menus,
+                     [this](const Command& command) { DispatchCommand(ctx, command); });
     }
 
-    // Chooses the entry of `id` in the menus, as a click does.
+    // Chooses the entry of `id` (an object's entry by the identifier --info reports)
+    // in the menus, as a click does.
     void Choose(int32_t id) {
-        ASSERT_TRUE(menus.actions.count(id)) << id;
-        menus.actions.at(id)->trigger();
+        const Command command = CommandOfIdentifier(id);
+        QAction* entry = command.object >= 0 ? ObjectEntry(menus, command.flag, command.object)
+                         : menus.actions.count(id) ? menus.actions.at(id)
+                                                   : nullptr;
+        ASSERT_NE(entry, nullptr) << id;
+        entry->trigger();
     }
     bool Checked(int32_t id) const { return IsChecked(menus, id); }
     std::array<float, 3> Normal(size_t vertex) const {
@@ -118,28 +124,39 @@ std::string Shown(const QString& text) {
     return shown.toStdString();
 }
 
+// The identifier --info reports for an entry: a fixed command's own, or 5000 + 2k
+// and 10000 + 2k for the entries of object k.
+int32_t IdentifierOf(const MenuHandles& menus, const QAction* action) {
+    for (size_t k = 0; k < menus.objectEntries.size(); ++k) {
+        if (menus.objectEntries[k] == action) return kFirstObjectMenuId + 2 * static_cast<int32_t>(k);
+        if (menus.transparencyEntries[k] == action) return kFirstTransparencyMenuId + 2 * static_cast<int32_t>(k);
+    }
+    return action->data().toInt();
+}
+
 // One line per entry as the user sees it, submenus indented below their entry:
 // "Text >" opens a submenu, "Text #id" is a command with its identifier, followed
 // by "[x]" or "[ ]" when it carries a check mark, and "---" is a separator.
-void Describe(const QList<QAction*>& actions, const std::string& indent, std::vector<std::string>& lines) {
+void Describe(const MenuHandles& menus, const QList<QAction*>& actions, const std::string& indent,
+              std::vector<std::string>& lines) {
     for (const QAction* action : actions) {
         if (action->isSeparator()) {
             lines.push_back(indent + "---");
         } else if (const QMenu* submenu = QMenu::menuInAction(action)) {
             EXPECT_EQ(submenu->title(), action->text());
             lines.push_back(indent + Shown(action->text()) + " >");
-            Describe(submenu->actions(), indent + "  ", lines);
+            Describe(menus, submenu->actions(), indent + "  ", lines);
         } else {
-            std::string line = indent + Shown(action->text()) + " #" + std::to_string(action->data().toInt());
+            std::string line = indent + Shown(action->text()) + " #" + std::to_string(IdentifierOf(menus, action));
             if (action->isCheckable()) line += action->isChecked() ? " [x]" : " [ ]";
             lines.push_back(line);
         }
     }
 }
 
-std::vector<std::string> Describe(const QWidget* menuOrBar) {
+std::vector<std::string> Describe(const MenuHandles& menus, const QWidget* menuOrBar) {
     std::vector<std::string> lines;
-    Describe(menuOrBar->actions(), "", lines);
+    Describe(menus, menuOrBar->actions(), "", lines);
     return lines;
 }
 
@@ -263,7 +280,7 @@ TEST_F(MenuBar, EntriesTextsIdentifiersAndCheckMarksByLanguage) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.language);
         Viewer viewer(c.language);
-        EXPECT_EQ(Describe(&viewer.bar), c.expected);
+        EXPECT_EQ(Describe(viewer.menus, &viewer.bar), c.expected);
         // Every command entry is known by its identifier, and only those.
         std::vector<int32_t> ids;
         for (const auto& [id, action] : viewer.menus.actions) {
@@ -409,14 +426,14 @@ TEST_F(MenuCommands, LanguageChangesTheValueAndCheckMarksAndAsksForARestart) {
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.language << " " << ::testing::PrintToString(c.choices));
         Viewer viewer(c.language);
-        const std::vector<std::string> menusBefore = Describe(viewer.menus.fileMenu);
+        const std::vector<std::string> menusBefore = Describe(viewer.menus, viewer.menus.fileMenu);
         for (int32_t id : c.choices) viewer.Choose(id);
         EXPECT_EQ(viewer.shell.language, c.after);
         EXPECT_EQ(viewer.Checked(kCommandSpanish), c.spanishChecked);
         EXPECT_EQ(viewer.Checked(kCommandEnglish), c.englishChecked);
         EXPECT_EQ(viewer.dialogs.messages, c.messages);
         // The menu texts wait for the next start.
-        EXPECT_EQ(Describe(viewer.menus.fileMenu), menusBefore);
+        EXPECT_EQ(Describe(viewer.menus, viewer.menus.fileMenu), menusBefore);
     }
 }
 
@@ -550,14 +567,14 @@ TEST_F(MenuCommands, OtherIdentifiersChangeNothing) {
     viewer.dialogs.paths.push_back(files.Write("example.KDX", kExampleScene));
     viewer.Choose(kCommandNew);
     ASSERT_EQ(viewer.scene.nextObjectMenuId, 5004);
-    const std::vector<std::string> menusBefore = Describe(&viewer.bar);
+    const std::vector<std::string> menusBefore = Describe(viewer.menus, &viewer.bar);
     const GraphicsState& g = viewer.graphics;
     const RasterDesc opaque = g.opaqueRasterDesc, transparent = g.transparentRasterDesc;
     for (int32_t id : {0, 1, 15, 17, 3999, 4003, 4011, 4015, 4024, 4032, 4059, 4061, 4999, 5001, 5004, 5006, 9998,
                        10001, 10004, 10006}) {
         SCOPED_TRACE(id);
         EXPECT_EQ(DispatchCommand(viewer.ctx, id), kStatusOk);
-        EXPECT_EQ(Describe(&viewer.bar), menusBefore);
+        EXPECT_EQ(Describe(viewer.menus, &viewer.bar), menusBefore);
         EXPECT_EQ(viewer.scene.objectVisible, (std::vector<bool>{true, true}));
         EXPECT_EQ(viewer.scene.objectTransparent, (std::vector<bool>{false, false}));
         EXPECT_EQ(g.opaqueRasterDesc, opaque);
@@ -579,7 +596,7 @@ TEST_F(MenuObjectEntries, EveryLoadedObjectGetsItsEntriesAndTheyToggleItsFlags) 
     viewer.Choose(kCommandNew);     // a T3 and a LIN
     viewer.Choose(kCommandOpenAdd); // a block model
     EXPECT_TRUE(viewer.dialogs.messages.empty());
-    EXPECT_EQ(Describe(viewer.menus.objectsMenu), (std::vector<std::string>{
+    EXPECT_EQ(Describe(viewer.menus, viewer.menus.objectsMenu), (std::vector<std::string>{
                                                       "T3 >",
                                                       "  Pit floor #5000 [x]",
                                                       "Blocks >",
@@ -590,7 +607,7 @@ TEST_F(MenuObjectEntries, EveryLoadedObjectGetsItsEntriesAndTheyToggleItsFlags) 
                                                       "Points >",
                                                       "D.Holes >",
                                                   }));
-    EXPECT_EQ(Describe(viewer.menus.transparentSubmenu),
+    EXPECT_EQ(Describe(viewer.menus, viewer.menus.transparentSubmenu),
               (std::vector<std::string>{"Pit floor #10000 [ ]", "Bloques #10004 [ ]"}));
 
     struct Step {
@@ -612,8 +629,65 @@ TEST_F(MenuObjectEntries, EveryLoadedObjectGetsItsEntriesAndTheyToggleItsFlags) 
         viewer.Choose(s.choice);
         EXPECT_EQ(viewer.scene.objectVisible, s.visible);
         EXPECT_EQ(viewer.scene.objectTransparent, s.transparent);
-        EXPECT_EQ(viewer.Checked(s.choice), s.checked);
+        const Command command = CommandOfIdentifier(s.choice);
+        EXPECT_EQ(ObjectEntry(viewer.menus, command.flag, command.object)->isChecked(), s.checked);
     }
+    // The identifiers work without the menus too, and the check marks follow.
+    EXPECT_EQ(DispatchCommand(viewer.ctx, 10004), kStatusOk);
+    EXPECT_EQ(DispatchCommand(viewer.ctx, 5000), kStatusOk);
+    EXPECT_EQ(viewer.scene.objectTransparent, (std::vector<bool>{true, false, true}));
+    EXPECT_EQ(viewer.scene.objectVisible, (std::vector<bool>{false, true, true}));
+    EXPECT_TRUE(ObjectEntry(viewer.menus, ObjectFlag::Transparent, 2)->isChecked());
+    EXPECT_FALSE(ObjectEntry(viewer.menus, ObjectFlag::Visible, 0)->isChecked());
+}
+
+TEST_F(MenuObjectEntries, EachEntrySwitchesItsOwnObjectPastTwoAndAHalfThousandAndNewRemovesThemAll) {
+    // From object 2,500 on, 5000 + 2k would be the identifier of a Transparent entry.
+    constexpr int32_t kObjects = 2600;
+    std::string text = "\"Tavrin\"\n";
+    for (int32_t k = 0; k < kObjects; ++k) {
+        text += TagLine("T3", 1) + "1,0,0,\no" + std::to_string(k) + ",\n0,0,0,1,0,0,0,1,0,\n";
+    }
+    SceneFiles files;
+    Viewer viewer(2);
+    viewer.dialogs.paths = {files.Write("many.KDX", text)};
+    viewer.Choose(kCommandOpenAdd);
+    ASSERT_EQ(viewer.scene.objectNames.size(), static_cast<size_t>(kObjects));
+    const QMenu* t3 = viewer.menus.kindSubmenu[static_cast<size_t>(ObjectKind::T3)];
+    ASSERT_EQ(t3->actions().size(), kObjects);
+    ASSERT_EQ(viewer.menus.transparentSubmenu->actions().size(), kObjects);
+
+    std::vector<bool> visible(kObjects, true), transparent(kObjects, false);
+    auto expectFlags = [&] {
+        EXPECT_EQ(viewer.scene.objectVisible, visible);
+        EXPECT_EQ(viewer.scene.objectTransparent, transparent);
+        for (int32_t k : {0, 1, 2499, 2500, 2501, kObjects - 1}) {
+            EXPECT_EQ(ObjectEntry(viewer.menus, ObjectFlag::Visible, k)->isChecked(), visible[k]) << k;
+            EXPECT_EQ(ObjectEntry(viewer.menus, ObjectFlag::Transparent, k)->isChecked(), transparent[k]) << k;
+        }
+    };
+    for (int32_t k : {0, 2500, 1, 2501, kObjects - 1}) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(ObjectEntry(viewer.menus, ObjectFlag::Visible, k)->text().toStdString(), "o" + std::to_string(k));
+        ObjectEntry(viewer.menus, ObjectFlag::Transparent, k)->trigger();
+        transparent[k] = true;
+        expectFlags();
+        ObjectEntry(viewer.menus, ObjectFlag::Visible, k)->trigger();
+        visible[k] = false;
+        expectFlags();
+    }
+    // Identifiers from 10000 on are Transparent entries, below it visibility.
+    DispatchCommand(viewer.ctx, 10000);
+    DispatchCommand(viewer.ctx, 9998);
+    transparent[0] = false;
+    visible[2499] = false;
+    expectFlags();
+
+    viewer.Choose(kCommandNew);  // and cancel the dialog
+    for (const QMenu* submenu : viewer.menus.kindSubmenu) EXPECT_TRUE(submenu->actions().isEmpty());
+    EXPECT_TRUE(viewer.menus.transparentSubmenu->actions().isEmpty());
+    EXPECT_TRUE(viewer.menus.objectEntries.empty());
+    EXPECT_TRUE(viewer.menus.transparencyEntries.empty());
 }
 
 TEST_F(MenuObjectEntries, NamesAreShownAsWritten) {
@@ -624,8 +698,8 @@ TEST_F(MenuObjectEntries, NamesAreShownAsWritten) {
                               TagLine("LIN", 1) + "0,\nCaf\xC3\xA9,\nx\n0,0,0,1,1,1\n";  // UTF-8 "é"
     viewer.dialogs.paths = {files.Write("names.KDX", names)};
     viewer.Choose(kCommandOpenAdd);
-    EXPECT_EQ(viewer.menus.actions.at(5000)->text().toStdString(), "A&&B");
-    EXPECT_EQ(Describe(viewer.menus.objectsMenu), (std::vector<std::string>{
+    EXPECT_EQ(ObjectEntry(viewer.menus, ObjectFlag::Visible, 0)->text().toStdString(), "A&&B");
+    EXPECT_EQ(Describe(viewer.menus, viewer.menus.objectsMenu), (std::vector<std::string>{
                                                       "T3 >",
                                                       "  A&B #5000 [x]",
                                                       "Bloques >",
@@ -636,7 +710,7 @@ TEST_F(MenuObjectEntries, NamesAreShownAsWritten) {
                                                       "Puntos >",
                                                       "Sondeos >",
                                                   }));
-    EXPECT_EQ(Describe(viewer.menus.transparentSubmenu), (std::vector<std::string>{"A&B #10000 [ ]"}));
+    EXPECT_EQ(Describe(viewer.menus, viewer.menus.transparentSubmenu), (std::vector<std::string>{"A&B #10000 [ ]"}));
 }
 
 TEST_F(MenuObjectEntries, OpenAddContinuesTheNumberingAcrossFilesAndFailedReads) {
@@ -647,7 +721,7 @@ TEST_F(MenuObjectEntries, OpenAddContinuesTheNumberingAcrossFilesAndFailedReads)
     for (int i = 0; i < 4; ++i) viewer.Choose(kCommandOpenAdd);
     EXPECT_EQ(viewer.dialogs.messages,
               (std::vector<RecordingDialogs::Message>{{"Error en la lectura del fichero.", "Error"}}));
-    EXPECT_EQ(Describe(viewer.menus.objectsMenu), (std::vector<std::string>{
+    EXPECT_EQ(Describe(viewer.menus, viewer.menus.objectsMenu), (std::vector<std::string>{
                                                       "T3 >",
                                                       "  Pit floor #5000 [x]",
                                                       "  Pit floor #5006 [x]",
@@ -660,7 +734,7 @@ TEST_F(MenuObjectEntries, OpenAddContinuesTheNumberingAcrossFilesAndFailedReads)
                                                       "Points >",
                                                       "D.Holes >",
                                                   }));
-    EXPECT_EQ(Describe(viewer.menus.transparentSubmenu),
+    EXPECT_EQ(Describe(viewer.menus, viewer.menus.transparentSubmenu),
               (std::vector<std::string>{"Pit floor #10000 [ ]", "Bloques #10004 [ ]", "Pit floor #10006 [ ]"}));
     EXPECT_EQ(viewer.scene.nextObjectMenuId, 5010);
     EXPECT_EQ(viewer.scene.nextTransparencyMenuId, 10010);
@@ -710,7 +784,7 @@ TEST_F(MenuNew, ResetsTheSceneAndViewAndLeavesTheRest) {
     EXPECT_EQ(viewer.dialogs.openDialogs, 3);
     EXPECT_TRUE(viewer.dialogs.messages.empty());
     // The per-object entries are gone, the kind submenus stay.
-    EXPECT_EQ(Describe(viewer.menus.objectsMenu),
+    EXPECT_EQ(Describe(viewer.menus, viewer.menus.objectsMenu),
               (std::vector<std::string>{"T3 >", "Bloques >", "Superficies >", "Líneas >", "Puntos >", "Sondeos >"}));
     EXPECT_TRUE(viewer.menus.transparentSubmenu->actions().isEmpty());
     std::vector<int32_t> ids;
@@ -766,7 +840,7 @@ TEST_F(MenuNew, NumbersObjectsFromTheStartAgain) {
     viewer.dialogs.paths = {files.Write("blocks.KDX", Blocks()), files.Write("example.KDX", kExampleScene)};
     viewer.Choose(kCommandOpenAdd);
     viewer.Choose(kCommandNew);
-    EXPECT_EQ(Describe(viewer.menus.objectsMenu), (std::vector<std::string>{
+    EXPECT_EQ(Describe(viewer.menus, viewer.menus.objectsMenu), (std::vector<std::string>{
                                                       "T3 >",
                                                       "  Pit floor #5000 [x]",
                                                       "Blocks >",
@@ -776,7 +850,7 @@ TEST_F(MenuNew, NumbersObjectsFromTheStartAgain) {
                                                       "Points >",
                                                       "D.Holes >",
                                                   }));
-    EXPECT_EQ(Describe(viewer.menus.transparentSubmenu), (std::vector<std::string>{"Pit floor #10000 [ ]"}));
+    EXPECT_EQ(Describe(viewer.menus, viewer.menus.transparentSubmenu), (std::vector<std::string>{"Pit floor #10000 [ ]"}));
     viewer.Choose(5002);
     EXPECT_EQ(viewer.scene.objectVisible, (std::vector<bool>{true, false}));
 }
@@ -807,7 +881,7 @@ TEST_F(MenuNew, AFileThatCannotBeReadShowsTheSpanishReadErrorInBothLanguages) {
         Viewer viewer(c.language);
         viewer.dialogs.paths = {files.Write("example.KDX", kExampleScene)};
         viewer.Choose(kCommandOpenAdd);
-        const std::vector<std::string> objectsMenu = Describe(viewer.menus.objectsMenu);
+        const std::vector<std::string> objectsMenu = Describe(viewer.menus, viewer.menus.objectsMenu);
         if (c.answer == Answer::NotAScene) viewer.dialogs.paths = {files.Write("bad.KDX", kNotASceneFile)};
         if (c.answer == Answer::Missing) viewer.dialogs.paths = {files.Missing()};
         viewer.Choose(c.command);
@@ -817,7 +891,7 @@ TEST_F(MenuNew, AFileThatCannotBeReadShowsTheSpanishReadErrorInBothLanguages) {
         EXPECT_EQ(viewer.scene.objectNames.size(), c.objectsAfter);
         // A file that could not be read leaves the objects and their entries as they were.
         if (c.objectsAfter == 2) {
-            EXPECT_EQ(Describe(viewer.menus.objectsMenu), objectsMenu);
+            EXPECT_EQ(Describe(viewer.menus, viewer.menus.objectsMenu), objectsMenu);
         } else {
             EXPECT_TRUE(viewer.menus.kindSubmenu[0]->actions().isEmpty());
         }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The shell's headers bring the GL declarations; Qt's must come after them.
 #include "shell/SceneView.h"
@@ -33,7 +34,7 @@ class SceneViewInput : public testing::QtApplicationTest {
 protected:
     SceneViewInput() {
         shell.clientHeight = 500;
-        BuildMenuBar(&bar, SelectMenuTexts(2), 2, menus, [](int32_t) {});
+        BuildMenuBar(&bar, SelectMenuTexts(2), 2, menus, [](const Command&) {});
         LoadScene();
     }
     // What a fit to a scene of size 10 centred on (1, 2, 3) leaves.
@@ -201,6 +202,34 @@ TEST_F(SceneViewInput, TheKeysAndTheExtraButtonChooseWhatTheWheelChanges) {
             EXPECT_EQ(view.*c.value, 0.0499999933f);  // to the last bit
         }
         EXPECT_EQ(DragsOn(), 0);
+    }
+}
+
+TEST_F(SceneViewInput, FineWheelDeltasAddUpToWholeNotches) {
+    struct Case {
+        const char* name;
+        std::vector<int> deltas;  // in eighths of a degree, towards the screen when positive
+        float distance;           // from 20, one notch moving it by 1
+    };
+    const Case cases[] = {
+        {"three quarters of a notch", {30, 30, 30}, 20.0f},
+        {"a notch in four", {30, 30, 30, 30}, 19.0f},
+        {"a notch and a half in twelve", std::vector<int>(12, 15), 19.0f},
+        {"two notches at once", {240}, 18.0f},
+        {"a turn back drops the rest", {90, -60, -60}, 21.0f},
+        {"ordinary notches", {-120, -120, 120}, 21.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SceneView fresh({shell, view, scene, graphics, menus, graphicsReady});
+        view = ViewState{};
+        LoadScene();
+        for (int delta : c.deltas) {
+            QWheelEvent event(kLocal, QPointF(700, 800), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(&fresh, &event);
+        }
+        EXPECT_NEAR(view.cameraDistance, c.distance, 1e-5f);
     }
 }
 
