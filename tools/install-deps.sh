@@ -13,6 +13,7 @@ packages=(
   libegl-dev libegl-mesa0 libgl1-mesa-dri     # headless OpenGL through EGL and llvmpipe
   googletest libgtest-dev libbenchmark-dev    # tests and benchmarks
   xvfb xauth xdotool imagemagick openbox      # GUI tests without a screen: window manager, screenshots
+  x11-utils                                   # xprop: whether the window manager is up
 )
 for arg in "$@"; do
   case "$arg" in

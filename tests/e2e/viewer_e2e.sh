@@ -365,7 +365,7 @@ mkdir -p "$start"
 crlf "idioma : 2" "width : 800" "height : 600" "posx : 20" "posy : 20" >"$start/config.cfg"
 # Full screen is the window manager's to grant: without one the window keeps its
 # size, and only what Escape does can be checked.
-if command -v openbox >/dev/null 2>&1; then
+if command -v openbox >/dev/null 2>&1 && command -v xprop >/dev/null 2>&1; then
     openbox --sm-disable >"$work/wm.log" 2>&1 &
     wm=$!
     for ((i = 0; i < 200; i++)); do
@@ -378,7 +378,7 @@ if command -v openbox >/dev/null 2>&1; then
         wm=
     fi
 fi
-[ -n "$wm" ] || say "no window manager: the full-screen size is not checked"
+[ -n "$wm" ] || say "no window manager: the full-screen size is not checked (Debian packages: openbox x11-utils)"
 launch "$start" "$talan3d" "$data/samples/open_pit.KDX"
 if ! window=$(find_window '^Talan 3D$' 60); then
     fail "no window titled \"Talan 3D\" appeared"
