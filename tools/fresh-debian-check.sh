@@ -314,6 +314,9 @@ outside() {
         command -v "$tool" >/dev/null || die "'$tool' is not installed (apt-get install debootstrap)"
     done
     root=$(realpath "$(mktemp -d "${TMPDIR:-/var/tmp}/talan-fresh-debian.XXXXXX")")
+    # mktemp makes the directory for root alone; as "/" of the root it must be open to
+    # the users there, such as apt's download user.
+    chmod 755 "$root"
     work=$(mktemp -d "${TMPDIR:-/var/tmp}/talan-fresh-debian-logs.XXXXXX")
     trap remove_root EXIT
     trap 'exit 130' INT TERM
