@@ -267,6 +267,7 @@ teardown() {
         say "ending process ${p#/proc/} left in the root: $(tr '\0' ' ' <"$p/cmdline" 2>/dev/null)"
         kill -KILL "${p#/proc/}" 2>/dev/null || true
     done
+    [ ${#mounted[@]} -eq 0 ] || say "unmounting ${mounted[*]#"$root"/}"
     for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
         umount "${mounted[i]}" 2>/dev/null || umount -l "${mounted[i]}" || true
     done
