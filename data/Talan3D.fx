@@ -5,7 +5,9 @@
 // because the winding of triangulated surfaces varies from file to file. Smoothed
 // normals are shorter than 1 where they average different faces: they are made
 // unit length again per pixel. Lines, drill holes and points carry no normal and
-// show their own colour.
+// show their own colour. Block models are drawn from one record per block: the
+// block program builds each box's 36 vertices exactly as the scene's own vertices
+// would give them.
 
 @common
 uniform mat4 World;
@@ -14,6 +16,13 @@ uniform mat4 Projection;
 uniform vec4 vLightDir[2];
 uniform vec4 vLightColor[2];
 uniform float AmbientIntensity;
+
+// Where a point in stored axes (x, elevation, y) lands on screen. Vertices and block
+// corners go through the same arithmetic, to the bit.
+vec4 ClipPosition(vec3 position)
+{
+    return Projection * View * World * vec4(position, 1.0);
+}
 
 @technique Render
 @pass P0
@@ -26,9 +35,34 @@ out vec4 vertexColour;
 
 void main()
 {
-    gl_Position = Projection * View * World * vec4(POSITION, 1.0);
+    gl_Position = ClipPosition(POSITION);
     worldNormal = mat3(World) * NORMAL;
     vertexColour = COLOR;
+}
+
+@blocks
+in vec3 BLOCK_LOW;
+in vec3 BLOCK_HIGH;
+in uvec4 BLOCK_COLOR;
+out vec3 worldNormal;
+out vec4 vertexColour;
+
+// The box face by face (y-, top, x+, y+, x-, bottom), each face as the triangles
+// a-b-c and a-c-d; a corner is a bit set over the file axes: 1 = x+, 2 = y+, 4 = z+.
+const int kCorners[36] = int[36](0, 4, 5, 0, 5, 1,   4, 6, 7, 4, 7, 5,   1, 5, 7, 1, 7, 3,
+                                 3, 7, 6, 3, 6, 2,   2, 6, 4, 2, 4, 0,   1, 3, 2, 1, 2, 0);
+const vec3 kFaceNormals[6] = vec3[6](vec3(0.0, 0.0, -1.0), vec3(0.0, 1.0, 0.0), vec3(1.0, 0.0, 0.0),
+                                     vec3(0.0, 0.0, 1.0), vec3(-1.0, 0.0, 0.0), vec3(0.0, -1.0, 0.0));
+
+void main()
+{
+    int corner = kCorners[gl_VertexID];
+    float x = (corner & 1) != 0 ? BLOCK_HIGH.x : BLOCK_LOW.x;
+    float y = (corner & 2) != 0 ? BLOCK_HIGH.y : BLOCK_LOW.y;
+    float z = (corner & 4) != 0 ? BLOCK_HIGH.z : BLOCK_LOW.z;
+    gl_Position = ClipPosition(vec3(x, z, y));
+    worldNormal = mat3(World) * kFaceNormals[gl_VertexID / 6];
+    vertexColour = vec4(vec3(BLOCK_COLOR.rgb) * 0.003921569, 1.0);
 }
 
 @fragment

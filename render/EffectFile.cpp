@@ -12,8 +12,26 @@ namespace talan {
 namespace {
 
 constexpr const char* kVariables[] = {"World", "View", "Projection", "vLightDir", "vLightColor", "AmbientIntensity"};
-// The scene vertex's fields, in attribute order: the input layout of every pass.
-constexpr const char* kVertexInputs[] = {"POSITION", "NORMAL", "COLOR"};
+
+// The input layouts, in attribute order: the scene vertex's fields for vertex
+// programs, the block record's for block programs.
+struct VertexInput {
+    const char* name;
+    GLenum type;
+};
+struct InputLayout {
+    const char* program;  // how messages call the program
+    VertexInput inputs[3];
+    const char* has;      // what messages say the layout has
+};
+constexpr InputLayout kSceneVertexLayout{
+    "vertex program",
+    {{"POSITION", GL_FLOAT_VEC3}, {"NORMAL", GL_FLOAT_VEC3}, {"COLOR", GL_FLOAT_VEC4}},
+    "the scene vertex has POSITION (vec3), NORMAL (vec3) and COLOR (vec4)"};
+constexpr InputLayout kBlockLayout{
+    "block program",
+    {{"BLOCK_LOW", GL_FLOAT_VEC3}, {"BLOCK_HIGH", GL_FLOAT_VEC3}, {"BLOCK_COLOR", GL_UNSIGNED_INT_VEC4}},
+    "the block record has BLOCK_LOW (vec3), BLOCK_HIGH (vec3) and BLOCK_COLOR (uvec4)"};
 
 std::string Trim(const std::string& s) {
     const size_t a = s.find_first_not_of(" \t\r");
@@ -69,23 +87,25 @@ GLuint CompileStage(GLenum stage, const std::string& text, std::string& log) {
     return 0;
 }
 
-int32_t BuildPass(const EffectSourcePass& pass, const std::string& name, EffectPass& out, std::string& error) {
+// Compiles and links one program of a pass, its vertex stage taking `layout`.
+int32_t BuildProgram(const std::string& vertexSource, const std::string& fragmentSource, const InputLayout& layout,
+                     const std::string& what, EffectProgram& out, std::string& error) {
     std::string log;
-    const GLuint vs = CompileStage(GL_VERTEX_SHADER, pass.vertexSource, log);
+    const GLuint vs = CompileStage(GL_VERTEX_SHADER, vertexSource, log);
     if (vs == 0) {
-        error = "Compile " + name + " failed: pass " + pass.name + ", vertex program:\n" + log;
+        error = what + ", " + layout.program + ":\n" + log;
         return kStatusFail;
     }
-    const GLuint fs = CompileStage(GL_FRAGMENT_SHADER, pass.fragmentSource, log);
+    const GLuint fs = CompileStage(GL_FRAGMENT_SHADER, fragmentSource, log);
     if (fs == 0) {
         glDeleteShader(vs);
-        error = "Compile " + name + " failed: pass " + pass.name + ", fragment program:\n" + log;
+        error = what + ", fragment program:\n" + log;
         return kStatusFail;
     }
     const GLuint program = glCreateProgram();
     glAttachShader(program, vs);
     glAttachShader(program, fs);
-    for (GLuint i = 0; i < 3; ++i) glBindAttribLocation(program, i, kVertexInputs[i]);
+    for (GLuint i = 0; i < 3; ++i) glBindAttribLocation(program, i, layout.inputs[i].name);
     glLinkProgram(program);
     glDeleteShader(vs);
     glDeleteShader(fs);
@@ -94,11 +114,11 @@ int32_t BuildPass(const EffectSourcePass& pass, const std::string& name, EffectP
     if (ok != GL_TRUE) {
         log = InfoLog(program, glGetProgramiv, glGetProgramInfoLog);
         glDeleteProgram(program);
-        error = "Compile " + name + " failed: pass " + pass.name + " does not link:\n" + log;
+        error = what + " with its " + layout.program + " does not link:\n" + log;
         return kStatusFail;
     }
-    // Every input of the vertex program must be a field of the scene vertex, as an
-    // input signature must match the input layout.
+    // Every input must be a field of the layout, of its type, as an input signature
+    // must match the input layout.
     GLint inputs = 0;
     glGetProgramiv(program, GL_ACTIVE_ATTRIBUTES, &inputs);
     for (GLint i = 0; i < inputs; ++i) {
@@ -106,15 +126,15 @@ int32_t BuildPass(const EffectSourcePass& pass, const std::string& name, EffectP
         GLint size = 0;
         GLenum type = 0;
         glGetActiveAttrib(program, static_cast<GLuint>(i), sizeof attribute, nullptr, &size, &type, attribute);
+        if (std::strncmp(attribute, "gl_", 3) == 0) continue;  // gl_VertexID and the like come from the pipeline
         const GLint location = glGetAttribLocation(program, attribute);
-        if (location < 0 || location > 2 || std::strcmp(attribute, kVertexInputs[location]) != 0) {
+        if (location < 0 || location > 2 || std::strcmp(attribute, layout.inputs[location].name) != 0 ||
+            type != layout.inputs[location].type || size != 1) {
             glDeleteProgram(program);
-            error = "Compile " + name + " failed: pass " + pass.name + " takes the vertex input " + attribute +
-                    ", which the scene vertex does not have (it has POSITION, NORMAL and COLOR)";
+            error = what + " takes the input " + attribute + " in its " + layout.program + ", but " + layout.has;
             return kStatusFail;
         }
     }
-    out.name = pass.name;
     out.program = program;
     out.world = glGetUniformLocation(program, "World");
     out.view = glGetUniformLocation(program, "View");
@@ -125,10 +145,28 @@ int32_t BuildPass(const EffectSourcePass& pass, const std::string& name, EffectP
     return kStatusOk;
 }
 
+void ReleasePass(EffectPass& pass) {
+    for (EffectProgram* program : {&pass.vertices, &pass.blocks}) {
+        if (program->program != 0) glDeleteProgram(program->program);
+        *program = EffectProgram{};
+    }
+}
+
+int32_t BuildPass(const EffectSourcePass& pass, const std::string& name, EffectPass& out, std::string& error) {
+    const std::string what = "Compile " + name + " failed: pass " + pass.name;
+    out.name = pass.name;
+    int32_t status = BuildProgram(pass.vertexSource, pass.fragmentSource, kSceneVertexLayout, what, out.vertices, error);
+    if (status == kStatusOk) {
+        status = BuildProgram(pass.blocksSource, pass.fragmentSource, kBlockLayout, what, out.blocks, error);
+    }
+    if (status != kStatusOk) ReleasePass(out);
+    return status;
+}
+
 }  // namespace
 
 bool ParseEffectSource(const std::string& text, EffectSource& source, std::string& error) {
-    enum class Block { None, Common, Vertex, Fragment };
+    enum class Block { None, Common, Vertex, Blocks, Fragment };
     std::string common;
     std::string currentTechnique;
     std::vector<std::pair<std::string, EffectSourcePass>> passes;  // technique, pass
@@ -160,20 +198,20 @@ bool ParseEffectSource(const std::string& text, EffectSource& source, std::strin
                 target = nullptr;
             } else if (keyword == "pass" && !argument.empty()) {
                 if (currentTechnique.empty()) return fail("@pass " + argument + " outside a technique");
-                passes.push_back({currentTechnique, EffectSourcePass{argument, {}, {}, 0, 0}});
+                passes.push_back({currentTechnique, EffectSourcePass{argument, {}, {}, {}, 0, 0, 0}});
                 block = Block::None;
                 target = nullptr;
-            } else if ((keyword == "vertex" || keyword == "fragment") && argument.empty()) {
+            } else if ((keyword == "vertex" || keyword == "blocks" || keyword == "fragment") && argument.empty()) {
                 if (passes.empty() || passes.back().first != currentTechnique) {
                     return fail("@" + keyword + " outside a pass");
                 }
                 EffectSourcePass& pass = passes.back().second;
-                const bool vertex = keyword == "vertex";
-                int& start = vertex ? pass.vertexLine : pass.fragmentLine;
+                const bool vertex = keyword == "vertex", blocks = keyword == "blocks";
+                int& start = vertex ? pass.vertexLine : blocks ? pass.blocksLine : pass.fragmentLine;
                 if (start != 0) return fail("second @" + keyword + " in pass " + pass.name);
                 start = lineNumber + 1;
-                block = vertex ? Block::Vertex : Block::Fragment;
-                target = vertex ? &pass.vertexSource : &pass.fragmentSource;
+                block = vertex ? Block::Vertex : blocks ? Block::Blocks : Block::Fragment;
+                target = vertex ? &pass.vertexSource : blocks ? &pass.blocksSource : &pass.fragmentSource;
             } else {
                 return fail("unknown directive @" + keyword);
             }
@@ -191,11 +229,12 @@ bool ParseEffectSource(const std::string& text, EffectSource& source, std::strin
     source.technique = kRenderTechnique;
     for (auto& [technique, pass] : passes) {
         if (technique != kRenderTechnique) continue;
-        if (pass.vertexLine == 0 || pass.fragmentLine == 0) {
-            error = "pass " + pass.name + " needs both a @vertex and a @fragment program";
+        if (pass.vertexLine == 0 || pass.blocksLine == 0 || pass.fragmentLine == 0) {
+            error = "pass " + pass.name + " needs a @vertex, a @blocks and a @fragment program";
             return false;
         }
         pass.vertexSource = ProgramText(common, pass.vertexSource, pass.vertexLine);
+        pass.blocksSource = ProgramText(common, pass.blocksSource, pass.blocksLine);
         pass.fragmentSource = ProgramText(common, pass.fragmentSource, pass.fragmentLine);
         source.passes.push_back(std::move(pass));
     }
@@ -207,7 +246,7 @@ bool ParseEffectSource(const std::string& text, EffectSource& source, std::strin
         bool declared = DeclaresUniform(common, variable);
         for (const auto& pass : source.passes) {
             declared = declared || DeclaresUniform(pass.vertexSource, variable) ||
-                       DeclaresUniform(pass.fragmentSource, variable);
+                       DeclaresUniform(pass.blocksSource, variable) || DeclaresUniform(pass.fragmentSource, variable);
         }
         if (!declared) {
             error = std::string("no effect variable ") + variable;
@@ -252,9 +291,7 @@ int32_t LoadEffectFile(const std::string& path, Effect& effect, std::string& err
 }
 
 void ReleaseEffect(Effect& effect) {
-    for (EffectPass& pass : effect.passes) {
-        if (pass.program != 0) glDeleteProgram(pass.program);
-    }
+    for (EffectPass& pass : effect.passes) ReleasePass(pass);
     effect.passes.clear();
 }
 

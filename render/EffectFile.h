@@ -3,15 +3,21 @@
 //   // comment lines and blank lines outside the programs are ignored
 //   @common            GLSL put before every program of the file (uniforms, helpers)
 //   @technique Render  the technique the passes below belong to
-//   @pass Name         a pass; each pass has one @vertex and one @fragment program
+//   @pass Name         a pass; each pass has one @vertex, one @blocks and one
+//                      @fragment program
 //   @vertex            GLSL 3.30 of the pass's vertex program, up to the next @ line
-//   @fragment          GLSL 3.30 of the pass's fragment program
+//   @blocks            GLSL 3.30 of the pass's vertex program for block models
+//   @fragment          GLSL 3.30 of the pass's fragment program, used with both
 //
 // Every program is compiled as "#version 330 core", the @common text, then its own
-// text. The vertex inputs are matched to the scene vertex by name: POSITION (3
-// floats), NORMAL (3 floats), COLOR (4 floats). The effect variables are found by
-// name: World, View, Projection (mat4), vLightDir[2], vLightColor[2] (vec4) and
-// AmbientIntensity (float); each must be declared as a uniform.
+// text. The inputs of a vertex program are matched to the scene vertex by name:
+// POSITION (vec3), NORMAL (vec3), COLOR (vec4). A block program draws a block's box
+// by instancing: it runs for gl_VertexID 0 to 35, the box's vertices face by face,
+// with one block record per instance as BLOCK_LOW (vec3: x−, y−, z− in file axes),
+// BLOCK_HIGH (vec3: x+, y+, z+) and BLOCK_COLOR (uvec4: the colour's bytes). The
+// effect variables are found by name: World, View, Projection (mat4),
+// vLightDir[2], vLightColor[2] (vec4) and AmbientIntensity (float); each must be
+// declared as a uniform.
 #pragma once
 
 #include <cstdint>
@@ -29,8 +35,10 @@ inline constexpr char kRenderTechnique[] = "Render";
 struct EffectSourcePass {
     std::string name;
     std::string vertexSource;    // complete program text, ready to compile
+    std::string blocksSource;
     std::string fragmentSource;
     int vertexLine = 0;          // line of the file where each program starts, for messages
+    int blocksLine = 0;
     int fragmentLine = 0;
 };
 
@@ -40,13 +48,15 @@ struct EffectSource {
 };
 
 // Parses effect text. Returns false and a message naming the line on a format error,
-// a missing "Render" technique or a missing variable declaration.
+// a missing "Render" technique, a pass without its three programs or a missing
+// variable declaration.
 bool ParseEffectSource(const std::string& text, EffectSource& source, std::string& error);
 
 // Reads, parses, compiles and links the effect file into `effect`, in the current GL
 // context. Returns 0, or a failure status with `error` saying what failed: the file
 // cannot be opened (with the system's reason), its format, a compile or link error
-// (with the compiler's log), or a vertex input that the scene vertex does not have.
+// (with the compiler's log), or a vertex input that the scene vertex or the block
+// record does not have.
 int32_t LoadEffectFile(const std::string& path, Effect& effect, std::string& error);
 
 // Same from text already in memory; `name` is used in messages.

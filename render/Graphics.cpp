@@ -1,6 +1,8 @@
 #include "render/Graphics.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <vector>
 
 #include "render/CameraMath.h"
 #include "render/EffectFile.h"
@@ -21,8 +23,6 @@ int32_t InitGraphics(GraphicsState& graphics, const std::string& effectPath, int
     const int32_t status = LoadEffectFile(effectPath, graphics.effect, error);
     if (status != kStatusOk) return status;
 
-    glGenVertexArrays(1, &graphics.vertexArray);
-    glBindVertexArray(graphics.vertexArray);
     if (width > 0 && height > 0) {
         graphics.viewportWidth = width;
         graphics.viewportHeight = height;
@@ -40,37 +40,126 @@ int32_t ResizeGraphics(GraphicsState& graphics, const ViewState& view, int32_t w
     return kStatusOk;
 }
 
-int32_t UploadSceneVertices(GraphicsState& graphics, const SceneModel& scene) {
-    if (scene.totalVertexCount <= 0) return kStatusInvalidArg;
-    const auto bytes = static_cast<GLsizeiptr>(scene.totalVertexCount) * static_cast<GLsizeiptr>(sizeof(SceneVertex));
-    while (glGetError() != GL_NO_ERROR) {
-    }
-    GLuint buffer = 0;
-    glGenBuffers(1, &buffer);
-    glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    glBufferData(GL_ARRAY_BUFFER, bytes, scene.sceneVertices.data(), GL_STATIC_DRAW);
-    if (glGetError() != GL_NO_ERROR) {
-        glDeleteBuffers(1, &buffer);
-        glBindBuffer(GL_ARRAY_BUFFER, graphics.sceneVertexBuffer);
-        return kStatusOutOfMemory;
-    }
-    if (graphics.sceneVertexBuffer != 0) glDeleteBuffers(1, &graphics.sceneVertexBuffer);
-    graphics.sceneVertexBuffer = buffer;
-    graphics.uploadedVertexCount = scene.totalVertexCount;
+namespace {
 
-    // The input layout: POSITION, NORMAL and COLOR of the 40-byte scene vertex.
-    glBindVertexArray(graphics.vertexArray);
+// Where the buffers of sceneVertices end: at most `maxVertices` each, and never
+// inside an element, so that every piece of an object draws whole elements.
+std::vector<int64_t> VertexPieceEnds(const SceneModel& scene, int64_t maxVertices) {
+    std::vector<int64_t> ends;
+    int64_t pieceStart = 0;
+    for (size_t k = 0; k < scene.firstStored.size(); ++k) {
+        if (IsBlockModel(scene, k)) continue;
+        const int64_t perElement = scene.verticesPerElement[k];
+        const int64_t first = scene.firstStored[k];
+        const int64_t end = first + perElement * scene.elementCounts[k];
+        while (end - pieceStart > maxVertices) {
+            // Cut at the last element boundary of this object that fits, or after the
+            // first element when not even one fits.
+            int64_t cut = first + (pieceStart + maxVertices - first) / perElement * perElement;
+            if (cut <= pieceStart) cut = first + ((pieceStart - first) / perElement + 1) * perElement;
+            ends.push_back(cut);
+            pieceStart = cut;
+        }
+    }
+    if (scene.storedVertexCount > pieceStart) ends.push_back(scene.storedVertexCount);
+    return ends;
+}
+
+std::vector<int64_t> BlockPieceEnds(int64_t blocks, int64_t maxBlocks) {
+    std::vector<int64_t> ends;
+    for (int64_t end = 0; end < blocks;) {
+        end = std::min(blocks, end + maxBlocks);
+        ends.push_back(end);
+    }
+    return ends;
+}
+
+// The input layouts: POSITION, NORMAL and COLOR of the 40-byte scene vertex; BLOCK_LOW,
+// BLOCK_HIGH and BLOCK_COLOR of the 28-byte block record, one record per instance
+// (drawing points them at the object's first block).
+void SetVertexLayout() {
     constexpr GLsizei kStride = sizeof(SceneVertex);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<const void*>(offsetof(SceneVertex, position)));
     glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<const void*>(offsetof(SceneVertex, normal)));
     glVertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<const void*>(offsetof(SceneVertex, colour)));
     for (GLuint i = 0; i < 3; ++i) glEnableVertexAttribArray(i);
+}
+
+void SetBlockLayout() {
+    for (GLuint i = 0; i < 3; ++i) {
+        glEnableVertexAttribArray(i);
+        glVertexAttribDivisor(i, 1);
+    }
+}
+
+void ReleasePieces(std::vector<VertexBufferPiece>& pieces) {
+    for (VertexBufferPiece& piece : pieces) {
+        glDeleteVertexArrays(1, &piece.vertexArray);
+        glDeleteBuffers(1, &piece.buffer);
+    }
+    pieces.clear();
+}
+
+// Makes one buffer per piece from `records`; false, with nothing left behind, when
+// the driver refuses one.
+bool MakePieces(const void* records, size_t recordBytes, const std::vector<int64_t>& ends, bool blocks,
+                std::vector<VertexBufferPiece>& pieces) {
+    int64_t first = 0;
+    for (int64_t end : ends) {
+        VertexBufferPiece piece{0, 0, first, end - first};
+        glGenVertexArrays(1, &piece.vertexArray);
+        glBindVertexArray(piece.vertexArray);
+        glGenBuffers(1, &piece.buffer);
+        glBindBuffer(GL_ARRAY_BUFFER, piece.buffer);
+        pieces.push_back(piece);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(piece.count * static_cast<int64_t>(recordBytes)),
+                     static_cast<const char*>(records) + first * static_cast<int64_t>(recordBytes), GL_STATIC_DRAW);
+        if (glGetError() != GL_NO_ERROR) {
+            glBindVertexArray(0);
+            ReleasePieces(pieces);
+            return false;
+        }
+        blocks ? SetBlockLayout() : SetVertexLayout();
+        first = end;
+    }
+    glBindVertexArray(0);
+    return true;
+}
+
+}  // namespace
+
+int32_t UploadSceneVertices(GraphicsState& graphics, const SceneModel& scene) {
+    // A scene without a vertex would make a buffer of 0 bytes, which is refused.
+    if (scene.totalVertexCount <= 0) return kStatusInvalidArg;
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    std::vector<VertexBufferPiece> vertexPieces, blockPieces;
+    const int64_t maxBytes = std::max<int64_t>(graphics.maxBufferBytes, 1);
+    const bool made =
+        MakePieces(scene.sceneVertices.data(), sizeof(SceneVertex),
+                   VertexPieceEnds(scene, std::max<int64_t>(maxBytes / int64_t{sizeof(SceneVertex)}, 1)), false,
+                   vertexPieces) &&
+        MakePieces(scene.blockRecords.data(), sizeof(BlockRecord),
+                   BlockPieceEnds(scene.storedBlockCount, std::max<int64_t>(maxBytes / int64_t{sizeof(BlockRecord)}, 1)),
+                   true, blockPieces);
+    if (!made) {
+        // The driver refused the memory: the previous buffers stay, and with them
+        // the previous picture.
+        ReleasePieces(vertexPieces);
+        return kStatusOutOfMemory;
+    }
+    ReleasePieces(graphics.vertexPieces);
+    ReleasePieces(graphics.blockPieces);
+    graphics.vertexPieces = std::move(vertexPieces);
+    graphics.blockPieces = std::move(blockPieces);
+    graphics.uploadedVertices = scene.storedVertexCount;
+    graphics.uploadedBlocks = scene.storedBlockCount;
     return kStatusOk;
 }
 
 void ReleaseGraphics(GraphicsState& graphics) {
-    if (graphics.sceneVertexBuffer != 0) glDeleteBuffers(1, &graphics.sceneVertexBuffer);
-    if (graphics.vertexArray != 0) glDeleteVertexArrays(1, &graphics.vertexArray);
+    ReleasePieces(graphics.vertexPieces);
+    ReleasePieces(graphics.blockPieces);
     ReleaseEffect(graphics.effect);
     graphics = GraphicsState{};
 }

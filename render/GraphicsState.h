@@ -25,13 +25,20 @@ struct RasterDesc {
     bool operator==(const RasterDesc&) const = default;
 };
 
-// One pass of the effect's "Render" technique: a linked program and the locations
-// of the effect variables in it (-1 where the program does not use a variable).
-struct EffectPass {
-    std::string name;
+// A linked program of the effect and the locations of the effect variables in it
+// (-1 where the program does not use a variable).
+struct EffectProgram {
     GLuint program = 0;
     GLint world = -1, view = -1, projection = -1;
     GLint lightDir = -1, lightColor = -1, ambientIntensity = -1;
+};
+
+// One pass of the effect's "Render" technique: its vertex and fragment programs for
+// scene vertices, and its block and fragment programs for block models.
+struct EffectPass {
+    std::string name;
+    EffectProgram vertices;
+    EffectProgram blocks;
 };
 
 struct Effect {
@@ -47,11 +54,27 @@ struct AppliedState {
     float blendFactor = -1.0f;
 };
 
+// One vertex buffer and its input layout: a run of the scene's vertices, cut at an
+// element boundary, or a run of its block records.
+struct VertexBufferPiece {
+    GLuint buffer = 0;
+    GLuint vertexArray = 0;
+    int64_t first = 0;  // index of its first record in sceneVertices or blockRecords
+    int64_t count = 0;  // records it holds
+};
+
+// Drivers address one buffer only so far (some not beyond 2 GiB), so the scene's
+// records go to buffers of at most this size.
+inline constexpr int64_t kMaxVertexBufferBytes = int64_t{256} << 20;
+
 struct GraphicsState {
     Effect effect;
-    GLuint vertexArray = 0;        // the input layout of SceneVertex
-    GLuint sceneVertexBuffer = 0;  // copy of sceneVertices, replaced by every upload
-    int64_t uploadedVertexCount = 0;
+    // Copies of sceneVertices and blockRecords, replaced whole by every upload.
+    std::vector<VertexBufferPiece> vertexPieces;
+    std::vector<VertexBufferPiece> blockPieces;
+    int64_t uploadedVertices = 0;  // records the pieces hold; objects beyond are not drawn
+    int64_t uploadedBlocks = 0;
+    int64_t maxBufferBytes = kMaxVertexBufferBytes;  // tests lower it to cut small scenes
 
     RasterDesc opaqueRasterDesc{FillMode::Solid, CullMode::None, true, true, false};
     RasterDesc transparentRasterDesc{FillMode::Solid, CullMode::Back, true, false, false};

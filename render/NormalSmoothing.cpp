@@ -70,12 +70,12 @@ inline bool SameKey(const CornerKey& a, const CornerKey& b) {
     return a.key[0] == b.key[0] && a.key[1] == b.key[1] && a.key[2] == b.key[2];
 }
 
-void SmoothObject(SceneModel& scene, int32_t first, int32_t vertexCount, std::vector<CornerKey>& corners,
+void SmoothObject(SceneModel& scene, int64_t first, int64_t vertexCount, std::vector<CornerKey>& corners,
                   std::vector<CornerKey>& scratch) {
     SceneVertex* vertices = scene.sceneVertices.data();
     corners.clear();
     corners.reserve(static_cast<size_t>(vertexCount));
-    for (int32_t k = 0; k < vertexCount; ++k) {
+    for (int64_t k = 0; k < vertexCount; ++k) {
         const uint32_t index = static_cast<uint32_t>(first + k);
         const float* p = vertices[index].position;
         // A NaN equals nothing, so such a corner is a group of its own.
@@ -113,7 +113,7 @@ void SmoothTriangulatedNormals(SceneModel& scene) {
     for (size_t i = 0; i < objects; ++i) {
         if (scene.verticesPerElement[i] != 3 || !scene.objectVisible[i]) continue;
         if (scene.objectNames[i].find("Barras") != std::string::npos) continue;  // bars keep their flat faces
-        SmoothObject(scene, scene.firstVertex[i], 3 * scene.elementCounts[i], corners, scratch);
+        SmoothObject(scene, scene.firstStored[i], int64_t{3} * scene.elementCounts[i], corners, scratch);
     }
 }
 

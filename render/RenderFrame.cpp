@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 #include <glm/gtc/type_ptr.hpp>
 
@@ -86,39 +88,82 @@ GLenum Topology(int32_t verticesPerElement, GLenum previous) {
     }
 }
 
-// Draws every visible object whose transparency matches the sweep, in load order,
-// each as one non-indexed draw of its vertex range.
-void DrawObjects(GraphicsState& graphics, const SceneModel& scene, const SweepState& sweep, GLenum& topology) {
-    const size_t objects = std::min(static_cast<size_t>(std::max(scene.objectCount, 0)), scene.firstVertex.size());
-    for (size_t i = 0; i < objects; ++i) {
-        if (!scene.objectVisible[i] || scene.objectTransparent[i] != sweep.transparent) continue;
-        topology = Topology(scene.verticesPerElement[i], topology);
-        const int64_t count = int64_t{scene.verticesPerElement[i]} * scene.elementCounts[i];
-        const int64_t first = scene.firstVertex[i];
-        // Only what the vertex buffer holds is drawn (it is made at the end of a load).
-        if (count <= 0 || first + count > graphics.uploadedVertexCount) continue;
-        ApplyBlend(graphics.applied, sweep, topology == GL_LINES && sweep.raster->antialiasedLineEnable);
-        ApplyRaster(graphics.applied, *sweep.raster);
-        graphics.applied.valid = true;
-        glDrawArrays(topology, static_cast<GLint>(first), static_cast<GLsizei>(count));
-    }
-}
-
-// The effect values of a frame, given to one pass's program.
+// The effect values of a frame, given to the programs of a pass.
 struct FrameValues {
     glm::mat4 projection;  // as the pipeline's depth range needs it
     float lightDir[8];
     float lightColor[8];
+    float ambient;
 };
 
-void ApplyPass(const GraphicsState& graphics, const EffectPass& pass, const FrameValues& values, float ambient) {
-    glUseProgram(pass.program);
-    if (pass.world >= 0) glUniformMatrix4fv(pass.world, 1, GL_FALSE, glm::value_ptr(graphics.worldMatrix));
-    if (pass.view >= 0) glUniformMatrix4fv(pass.view, 1, GL_FALSE, glm::value_ptr(graphics.viewMatrix));
-    if (pass.projection >= 0) glUniformMatrix4fv(pass.projection, 1, GL_FALSE, glm::value_ptr(values.projection));
-    if (pass.lightDir >= 0) glUniform4fv(pass.lightDir, 2, values.lightDir);
-    if (pass.lightColor >= 0) glUniform4fv(pass.lightColor, 2, values.lightColor);
-    if (pass.ambientIntensity >= 0) glUniform1f(pass.ambientIntensity, ambient);
+void SetEffectValues(const GraphicsState& graphics, const EffectProgram& program, const FrameValues& values) {
+    glUseProgram(program.program);
+    if (program.world >= 0) glUniformMatrix4fv(program.world, 1, GL_FALSE, glm::value_ptr(graphics.worldMatrix));
+    if (program.view >= 0) glUniformMatrix4fv(program.view, 1, GL_FALSE, glm::value_ptr(graphics.viewMatrix));
+    if (program.projection >= 0) glUniformMatrix4fv(program.projection, 1, GL_FALSE, glm::value_ptr(values.projection));
+    if (program.lightDir >= 0) glUniform4fv(program.lightDir, 2, values.lightDir);
+    if (program.lightColor >= 0) glUniform4fv(program.lightColor, 2, values.lightColor);
+    if (program.ambientIntensity >= 0) glUniform1f(program.ambientIntensity, values.ambient);
+}
+
+// Applying a pass gives both its programs the frame's effect values.
+void ApplyPass(const GraphicsState& graphics, const EffectPass& pass, const FrameValues& values) {
+    SetEffectValues(graphics, pass.blocks, values);
+    SetEffectValues(graphics, pass.vertices, values);
+}
+
+// Draws the records [first, first + count) of an object from the pieces that hold
+// them, piece by piece in order; `draw(piece, offset, n)` draws n records from
+// `offset` in a piece whose input layout is bound.
+template <typename Draw>
+void DrawFromPieces(const std::vector<VertexBufferPiece>& pieces, int64_t first, int64_t count, Draw draw) {
+    const int64_t end = first + count;
+    for (const VertexBufferPiece& piece : pieces) {
+        const int64_t from = std::max(first, piece.first), to = std::min(end, piece.first + piece.count);
+        if (from >= to) continue;
+        glBindVertexArray(piece.vertexArray);
+        glBindBuffer(GL_ARRAY_BUFFER, piece.buffer);
+        draw(from - piece.first, to - from);
+    }
+}
+
+// A range of blocks: one box of 36 vertices instanced over the block records.
+void DrawBlocks(int64_t offset, int64_t blocks) {
+    constexpr GLsizei kStride = sizeof(BlockRecord);
+    const auto at = [&](size_t field) { return reinterpret_cast<const void*>(offset * kStride + static_cast<int64_t>(field)); };
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, kStride, at(offsetof(BlockRecord, low)));
+    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, kStride, at(offsetof(BlockRecord, high)));
+    glVertexAttribIPointer(2, 4, GL_UNSIGNED_BYTE, kStride, at(offsetof(BlockRecord, colour)));
+    glDrawArraysInstanced(GL_TRIANGLES, 0, kVerticesPerBlock, static_cast<GLsizei>(blocks));
+}
+
+// Draws every visible object whose transparency matches the sweep, in load order:
+// scene vertices with the pass's vertex program, block models with its block program.
+void DrawObjects(GraphicsState& graphics, const SceneModel& scene, const EffectPass& pass, const SweepState& sweep,
+                 GLenum& topology) {
+    const size_t objects = std::min(static_cast<size_t>(std::max(scene.objectCount, 0)), scene.firstVertex.size());
+    for (size_t i = 0; i < objects; ++i) {
+        if (!scene.objectVisible[i] || scene.objectTransparent[i] != sweep.transparent) continue;
+        topology = Topology(scene.verticesPerElement[i], topology);
+        const bool blocks = IsBlockModel(scene, i);
+        const int64_t first = scene.firstStored[i];
+        const int64_t count = blocks ? int64_t{scene.elementCounts[i]}
+                                     : int64_t{scene.verticesPerElement[i]} * scene.elementCounts[i];
+        // Only what the buffers hold is drawn (they are made at the end of a load).
+        if (count <= 0 || first + count > (blocks ? graphics.uploadedBlocks : graphics.uploadedVertices)) continue;
+        ApplyBlend(graphics.applied, sweep, topology == GL_LINES && sweep.raster->antialiasedLineEnable);
+        ApplyRaster(graphics.applied, *sweep.raster);
+        graphics.applied.valid = true;
+        if (blocks) {
+            glUseProgram(pass.blocks.program);
+            DrawFromPieces(graphics.blockPieces, first, count, DrawBlocks);
+        } else {
+            glUseProgram(pass.vertices.program);
+            DrawFromPieces(graphics.vertexPieces, first, count, [&](int64_t offset, int64_t n) {
+                glDrawArrays(topology, static_cast<GLint>(offset), static_cast<GLsizei>(n));
+            });
+        }
+    }
 }
 
 }  // namespace
@@ -156,7 +201,7 @@ void RenderFrame(GraphicsState& graphics, ViewState& view, SceneModel& scene) {
     graphics.viewMatrix =
         BuildViewMatrix(view, view.cameraPitch * kDegreesToRadians, view.cameraYaw * kDegreesToRadians);
 
-    FrameValues values{graphics.projectionMatrix, {x, y, z, 1.0f, -x, -y, z, 1.0f}, {}};
+    FrameValues values{graphics.projectionMatrix, {x, y, z, 1.0f, -x, -y, z, 1.0f}, {}, view.ambientIntensity};
     if (!graphics.clipControl) {
         // Without native 0..1 depth, map it to -1..1 so that the same planes clip.
         glm::mat4 toMinusOneOne(1.0f);
@@ -174,25 +219,25 @@ void RenderFrame(GraphicsState& graphics, ViewState& view, SceneModel& scene) {
             }
         }
     }
-    if (graphics.effect.passes.empty() || graphics.sceneVertexBuffer == 0) return;
-    glBindVertexArray(graphics.vertexArray);
+    if (graphics.effect.passes.empty() || (graphics.vertexPieces.empty() && graphics.blockPieces.empty())) return;
 
     GLenum topology = GL_TRIANGLES;
     const float level = view.transparencyLevel;
     for (const EffectPass& pass : graphics.effect.passes) {
-        ApplyPass(graphics, pass, values, view.ambientIntensity);
-        DrawObjects(graphics, scene, {&graphics.opaqueRasterDesc, false, level}, topology);
+        ApplyPass(graphics, pass, values);
+        DrawObjects(graphics, scene, pass, {&graphics.opaqueRasterDesc, false, level}, topology);
     }
     if (!graphics.anyTransparent) return;
 
     // First the triangles that face away (counter-clockwise on screen) with the last
     // pass still applied, then, pass by pass, the ones that face the viewer over them.
     graphics.transparentRasterDesc.frontCounterClockwise = true;
-    DrawObjects(graphics, scene, {&graphics.transparentRasterDesc, true, level}, topology);
+    DrawObjects(graphics, scene, graphics.effect.passes.back(), {&graphics.transparentRasterDesc, true, level},
+                topology);
     graphics.transparentRasterDesc.frontCounterClockwise = false;
     for (const EffectPass& pass : graphics.effect.passes) {
-        ApplyPass(graphics, pass, values, view.ambientIntensity);
-        DrawObjects(graphics, scene, {&graphics.transparentRasterDesc, true, level}, topology);
+        ApplyPass(graphics, pass, values);
+        DrawObjects(graphics, scene, pass, {&graphics.transparentRasterDesc, true, level}, topology);
     }
 }
 

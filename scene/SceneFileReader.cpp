@@ -1,17 +1,20 @@
 #include "scene/SceneFileReader.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
-#include <vector>
+#include <mutex>
 
 #include "scene/LargeAllocation.h"
 #include "scene/NumberParsing.h"
-#include "scene/PageFaultAhead.h"
 #include "scene/SectionReaders.h"
 #include "scene/SceneStream.h"
 
@@ -20,27 +23,6 @@ namespace talan {
 namespace {
 
 constexpr std::string_view kSignature = "Tavrin";
-
-// Text-mode reading: a CR before a LF never reaches a field. A lone CR stays.
-size_t RemoveCarriageReturnsBeforeLineFeeds(char* data, size_t size) {
-    char* const end = data + size;
-    char* read = static_cast<char*>(std::memchr(data, '\r', size));
-    if (read == nullptr) return size;
-    char* write = read;
-    while (read != end) {
-        char* cr = static_cast<char*>(std::memchr(read, '\r', static_cast<size_t>(end - read)));
-        char* stop = cr != nullptr ? cr : end;
-        const size_t run = static_cast<size_t>(stop - read);
-        std::memmove(write, read, run);
-        write += run;
-        read = stop;
-        if (cr == nullptr) break;
-        // Drop the CR when a LF follows; keep it otherwise.
-        if (cr + 1 == end || cr[1] != '\n') *write++ = '\r';
-        read = cr + 1;
-    }
-    return static_cast<size_t>(write - data);
-}
 
 bool HasAt(std::string_view line, size_t position, std::string_view text) {
     return line.size() >= position + text.size() && line.substr(position, text.size()) == text;
@@ -91,15 +73,13 @@ void ReadBoundsBlock(SceneModel& scene, SceneStream& s) {
 
 }  // namespace
 
-SceneReadResult ReadSceneBuffer(SceneModel& scene, char* data, size_t size, SceneLoadObserver* observer) {
+SceneReadResult ReadSceneText(SceneModel& scene, std::string_view text, SceneLoadObserver* observer, int workers) {
     SceneLoadObserver silent;
     if (observer == nullptr) observer = &silent;
-    // An empty file carries no signature. Its buffer may also have no storage at all
-    // (an empty vector's data() is null), which memchr must never be given.
-    if (size == 0) return {};
-    size = RemoveCarriageReturnsBeforeLineFeeds(data, size);
-    SceneStream stream = MakeSceneStream(std::string_view(data, size));
-
+    // An empty file carries no signature (and an empty view may have no storage,
+    // which memchr must never be given).
+    if (text.empty()) return {};
+    SceneStream stream = MakeSceneStream(text);
     std::string_view currentLine = ReadRestOfLine(stream);
     SceneReadResult result;
     if (!HasAt(currentLine, 1, kSignature)) return result;
@@ -115,7 +95,7 @@ SceneReadResult ReadSceneBuffer(SceneModel& scene, char* data, size_t size, Scen
     while (!stream.eof) {
         ObjectKind kind;
         if (MatchTag(currentLine, kind)) {
-            SectionContext ctx{scene, stream, currentLine, observer};
+            SectionContext ctx{scene, stream, currentLine, observer, workers};
             if (!ReadSection(ctx, kind)) result.sectionRefused = true;
             currentLine = ReadRestOfLine(stream);
         } else {
@@ -134,32 +114,69 @@ SceneReadResult ReadSceneBuffer(SceneModel& scene, char* data, size_t size, Scen
     return result;
 }
 
-SceneReadResult ReadSceneText(SceneModel& scene, std::string_view text, SceneLoadObserver* observer) {
-    std::vector<char> copy(text.begin(), text.end());
-    return ReadSceneBuffer(scene, copy.data(), copy.size(), observer);
-}
-
 namespace {
 
-// Reads the whole regular file behind `fd` into fresh memory, whose pages a second
-// core faults in ahead of the copy. Returns null when the file is not a regular file
-// (a device or a pipe could go on for ever) or cannot be read.
-char* ReadWholeFile(int fd, size_t& size) {
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
-    const size_t capacity = static_cast<size_t>(info.st_size);
+// Reading a mapped page that another program has cut off the file meanwhile raises
+// SIGBUS. While a file is mapped for reading, the handler puts a page of zeros in the
+// lost page's place and notes it, so that the read goes on to its end and the load
+// fails instead of the program. Faults anywhere else go to the handler that was there
+// before. One file is mapped at a time.
+struct MappedScene {
+    std::atomic<const char*> begin{nullptr};
+    std::atomic<size_t> size{0};
+    std::atomic<bool> cut{false};
+    size_t pageSize = 4096;
+    struct sigaction previous {};
+};
+MappedScene gMapped;
+std::mutex gMappedMutex;
+
+void OnBusError(int, siginfo_t* info, void*) {
+    const char* at = static_cast<const char*>(info->si_addr);
+    const char* begin = gMapped.begin.load();
+    if (begin != nullptr && at >= begin && at < begin + gMapped.size.load()) {
+        const auto page = reinterpret_cast<uintptr_t>(at) & ~static_cast<uintptr_t>(gMapped.pageSize - 1);
+        if (mmap(reinterpret_cast<void*>(page), gMapped.pageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED,
+                 -1, 0) != MAP_FAILED) {
+            gMapped.cut.store(true);
+            return;
+        }
+    }
+    // Not ours: the instruction faults again under the handler that was there before.
+    sigaction(SIGBUS, &gMapped.previous, nullptr);
+}
+
+// Reads the text of a mapped file; the mapping replaces a copy of the file in memory.
+SceneReadResult ReadMappedScene(SceneModel& scene, const char* text, size_t size, SceneLoadObserver* observer,
+                                int workers) {
+    const std::lock_guard<std::mutex> lock(gMappedMutex);
+    gMapped.pageSize = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    gMapped.cut = false;
+    gMapped.size = size;
+    gMapped.begin = text;
+    struct sigaction handler {};
+    handler.sa_sigaction = OnBusError;
+    handler.sa_flags = SA_SIGINFO;
+    sigemptyset(&handler.sa_mask);
+    sigaction(SIGBUS, &handler, &gMapped.previous);
+    SceneReadResult result = ReadSceneText(scene, std::string_view(text, size), observer, workers);
+    sigaction(SIGBUS, &gMapped.previous, nullptr);
+    gMapped.begin = nullptr;
+    if (gMapped.cut) result.cutShort = true;
+    return result;
+}
+
+// Reads the whole file behind `fd` into memory, for files that cannot be mapped.
+char* ReadWholeFile(int fd, size_t capacity, size_t& size) {
     char* data = static_cast<char*>(AllocateLarge(capacity));
     if (data == nullptr) return nullptr;
-    PageFaultAhead faultAhead(data, capacity);
     constexpr size_t kChunk = size_t{8} << 20;
     size = 0;
     while (size < capacity) {
-        faultAhead.WrittenUpTo(size);
         const ssize_t got = read(fd, data + size, std::min(kChunk, capacity - size));
         if (got == 0) break;  // the file shrank meanwhile: read what is there
         if (got < 0) {
             if (errno == EINTR) continue;
-            faultAhead.Stop();
             FreeLarge(data);
             return nullptr;
         }
@@ -170,17 +187,30 @@ char* ReadWholeFile(int fd, size_t& size) {
 
 }  // namespace
 
-SceneReadResult ReadSceneFile(SceneModel& scene, const std::string& path, SceneLoadObserver* observer) {
+SceneReadResult ReadSceneFile(SceneModel& scene, const std::string& path, SceneLoadObserver* observer, int workers) {
     // Opened without blocking: a FIFO with no writer would otherwise hold the open
     // for ever, before the regular-file check can turn it away. Regular files ignore
-    // the flag.
+    // the flag. Devices and pipes could go on for ever and are refused.
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return {};
-    size_t size = 0;
-    char* data = ReadWholeFile(fd, size);
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0) {
+        close(fd);
+        return {};
+    }
+    const auto size = static_cast<size_t>(info.st_size);
+    void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (mapped != MAP_FAILED) {
+        close(fd);
+        const SceneReadResult result = ReadMappedScene(scene, static_cast<const char*>(mapped), size, observer, workers);
+        munmap(mapped, size);
+        return result;
+    }
+    size_t got = 0;
+    char* data = ReadWholeFile(fd, size, got);
     close(fd);
     if (data == nullptr) return {};
-    const SceneReadResult result = ReadSceneBuffer(scene, data, size, observer);
+    const SceneReadResult result = ReadSceneText(scene, std::string_view(data, got), observer, workers);
     FreeLarge(data);
     return result;
 }

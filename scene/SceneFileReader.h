@@ -36,18 +36,22 @@ struct SceneReadResult {
     // A section was refused as a whole (negative count, more vertices than a 32-bit
     // count holds, or no memory for them); the rest of the file was read.
     bool sectionRefused = false;
+    // Another program shortened the file while it was read: what was lost read as NUL
+    // bytes.
+    bool cutShort = false;
 
-    int32_t Status() const { return read && !sectionRefused ? kStatusOk : kStatusFail; }
+    int32_t Status() const { return read && !sectionRefused && !cutShort ? kStatusOk : kStatusFail; }
 };
 
 // Reads the scene file at `path` into `scene`, after the objects already there.
-// The observer may be null.
-SceneReadResult ReadSceneFile(SceneModel& scene, const std::string& path, SceneLoadObserver* observer);
+// The observer may be null; its calls all come from the calling thread. Large
+// sections are read by `workers` threads (0: one per core, at most eight), with the
+// same result as one thread gives.
+SceneReadResult ReadSceneFile(SceneModel& scene, const std::string& path, SceneLoadObserver* observer,
+                              int workers = 0);
 
-// The same for a scene file already in memory.
-SceneReadResult ReadSceneText(SceneModel& scene, std::string_view text, SceneLoadObserver* observer);
-
-// The same over a mutable buffer, which the read rewrites in place (CR LF becomes LF).
-SceneReadResult ReadSceneBuffer(SceneModel& scene, char* data, size_t size, SceneLoadObserver* observer);
+// The same for a scene file already in memory; the text is not changed.
+SceneReadResult ReadSceneText(SceneModel& scene, std::string_view text, SceneLoadObserver* observer,
+                              int workers = 0);
 
 }  // namespace talan

@@ -23,10 +23,14 @@ int32_t VerticesOfObjects(const SceneModel& scene) {
     return scene.firstVertex.back() + scene.verticesPerElement.back() * scene.elementCounts.back();
 }
 
-bool ReserveObjectVertices(SceneModel& scene, int64_t vertexCount) {
-    if (vertexCount < 0) return false;
-    const size_t inUse = static_cast<size_t>(VerticesOfObjects(scene));
-    return scene.sceneVertices.Reserve(inUse + static_cast<size_t>(vertexCount), inUse);
+bool ReserveObjectStorage(SceneModel& scene, int32_t verticesPerElement, int64_t elements) {
+    if (elements < 0) return false;
+    if (verticesPerElement == kVerticesPerBlock) {
+        const auto inUse = static_cast<size_t>(scene.storedBlockCount);
+        return scene.blockRecords.Reserve(inUse + static_cast<size_t>(elements), inUse);
+    }
+    const auto inUse = static_cast<size_t>(scene.storedVertexCount);
+    return scene.sceneVertices.Reserve(inUse + static_cast<size_t>(elements * verticesPerElement), inUse);
 }
 
 int32_t BeginObject(SceneModel& scene, ObjectKind /*kind: the caller raised its counter*/,
@@ -37,6 +41,13 @@ int32_t BeginObject(SceneModel& scene, ObjectKind /*kind: the caller raised its 
     scene.verticesPerElement.push_back(verticesPerElement);
     scene.totalVertexCount = first + verticesPerElement * elementCount;
     scene.firstVertex.push_back(first);
+    if (verticesPerElement == kVerticesPerBlock) {
+        scene.firstStored.push_back(scene.storedBlockCount);
+        scene.storedBlockCount += elementCount;
+    } else {
+        scene.firstStored.push_back(scene.storedVertexCount);
+        scene.storedVertexCount += int64_t{elementCount} * verticesPerElement;
+    }
     scene.objectVisible.push_back(true);
     scene.objectTransparent.push_back(false);
     return first;
@@ -45,8 +56,29 @@ int32_t BeginObject(SceneModel& scene, ObjectKind /*kind: the caller raised its 
 void EndObject(SceneModel& scene, int32_t elementsRead) {
     int32_t& count = scene.elementCounts.back();
     if (elementsRead >= count) return;
+    const int64_t unread = count - elementsRead;
+    if (scene.verticesPerElement.back() == kVerticesPerBlock) {
+        scene.storedBlockCount -= unread;
+    } else {
+        scene.storedVertexCount -= unread * scene.verticesPerElement.back();
+    }
     count = elementsRead;
     scene.totalVertexCount = VerticesOfObjects(scene);
+}
+
+SceneVertex VertexAt(const SceneModel& scene, int32_t index) {
+    // The last object with elements that starts at or before the index holds it.
+    size_t k = scene.firstVertex.size();
+    while (k > 0 && (scene.firstVertex[k - 1] > index || scene.elementCounts[k - 1] == 0)) --k;
+    SceneVertex v{};
+    if (k == 0) return v;
+    --k;
+    const int64_t offset = int64_t{index} - scene.firstVertex[k];
+    const size_t first = static_cast<size_t>(scene.firstStored[k]);
+    if (!IsBlockModel(scene, k)) return scene.sceneVertices[first + static_cast<size_t>(offset)];
+    SceneVertex box[kVerticesPerBlock];
+    ExpandBlock(scene.blockRecords[first + static_cast<size_t>(offset / kVerticesPerBlock)], box);
+    return box[offset % kVerticesPerBlock];
 }
 
 void ResetScene(SceneModel& scene) {
@@ -55,14 +87,17 @@ void ResetScene(SceneModel& scene) {
     scene.kindCount.fill(0);
     scene.elementCounts.clear();
     scene.firstVertex.clear();
+    scene.firstStored.clear();
     scene.verticesPerElement.clear();
     scene.objectVisible.clear();
     scene.objectTransparent.clear();
     scene.objectNames.clear();
     scene.boundsMin.fill(kBoundsResetValue);
     scene.boundsMax.fill(-kBoundsResetValue);
-    // sceneVertices and totalVertexCount stay: the next object starts at vertex 0
-    // and replaces them.
+    // The storage and totalVertexCount stay: the next object starts at vertex 0 and
+    // replaces them.
+    scene.storedVertexCount = 0;
+    scene.storedBlockCount = 0;
 }
 
 int32_t CountObjects(const SceneModel& scene) {

@@ -1,5 +1,5 @@
 // The scene model: every object read from scene files, as parallel per-object
-// lists, one vertex array shared by all objects, and the scene bounds.
+// lists, the vertices and block records they draw from, and the scene bounds.
 #pragma once
 
 #include <array>
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "scene/SceneVertexArray.h"
+#include "scene/SceneStorage.h"
 #include "scene/Status.h"
 
 namespace talan {
@@ -33,12 +33,18 @@ struct SceneModel {
     std::vector<std::string> objectNames;    // raw bytes of the name as they stand in the file
     std::vector<int32_t> elementCounts;      // triangles, segments, blocks or points
     std::vector<int32_t> verticesPerElement; // 3, 2, 36 or 1: tells drawing and smoothing what the object is
-    std::vector<int32_t> firstVertex;        // index in sceneVertices of the object's first vertex
+    std::vector<int32_t> firstVertex;        // index of the object's first vertex, counting every object's vertices
+                                             // (a block model's 36 per block) back to back in object order
+    std::vector<int64_t> firstStored;        // where the object's data starts: its first block in blockRecords for a
+                                             // block model, else its first vertex in sceneVertices
     std::vector<bool> objectVisible;         // mirrors the check mark of the object's entry in its kind's submenu
     std::vector<bool> objectTransparent;     // mirrors the check mark of its entry in the Transparent submenu
 
-    SceneVertexArray sceneVertices;          // all objects' vertices, back to back in object order
-    int32_t totalVertexCount = 0;            // vertices in use in sceneVertices
+    SceneVertexArray sceneVertices;          // vertices of every object but block models, back to back in object order
+    BlockRecordArray blockRecords;           // blocks of every block model, back to back in object order
+    int64_t storedVertexCount = 0;           // records in use in sceneVertices
+    int64_t storedBlockCount = 0;            // records in use in blockRecords
+    int32_t totalVertexCount = 0;            // vertices of all objects as firstVertex counts them; must fit 32 bits
 
     std::array<int32_t, kObjectKindCount> kindCount{};  // objects of each kind
     int32_t objectCount = 0;                             // sum of kindCount, refreshed by the reader and each frame
@@ -52,19 +58,50 @@ struct SceneModel {
     int32_t nextTransparencyMenuId = kFirstTransparencyMenuId;
 };
 
+// A block model: 36 vertices per element, kept as one BlockRecord per block.
+inline bool IsBlockModel(const SceneModel& scene, size_t object) {
+    return scene.verticesPerElement[object] == kVerticesPerBlock;
+}
+
 // Registers a new object of `elementCount` elements of `verticesPerElement` vertices
 // and returns the index of its first vertex. The caller has checked that the new
-// total fits a signed 32-bit integer and has reserved the vertex storage it will
-// write (ReserveObjectVertices); the vertex range itself is written by the caller.
+// total fits a signed 32-bit integer and has reserved the storage it will write
+// (ReserveObjectStorage); the object's vertices or block records, from
+// firstStored.back() on, are written by the caller.
 int32_t BeginObject(SceneModel& scene, ObjectKind kind, int32_t elementCount, int32_t verticesPerElement);
 
-// Makes room for `vertexCount` vertices after the ones in use. Returns false, changing
+// Makes room for `elements` more elements of `verticesPerElement` vertices after the
+// records in use (block records for 36, vertices otherwise). Returns false, changing
 // nothing, when the memory cannot be had.
-bool ReserveObjectVertices(SceneModel& scene, int64_t vertexCount);
+bool ReserveObjectStorage(SceneModel& scene, int32_t verticesPerElement, int64_t elements);
 
 // Shortens the last object to the `elementsRead` elements that the file really held
 // (a file that ends inside a section).
 void EndObject(SceneModel& scene, int32_t elementsRead);
+
+// Vertex `index` of the scene, counted as firstVertex counts it; a block's vertices
+// are expanded from its record. For reading a scene out, not for drawing.
+SceneVertex VertexAt(const SceneModel& scene, int32_t index);
+
+// Calls visit(const SceneVertex&) for every vertex of the scene in index order, block
+// boxes expanded.
+template <typename Visit>
+void ForEachVertex(const SceneModel& scene, Visit&& visit) {
+    SceneVertex box[kVerticesPerBlock];
+    for (size_t k = 0; k < scene.firstVertex.size(); ++k) {
+        const int64_t elements = scene.elementCounts[k];
+        const size_t first = static_cast<size_t>(scene.firstStored[k]);
+        if (IsBlockModel(scene, k)) {
+            for (int64_t e = 0; e < elements; ++e) {
+                ExpandBlock(scene.blockRecords[first + static_cast<size_t>(e)], box);
+                for (const SceneVertex& v : box) visit(v);
+            }
+        } else {
+            const int64_t count = elements * scene.verticesPerElement[k];
+            for (int64_t i = 0; i < count; ++i) visit(scene.sceneVertices[first + static_cast<size_t>(i)]);
+        }
+    }
+}
 
 // Widens the bounds to take in one point given in file order.
 inline void GrowBounds(SceneModel& scene, float x, float y, float z) {
@@ -75,8 +112,8 @@ inline void GrowBounds(SceneModel& scene, float x, float y, float z) {
     }
 }
 
-// Empties the object lists, counters and bounds. The vertex array and its count stay
-// until the next object replaces them, as the graphics copy of them does.
+// Empties the object lists, counters and bounds. The storage and totalVertexCount
+// stay until the next object replaces them, as the graphics copy of them does.
 void ResetScene(SceneModel& scene);
 
 // Number of vertices of all registered objects: where the next object starts.

@@ -1,11 +1,15 @@
 // The three reading operations every section reader is built from, over the scene
-// file held in memory. They behave as getline on a text stream: a field runs up to
-// the next ',' across line breaks, the rest of a line up to the next line feed, and
-// `eof` is set once an operation reached the end of the file without its delimiter.
+// file held in memory. They behave as getline on a stream opened in text mode: a
+// field runs up to the next ',' across line breaks, the rest of a line up to the next
+// line feed, and `eof` is set once an operation reached the end of the file without
+// its delimiter. The text is never changed: a CR just before a LF belongs to the line
+// end, so the rest of a line leaves it out, number conversion stops at it as at the
+// LF, and names that run over a line end drop it (TextModeBytes). A lone CR stays.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "scene/NumberParsing.h"
@@ -43,7 +47,32 @@ inline std::string_view ReadUpTo(SceneStream& s, char delimiter) {
 inline std::string_view ReadField(SceneStream& s) { return ReadUpTo(s, ','); }
 
 // Read the rest of the line: the characters up to the end of the current line.
-inline std::string_view ReadRestOfLine(SceneStream& s) { return ReadUpTo(s, '\n'); }
+inline std::string_view ReadRestOfLine(SceneStream& s) {
+    std::string_view line = ReadUpTo(s, '\n');
+    if (!s.eof && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+}
+
+// A field's bytes as text mode reads them: every CR LF within it becomes LF.
+inline std::string TextModeBytes(std::string_view field) {
+    std::string bytes(field);
+    size_t write = 0;
+    for (size_t read = 0; read < bytes.size(); ++read) {
+        if (bytes[read] == '\r' && read + 1 < bytes.size() && bytes[read + 1] == '\n') continue;
+        bytes[write++] = bytes[read];
+    }
+    bytes.resize(write);
+    return bytes;
+}
+
+// Whether the number ending at `p` ends exactly at `delimiter`; a line end may be CR LF.
+// Returns the position after the delimiter, or null.
+inline const char* AfterDelimiter(const SceneStream& s, const char* p, char delimiter) {
+    if (p == s.end) return nullptr;
+    if (*p == delimiter) return p + 1;
+    if (delimiter == '\n' && *p == '\r' && p + 1 != s.end && p[1] == '\n') return p + 2;
+    return nullptr;
+}
 
 // Skip a line: read the rest of the line and discard it.
 inline void SkipLine(SceneStream& s) { (void)ReadUpTo(s, '\n'); }
@@ -67,10 +96,11 @@ inline float ReadFloatUpTo(SceneStream& s, char delimiter) {
             mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
         }
     }
-    if (digits == 0 || digits > 15 || p == s.end || *p != delimiter) {
+    const char* next = AfterDelimiter(s, p, delimiter);
+    if (digits == 0 || digits > 15 || next == nullptr) {
         return NarrowToFloat(ParseDoubleLikeAtof(ReadUpTo(s, delimiter)));
     }
-    s.cursor = p + 1;
+    s.cursor = next;
     // Both operands are exact doubles, so the one rounding of the division gives
     // strtod's correctly rounded result.
     const double value = static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
@@ -87,8 +117,9 @@ inline int32_t ReadIntUpTo(SceneStream& s, char delimiter) {
     for (; p != s.end && static_cast<unsigned>(*p - '0') < 10 && digits < 9; ++p, ++digits) {
         value = value * 10 + (*p - '0');
     }
-    if (digits == 0 || p == s.end || *p != delimiter) return ParseIntLikeAtoi(ReadUpTo(s, delimiter));
-    s.cursor = p + 1;
+    const char* next = AfterDelimiter(s, p, delimiter);
+    if (digits == 0 || next == nullptr) return ParseIntLikeAtoi(ReadUpTo(s, delimiter));
+    s.cursor = next;
     return negative ? -value : value;
 }
 

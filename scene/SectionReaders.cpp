@@ -4,16 +4,14 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <memory>
 
+#include "scene/ElementParts.h"
 #include "scene/NumberParsing.h"
-#include "scene/PageFaultAhead.h"
 
 namespace talan {
 
 namespace {
 
-constexpr float kByteToUnit = 0.003921569f;  // the float nearest 1/255
 constexpr char kBlockModelName[] = "Bloques";
 
 struct Colour {
@@ -25,9 +23,7 @@ struct Colour {
 struct ColourBytes {
     int r, g, b;
 };
-ColourBytes SplitColour(int32_t c) {
-    return {c & 0xFF, (c / 256) & 0xFF, (c / 65536) & 0xFF};
-}
+ColourBytes SplitColour(int32_t c) { return {c & 0xFF, (c / 256) & 0xFF, (c / 65536) & 0xFF}; }
 
 Colour ColourFromInteger(int32_t c) {
     const ColourBytes bytes = SplitColour(c);
@@ -41,7 +37,6 @@ Colour MeanColour(int32_t a, int32_t b) {
     auto mean = [](int p, int q) { return static_cast<float>(p + q) * kByteToUnit * 0.5f; };
     return {mean(x.r, y.r), mean(x.g, y.g), mean(x.b, y.b), 1.0f};
 }
-
 
 // Writes one vertex given in file axes; the stored position puts the elevation second.
 inline void WriteVertex(SceneVertex& v, float x, float y, float z, float nx, float ny, float nz, const Colour& c) {
@@ -69,16 +64,30 @@ inline void NormalizeInPlace(float& x, float& y, float& z) {
     z = z / length;
 }
 
-// One section in progress: what the framework registered and how far the reader got.
+// One section in progress: what the framework registered.
 struct Section {
-    ObjectKind kind;
-    int32_t declaredCount = 0;  // N from the tag line
-    int32_t first = 0;          // first vertex index of the object
-    int32_t verticesPerElement = 0;
-    int64_t reservedElements = 0;  // elements the vertex storage has room for
+    int32_t declaredCount = 0;      // N from the tag line
+    int64_t reservedElements = 0;   // elements the storage has room for
+    bool growBounds = false;        // the file declared no bounds
+    int64_t elementsShown = 0;      // elements the progress bar has been moved for
     int lastPercent = 0;
-    std::unique_ptr<PageFaultAhead> faultAhead;  // clears the object's fresh pages on a second core
 };
+
+// Moves the progress bar on to 100·(i + 1)/N for every element i below `done`, telling
+// the observer each new position once: every whole percent from N = 100 elements on,
+// else the position after each element.
+void ShowProgress(SceneLoadObserver& observer, Section& section, int64_t done) {
+    const int64_t n = section.declaredCount;
+    if (n >= 100) {
+        const int percent = static_cast<int>(done * 100 / n);
+        while (section.lastPercent < percent) observer.ProgressChanged(++section.lastPercent);
+    } else {
+        for (; section.elementsShown < done; ++section.elementsShown) {
+            section.lastPercent = static_cast<int>((section.elementsShown + 1) * 100 / n);
+            observer.ProgressChanged(section.lastPercent);
+        }
+    }
+}
 
 // Where the count field starts in the tag line of each kind: 7 positions after the
 // tag's last character.
@@ -110,7 +119,7 @@ int MinimumElementBytes(ObjectKind kind) {
 }
 
 // The start of every section: read the count from the tag line, register the object
-// and make room for its vertices. A section whose count is negative, whose vertices
+// and make room for its elements. A section whose count is negative, whose vertices
 // would not fit a 32-bit count, or whose memory cannot be had is refused before
 // anything of it is registered; the reader then consumes nothing, so the loader goes
 // on with the line after the tag line.
@@ -130,94 +139,68 @@ bool BeginSection(SectionContext& ctx, ObjectKind kind, int32_t verticesPerEleme
     // that memory follows what the file really holds.
     const int64_t possible = static_cast<int64_t>(ctx.stream.Remaining() / MinimumElementBytes(kind)) + 1;
     const int64_t reserve = std::min<int64_t>(count, possible);
-    if (!ReserveObjectVertices(ctx.scene, reserve * verticesPerElement)) return false;
+    if (!ReserveObjectStorage(ctx.scene, verticesPerElement, reserve)) return false;
 
     ctx.scene.kindCount[static_cast<int>(kind)] += 1;
-    section.kind = kind;
     section.declaredCount = count;
-    section.verticesPerElement = verticesPerElement;
     section.reservedElements = reserve;
-    section.first = BeginObject(ctx.scene, kind, count, verticesPerElement);
-    section.faultAhead = std::make_unique<PageFaultAhead>(ctx.scene.sceneVertices.data() + section.first,
-                                                          static_cast<size_t>(reserve * verticesPerElement) *
-                                                              sizeof(SceneVertex));
+    section.growBounds = !ctx.scene.boundsFromFile;
+    BeginObject(ctx.scene, kind, count, verticesPerElement);
     return true;
 }
 
 // Makes the object known: its name joins objectNames, its menu entries are announced
 // and both menu-id counters rise by 2 whatever the kind.
-void AnnounceObject(SectionContext& ctx, ObjectKind kind, std::string_view name) {
+void AnnounceObject(SectionContext& ctx, ObjectKind kind, std::string_view field) {
     SceneModel& scene = ctx.scene;
     const int32_t index = static_cast<int32_t>(scene.objectNames.size());
-    scene.objectNames.emplace_back(name);
+    scene.objectNames.push_back(TextModeBytes(field));
     const int32_t transparencyId = KindHasTransparencyEntry(kind) ? scene.nextTransparencyMenuId : -1;
-    ctx.observer->ObjectAnnounced(index, kind, name, scene.nextObjectMenuId, transparencyId);
+    ctx.observer->ObjectAnnounced(index, kind, scene.objectNames.back(), scene.nextObjectMenuId, transparencyId);
     scene.nextObjectMenuId += 2;
     scene.nextTransparencyMenuId += 2;
 }
 
-// Called before element i is read. Returns false when the file has no byte left, so
-// the element is not made. Memory was reserved for every element the rest of the
-// file can hold; the growth below is only a guard should that bound ever be wrong.
-bool StartElement(SectionContext& ctx, Section& section, int32_t i) {
-    if (ctx.stream.AtEnd()) return false;
-    section.faultAhead->WrittenUpTo(static_cast<size_t>(i) * static_cast<size_t>(section.verticesPerElement) *
-                                    sizeof(SceneVertex));
-    if (i >= section.reservedElements) {
-        section.faultAhead->Stop();  // the array is about to move
-        const int64_t more = std::min<int64_t>(section.declaredCount - int64_t{i}, section.reservedElements + 1);
-        const int64_t have = int64_t{i} * section.verticesPerElement;
-        // Reserve is relative to the vertices before the object; ask for all of it.
-        if (!ctx.scene.sceneVertices.Reserve(static_cast<size_t>(section.first + have + more * section.verticesPerElement),
-                                             static_cast<size_t>(section.first + have))) {
-            return false;
-        }
-        section.reservedElements = i + more;
-    }
-    return true;
+SceneVertex* ObjectVertices(SceneModel& scene) {
+    return scene.sceneVertices.data() + scene.firstStored.back();
 }
 
-// The progress bar position after element i: 100·(i + 1)/N, reported when it changes.
-inline void ReportProgress(SectionContext& ctx, Section& section, int32_t i) {
-    const int percent = static_cast<int>((int64_t{i} + 1) * 100 / section.declaredCount);
-    if (percent != section.lastPercent) {
-        section.lastPercent = percent;
-        ctx.observer->ProgressChanged(percent);
-    }
+// Reads the section's elements into place and ends the section: the object keeps the
+// elements the file really held, and the progress bar moves through 100·(i + 1)/N.
+template <typename Element>
+void ReadSectionElements(SectionContext& ctx, Section& section, const Element& element) {
+    SceneLoadObserver& observer = *ctx.observer;
+    ElementBounds bounds;
+    const int64_t read =
+        ReadElements(ctx.stream, std::min<int64_t>(section.declaredCount, section.reservedElements), ctx.workers,
+                     element, bounds, [&](int64_t done) { ShowProgress(observer, section, done); });
+    if (section.growBounds) bounds.MergeInto(ctx.scene.boundsMin, ctx.scene.boundsMax);
+    EndObject(ctx.scene, static_cast<int32_t>(read));
+    observer.ProgressClosed();
 }
 
-// Ends the section: the object keeps the elements the file really held.
-void FinishSection(SectionContext& ctx, Section& section, int32_t elementsRead) {
-    section.faultAhead->Stop();
-    EndObject(ctx.scene, elementsRead);
-    ctx.observer->ProgressClosed();
-}
-
-// The element loop shared by LIN and SUP sections: one segment a line, x1, y1, z1,
-// x2, y2 as fields and z2 as the rest of the line.
-int32_t ReadSegmentElements(SectionContext& ctx, Section& section, const Colour& colour) {
-    SceneStream& s = ctx.stream;
-    SceneVertex* vertices = nullptr;
-    int32_t i = 0;
-    for (; i < section.declaredCount; ++i) {
-        if (!StartElement(ctx, section, i)) break;
+// One segment of a LIN or SUP section: x1, y1, z1, x2, y2 as fields and z2 as the
+// rest of the line.
+struct SegmentElement {
+    SceneVertex* out;
+    Colour colour;
+    bool growBounds;
+    void operator()(SceneStream& s, int64_t i, ElementBounds& bounds) const {
         const float x1 = ReadFloatUpTo(s, ',');
         const float y1 = ReadFloatUpTo(s, ',');
         const float z1 = ReadFloatUpTo(s, ',');
-        ReportProgress(ctx, section, i);
         const float x2 = ReadFloatUpTo(s, ',');
         const float y2 = ReadFloatUpTo(s, ',');
         const float z2 = ReadFloatUpTo(s, '\n');
-        vertices = ctx.scene.sceneVertices.data() + section.first + 2 * int64_t{i};
-        WriteVertex(vertices[0], x1, y1, z1, 0, 0, 0, colour);
-        WriteVertex(vertices[1], x2, y2, z2, 0, 0, 0, colour);
-        if (!ctx.scene.boundsFromFile) {
-            GrowBounds(ctx.scene, x1, y1, z1);
-            GrowBounds(ctx.scene, x2, y2, z2);
+        SceneVertex* v = out + 2 * i;
+        WriteVertex(v[0], x1, y1, z1, 0, 0, 0, colour);
+        WriteVertex(v[1], x2, y2, z2, 0, 0, 0, colour);
+        if (growBounds) {
+            bounds.Grow(x1, y1, z1);
+            bounds.Grow(x2, y2, z2);
         }
     }
-    return i;
-}
+};
 
 // LIN and SUP differ only in the line LIN skips before its first segment.
 bool ReadSegmentSection(SectionContext& ctx, ObjectKind kind, bool skipLineBeforeSegments) {
@@ -230,65 +213,21 @@ bool ReadSegmentSection(SectionContext& ctx, ObjectKind kind, bool skipLineBefor
     AnnounceObject(ctx, kind, name);
     SkipLine(s);
     if (skipLineBeforeSegments) SkipLine(s);
-    ctx.observer->ProgressShown(name);
-    FinishSection(ctx, section, ReadSegmentElements(ctx, section, colour));
+    ctx.observer->ProgressShown(ctx.scene.objectNames.back());
+    ReadSectionElements(ctx, section, SegmentElement{ObjectVertices(ctx.scene), colour, section.growBounds});
     return true;
 }
 
-// The six faces of a block as corners a, b, c, d (triangles a-b-c and a-c-d), each
-// corner a bit set over the file axes: 1 = x+, 2 = y+, 4 = z+ (clear bits are the
-// minus faces). Normals are in stored axes (x, elevation, y) and point outwards.
-struct BoxFace {
-    float normal[3];
-    uint8_t corners[4];
-};
-constexpr BoxFace kBoxFaces[6] = {
-    {{0, 0, -1}, {0, 4, 5, 1}},   // y = y-
-    {{0, 1, 0}, {4, 6, 7, 5}},    // z = z+ (top)
-    {{1, 0, 0}, {1, 5, 7, 3}},    // x = x+
-    {{0, 0, 1}, {3, 7, 6, 2}},    // y = y+
-    {{-1, 0, 0}, {2, 6, 4, 0}},   // x = x-
-    {{0, -1, 0}, {1, 3, 2, 0}},   // z = z- (bottom)
-};
-
-void WriteBlock(SceneVertex* out, float x, float y, float z, const float half[3], const Colour& colour) {
-    const float xs[2] = {x - half[0], x + half[0]};
-    const float ys[2] = {y - half[1], y + half[1]};
-    const float zs[2] = {z - half[2], z + half[2]};
-    for (const BoxFace& face : kBoxFaces) {
-        static constexpr int kOrder[6] = {0, 1, 2, 0, 2, 3};
-        for (int k : kOrder) {
-            const int c = face.corners[k];
-            WriteVertex(*out++, xs[c & 1], ys[(c >> 1) & 1], zs[(c >> 2) & 1], face.normal[0], face.normal[1],
-                        face.normal[2], colour);
-        }
-    }
-}
-
-}  // namespace
-
-bool ReadTriangulatedSurfaceSection(SectionContext& ctx) {
-    Section section;
-    if (!BeginSection(ctx, ObjectKind::T3, 3, section)) return false;
-    SceneStream& s = ctx.stream;
-    const int32_t colourMode = ReadIntUpTo(s, ',');
-    const int32_t colourA = ReadIntUpTo(s, ',');
-    const int32_t colourB = ReadIntUpTo(s, ',');
-    SkipLine(s);
-    const std::string_view name = ReadField(s);
-    AnnounceObject(ctx, ObjectKind::T3, name);
-    SkipLine(s);
-    ctx.observer->ProgressShown(name);
-
-    const bool oneColour = colourMode == 1;
-    const Colour objectColour = MeanColour(colourA, colourB);
-    int32_t i = 0;
-    for (; i < section.declaredCount; ++i) {
-        if (!StartElement(ctx, section, i)) break;
+// One triangle: nine coordinates, in colour modes other than 1 an unused field and
+// the triangle's colour, then the rest of the line is skipped.
+struct TriangleElement {
+    SceneVertex* out;
+    Colour objectColour;
+    bool oneColour;
+    bool growBounds;
+    void operator()(SceneStream& s, int64_t i, ElementBounds& bounds) const {
         float p[9];  // x1, y1, z1, x2, y2, z2, x3, y3, z3 in file order
-        for (int k = 0; k < 3; ++k) p[k] = ReadFloatUpTo(s, ',');
-        ReportProgress(ctx, section, i);
-        for (int k = 3; k < 9; ++k) p[k] = ReadFloatUpTo(s, ',');
+        for (float& value : p) value = ReadFloatUpTo(s, ',');
 
         // Face normal from the corners in stored order (x, elevation, y).
         const float e1x = p[3] - p[0], e1y = p[5] - p[2], e1z = p[4] - p[1];
@@ -303,15 +242,92 @@ bool ReadTriangulatedSurfaceSection(SectionContext& ctx) {
             (void)ReadField(s);  // a value the viewer does not use
             colour = ColourFromInteger(ReadIntUpTo(s, ','));
         }
-        SceneVertex* v = ctx.scene.sceneVertices.data() + section.first + 3 * int64_t{i};
+        SceneVertex* v = out + 3 * i;
         for (int corner = 0; corner < 3; ++corner) {
             const float* c = p + 3 * corner;
             WriteVertex(v[corner], c[0], c[1], c[2], nx, ny, nz, colour);
-            if (!ctx.scene.boundsFromFile) GrowBounds(ctx.scene, c[0], c[1], c[2]);
+            if (growBounds) bounds.Grow(c[0], c[1], c[2]);
         }
         SkipLine(s);
     }
-    FinishSection(ctx, section, i);
+};
+
+// One block: its centre and colour; the rest of the line is skipped. The record keeps
+// the faces of its box, each a single-precision sum of the centre and the half size.
+struct BlockElement {
+    BlockRecord* out;
+    float half[3];
+    bool growBounds;
+    void operator()(SceneStream& s, int64_t i, ElementBounds& bounds) const {
+        const float x = ReadFloatUpTo(s, ',');
+        const float y = ReadFloatUpTo(s, ',');
+        const float z = ReadFloatUpTo(s, ',');
+        const ColourBytes colour = SplitColour(ReadIntUpTo(s, ','));
+        SkipLine(s);
+        BlockRecord& block = out[i];
+        block.low[0] = x - half[0];
+        block.low[1] = y - half[1];
+        block.low[2] = z - half[2];
+        block.high[0] = x + half[0];
+        block.high[1] = y + half[1];
+        block.high[2] = z + half[2];
+        block.colour[0] = static_cast<uint8_t>(colour.r);
+        block.colour[1] = static_cast<uint8_t>(colour.g);
+        block.colour[2] = static_cast<uint8_t>(colour.b);
+        block.colour[3] = 0;
+        if (growBounds) bounds.Grow(x, y, z);  // the centre only, not the box
+    }
+};
+
+// One point: x and y as fields, z as the rest of the line.
+struct PointElement {
+    SceneVertex* out;
+    Colour colour;
+    bool growBounds;
+    void operator()(SceneStream& s, int64_t i, ElementBounds& bounds) const {
+        const float x = ReadFloatUpTo(s, ',');
+        const float y = ReadFloatUpTo(s, ',');
+        const float z = ReadFloatUpTo(s, '\n');
+        WriteVertex(out[i], x, y, z, 0, 0, 0, colour);
+        if (growBounds) bounds.Grow(x, y, z);
+    }
+};
+
+// One drill-hole interval: six coordinates as fields, its colour as the rest of the line.
+struct IntervalElement {
+    SceneVertex* out;
+    bool growBounds;
+    void operator()(SceneStream& s, int64_t i, ElementBounds& bounds) const {
+        float p[6];  // x1, y1, z1, x2, y2, z2
+        for (float& value : p) value = ReadFloatUpTo(s, ',');
+        const Colour colour = ColourFromInteger(ReadIntUpTo(s, '\n'));
+        SceneVertex* v = out + 2 * i;
+        WriteVertex(v[0], p[0], p[1], p[2], 0, 0, 0, colour);
+        WriteVertex(v[1], p[3], p[4], p[5], 0, 0, 0, colour);
+        if (growBounds) {
+            bounds.Grow(p[0], p[1], p[2]);
+            bounds.Grow(p[3], p[4], p[5]);
+        }
+    }
+};
+
+}  // namespace
+
+bool ReadTriangulatedSurfaceSection(SectionContext& ctx) {
+    Section section;
+    if (!BeginSection(ctx, ObjectKind::T3, 3, section)) return false;
+    SceneStream& s = ctx.stream;
+    const int32_t colourMode = ReadIntUpTo(s, ',');
+    const int32_t colourA = ReadIntUpTo(s, ',');
+    const int32_t colourB = ReadIntUpTo(s, ',');
+    SkipLine(s);
+    const std::string_view name = ReadField(s);
+    AnnounceObject(ctx, ObjectKind::T3, name);
+    SkipLine(s);
+    ctx.observer->ProgressShown(ctx.scene.objectNames.back());
+    ReadSectionElements(ctx, section,
+                        TriangleElement{ObjectVertices(ctx.scene), MeanColour(colourA, colourB), colourMode == 1,
+                                        section.growBounds});
     return true;
 }
 
@@ -321,10 +337,10 @@ bool ReadSurfaceSection(SectionContext& ctx) { return ReadSegmentSection(ctx, Ob
 
 bool ReadBlockModelSection(SectionContext& ctx) {
     Section section;
-    if (!BeginSection(ctx, ObjectKind::BLKKDX, 36, section)) return false;
+    if (!BeginSection(ctx, ObjectKind::BLKKDX, kVerticesPerBlock, section)) return false;
     SceneStream& s = ctx.stream;
-    float half[3];
-    for (float& h : half) {
+    BlockElement element{ctx.scene.blockRecords.data() + ctx.scene.firstStored.back(), {}, section.growBounds};
+    for (float& h : element.half) {
         // Whole-number sizes drawn at 0.92 so that neighbouring blocks stand apart.
         const int32_t size = ReadIntUpTo(s, ',');
         const float edge = static_cast<float>(static_cast<double>(size) * 0.92);
@@ -335,20 +351,7 @@ bool ReadBlockModelSection(SectionContext& ctx) {
     SkipLine(s);
     SkipLine(s);
     ctx.observer->ProgressShown(kBlockModelName);
-
-    int32_t i = 0;
-    for (; i < section.declaredCount; ++i) {
-        if (!StartElement(ctx, section, i)) break;
-        const float x = ReadFloatUpTo(s, ',');
-        const float y = ReadFloatUpTo(s, ',');
-        const float z = ReadFloatUpTo(s, ',');
-        const Colour colour = ColourFromInteger(ReadIntUpTo(s, ','));
-        SkipLine(s);
-        ReportProgress(ctx, section, i);
-        WriteBlock(ctx.scene.sceneVertices.data() + section.first + 36 * int64_t{i}, x, y, z, half, colour);
-        if (!ctx.scene.boundsFromFile) GrowBounds(ctx.scene, x, y, z);
-    }
-    FinishSection(ctx, section, i);
+    ReadSectionElements(ctx, section, element);
     return true;
 }
 
@@ -362,20 +365,8 @@ bool ReadPointsSection(SectionContext& ctx) {
     AnnounceObject(ctx, ObjectKind::PTS, name);
     SkipLine(s);
     SkipLine(s);
-    ctx.observer->ProgressShown(name);
-
-    int32_t i = 0;
-    for (; i < section.declaredCount; ++i) {
-        if (!StartElement(ctx, section, i)) break;
-        const float x = ReadFloatUpTo(s, ',');
-        const float y = ReadFloatUpTo(s, ',');
-        const float z = ReadFloatUpTo(s, '\n');
-        ReportProgress(ctx, section, i);
-        WriteVertex(ctx.scene.sceneVertices[static_cast<size_t>(section.first) + static_cast<size_t>(i)], x, y, z, 0, 0,
-                    0, colour);
-        if (!ctx.scene.boundsFromFile) GrowBounds(ctx.scene, x, y, z);
-    }
-    FinishSection(ctx, section, i);
+    ctx.observer->ProgressShown(ctx.scene.objectNames.back());
+    ReadSectionElements(ctx, section, PointElement{ObjectVertices(ctx.scene), colour, section.growBounds});
     return true;
 }
 
@@ -387,24 +378,8 @@ bool ReadDrillHoleSection(SectionContext& ctx) {
     AnnounceObject(ctx, ObjectKind::SONKDX, name);
     SkipLine(s);
     SkipLine(s);
-    ctx.observer->ProgressShown(name);
-
-    int32_t i = 0;
-    for (; i < section.declaredCount; ++i) {
-        if (!StartElement(ctx, section, i)) break;
-        float p[6];  // x1, y1, z1, x2, y2, z2
-        for (float& value : p) value = ReadFloatUpTo(s, ',');
-        const Colour colour = ColourFromInteger(ReadIntUpTo(s, '\n'));
-        ReportProgress(ctx, section, i);
-        SceneVertex* v = ctx.scene.sceneVertices.data() + section.first + 2 * int64_t{i};
-        WriteVertex(v[0], p[0], p[1], p[2], 0, 0, 0, colour);
-        WriteVertex(v[1], p[3], p[4], p[5], 0, 0, 0, colour);
-        if (!ctx.scene.boundsFromFile) {
-            GrowBounds(ctx.scene, p[0], p[1], p[2]);
-            GrowBounds(ctx.scene, p[3], p[4], p[5]);
-        }
-    }
-    FinishSection(ctx, section, i);
+    ctx.observer->ProgressShown(ctx.scene.objectNames.back());
+    ReadSectionElements(ctx, section, IntervalElement{ObjectVertices(ctx.scene), section.growBounds});
     return true;
 }
 

@@ -16,6 +16,7 @@ struct SectionContext {
     SceneStream& stream;
     std::string_view currentLine;  // the tag line of the section being read
     SceneLoadObserver* observer;   // never null inside the readers
+    int workers = 0;               // threads reading a large section; 0: one per core
 };
 
 // Each returns false when the section was refused as a whole (see BeginSection).

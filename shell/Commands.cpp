@@ -11,8 +11,6 @@ namespace talan {
 
 namespace {
 
-constexpr float kByteToUnit = 0.003921569f;
-
 // What a load shows: the object's menu entries as it is announced, and the progress
 // window of each section.
 class ViewerLoadObserver : public SceneLoadObserver {

@@ -112,16 +112,16 @@ void PrintJson(std::FILE* out, const std::vector<LoadRecord>& loads, const Scene
     std::fprintf(out, "%s]", scene.objectNames.empty() ? "" : "\n  ");
     if (withVertices) {
         std::fprintf(out, ",\n  \"vertices\": [");
-        for (int32_t i = 0; i < scene.totalVertexCount; ++i) {
-            const SceneVertex& v = scene.sceneVertices[static_cast<size_t>(i)];
+        int64_t i = 0;
+        ForEachVertex(scene, [&](const SceneVertex& v) {
             std::string line = "[";
             const float* fields[3] = {v.position, v.normal, v.colour};
             const int sizes[3] = {3, 3, 4};
             for (int f = 0; f < 3; ++f) {
                 for (int c = 0; c < sizes[f]; ++c) line += (f || c ? ", " : "") + JsonFloat(fields[f][c]);
             }
-            std::fprintf(out, "%s\n    %s]", i ? "," : "", line.c_str());
-        }
+            std::fprintf(out, "%s\n    %s]", i++ ? "," : "", line.c_str());
+        });
         std::fprintf(out, "%s]", scene.totalVertexCount > 0 ? "\n  " : "");
     }
     std::fprintf(out, "\n}\n");
@@ -160,15 +160,15 @@ void PrintTable(std::FILE* out, const std::vector<LoadRecord>& loads, const Scen
     }
     if (!withVertices) return;
     std::fprintf(out, "\nVertices (position x, elevation, y | normal | colour r, g, b, a):\n");
-    for (int32_t i = 0; i < scene.totalVertexCount; ++i) {
-        const SceneVertex& v = scene.sceneVertices[static_cast<size_t>(i)];
-        std::fprintf(out, "  %8d  %s %s %s | %s %s %s | %s %s %s %s\n", i, FormatFloat(v.position[0]).c_str(),
-                     FormatFloat(v.position[1]).c_str(), FormatFloat(v.position[2]).c_str(),
-                     FormatFloat(v.normal[0]).c_str(), FormatFloat(v.normal[1]).c_str(),
-                     FormatFloat(v.normal[2]).c_str(), FormatFloat(v.colour[0]).c_str(),
-                     FormatFloat(v.colour[1]).c_str(), FormatFloat(v.colour[2]).c_str(),
-                     FormatFloat(v.colour[3]).c_str());
-    }
+    int64_t i = 0;
+    ForEachVertex(scene, [&](const SceneVertex& v) {
+        std::fprintf(out, "  %8lld  %s %s %s | %s %s %s | %s %s %s %s\n", static_cast<long long>(i++),
+                     FormatFloat(v.position[0]).c_str(), FormatFloat(v.position[1]).c_str(),
+                     FormatFloat(v.position[2]).c_str(), FormatFloat(v.normal[0]).c_str(),
+                     FormatFloat(v.normal[1]).c_str(), FormatFloat(v.normal[2]).c_str(),
+                     FormatFloat(v.colour[0]).c_str(), FormatFloat(v.colour[1]).c_str(),
+                     FormatFloat(v.colour[2]).c_str(), FormatFloat(v.colour[3]).c_str());
+    });
 }
 
 }  // namespace

@@ -32,15 +32,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           scene.verticesPerElement.size() == objects && scene.objectVisible.size() == objects &&
           scene.objectTransparent.size() == objects);
     Check(static_cast<size_t>(scene.objectCount) == objects);
-    int64_t next = 0;
+    int64_t next = 0, stored = 0, blocks = 0;
     for (size_t k = 0; k < objects; ++k) {
         Check(scene.elementCounts[k] >= 0 && scene.firstVertex[k] == next);
+        Check(scene.firstStored[k] == (IsBlockModel(scene, k) ? blocks : stored));
         next += int64_t{scene.elementCounts[k]} * scene.verticesPerElement[k];
+        (IsBlockModel(scene, k) ? blocks : stored) +=
+            IsBlockModel(scene, k) ? scene.elementCounts[k] : int64_t{scene.elementCounts[k]} * scene.verticesPerElement[k];
     }
     Check(next == scene.totalVertexCount || objects == 0);
-    Check(static_cast<size_t>(next) <= scene.sceneVertices.capacity());
+    Check(stored == scene.storedVertexCount && blocks == scene.storedBlockCount);
+    Check(static_cast<size_t>(stored) <= scene.sceneVertices.capacity());
+    Check(static_cast<size_t>(blocks) <= scene.blockRecords.capacity());
     // Touch every vertex so that a vertex left unwritten shows up under MSan/ASan.
     volatile float sink = 0;
-    for (int64_t i = 0; i < next; ++i) sink = sink + scene.sceneVertices[static_cast<size_t>(i)].colour[3];
+    ForEachVertex(scene, [&](const SceneVertex& v) { sink = sink + v.colour[3]; });
     return 0;
 }

@@ -1,10 +1,12 @@
 // The effect file's format and what a broken effect tells the user.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "TestHelpers.h"
 #include "render/EffectFile.h"
 #include "render/HeadlessContext.h"
 
@@ -45,7 +47,8 @@ TEST(EffectFile, FormatErrorsNameTheirLineAndMissingNamesAreReported) {
         {Replace(shipped, "uniform float AmbientIntensity;", "uniform float Ambient;"), "AmbientIntensity"},
         {Replace(shipped, "uniform vec4 vLightDir[2];", ""), "vLightDir"},
         {Replace(shipped, "@fragment", "@fragmnt"), "unknown directive @fragmnt"},
-        {Replace(shipped, "@fragment", "// no fragment program"), "needs both"},
+        {Replace(shipped, "@fragment", "// no fragment program"), "needs a @vertex, a @blocks and a @fragment"},
+        {Replace(shipped, "@blocks", "// no block program"), "needs a @vertex, a @blocks and a @fragment"},
         {"stray text\n" + shipped, "line 1: text outside a program"},
         {"@vertex\n" + shipped, "line 1: @vertex outside a pass"},
     };
@@ -67,7 +70,7 @@ class EffectCompileTest : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string error;
-        if (!CreateHeadlessContext(context_, 8, 8, error)) GTEST_SKIP() << "no OpenGL context: " << error;
+        if (!CreateHeadlessContext(context_, 8, 8, error)) TALAN_WITHOUT_GL() << "no OpenGL context: " << error;
     }
     void TearDown() override { DestroyHeadlessContext(context_); }
     HeadlessContext context_;
@@ -79,8 +82,8 @@ TEST_F(EffectCompileTest, CompileLinkAndInputErrorsCarryTheCompilerLog) {
     std::string error;
     ASSERT_EQ(LoadEffectText(shipped, kEffectFileName, effect, error), kStatusOk) << error;
     ASSERT_EQ(effect.passes.size(), 1u);
-    EXPECT_GE(effect.passes[0].world, 0);
-    EXPECT_GE(effect.passes[0].lightDir, 0);
+    EXPECT_GE(effect.passes[0].vertices.world, 0);
+    EXPECT_GE(effect.passes[0].blocks.lightDir, 0);
 
     struct Case {
         std::string text;
@@ -91,7 +94,12 @@ TEST_F(EffectCompileTest, CompileLinkAndInputErrorsCarryTheCompilerLog) {
         {Replace(shipped, "fragmentColour = vec4(min(", "fragmentColour = vec3(min("), "fragment program"},
         {Replace(Replace(shipped, "in vec4 COLOR;", "in vec4 COLOR;\nin vec2 TEXCOORD;"),
                  "vertexColour = COLOR;", "vertexColour = COLOR + TEXCOORD.xxxx;"),
-         "vertex input TEXCOORD"},
+         "input TEXCOORD in its vertex program"},
+        {Replace(shipped, "vertexColour = vec4(vec3(BLOCK_COLOR", "vertexColour = vec4(vec3(BLOCK_COLOUR"),
+         "block program"},
+        {Replace(Replace(shipped, "in uvec4 BLOCK_COLOR;", "in vec4 BLOCK_COLOR;"), "vec3(BLOCK_COLOR.rgb)",
+                 "BLOCK_COLOR.rgb"),
+         "input BLOCK_COLOR in its block program"},
     };
     for (const Case& c : cases) {
         Effect broken;
@@ -102,6 +110,21 @@ TEST_F(EffectCompileTest, CompileLinkAndInputErrorsCarryTheCompilerLog) {
         EXPECT_TRUE(broken.passes.empty());
     }
     ReleaseEffect(effect);
+}
+
+TEST_F(EffectCompileTest, CompilerMessagesNameTheLineOfTheEffectFile) {
+    const std::string shipped = ShippedEffect();
+    for (const char* statement : {"vertexColour = COLOR;", "float light = AmbientIntensity", "int corner = kCorners"}) {
+        const size_t at = shipped.find(statement);
+        ASSERT_NE(at, std::string::npos) << statement;
+        const auto line = 1 + std::count(shipped.begin(), shipped.begin() + static_cast<std::ptrdiff_t>(at), '\n');
+        Effect broken;
+        std::string message;
+        ASSERT_EQ(LoadEffectText(Replace(shipped, statement, std::string("undeclared_name; ") + statement),
+                                 kEffectFileName, broken, message),
+                  kStatusFail);
+        EXPECT_NE(message.find(":" + std::to_string(line) + "("), std::string::npos) << "line " << line << ": " << message;
+    }
 }
 
 TEST_F(EffectCompileTest, AMissingFileSaysSoWithTheSystemsReason) {

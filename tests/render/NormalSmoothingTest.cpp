@@ -17,7 +17,7 @@ using testing::TagLine;
 using Vec3 = std::array<float, 3>;
 
 Vec3 Normal(const SceneModel& scene, int i) {
-    const auto& v = scene.sceneVertices[static_cast<size_t>(i)];
+    const SceneVertex v = VertexAt(scene, i);
     return {v.normal[0], v.normal[1], v.normal[2]};
 }
 

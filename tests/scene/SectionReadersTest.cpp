@@ -20,15 +20,15 @@ using Vec3 = std::array<float, 3>;
 using Rgba = std::array<float, 4>;
 
 Vec3 Position(const SceneModel& scene, int i) {
-    const auto& v = scene.sceneVertices[static_cast<size_t>(i)];
+    const SceneVertex v = VertexAt(scene, i);
     return {v.position[0], v.position[1], v.position[2]};
 }
 Vec3 Normal(const SceneModel& scene, int i) {
-    const auto& v = scene.sceneVertices[static_cast<size_t>(i)];
+    const SceneVertex v = VertexAt(scene, i);
     return {v.normal[0], v.normal[1], v.normal[2]};
 }
 Rgba Colour(const SceneModel& scene, int i) {
-    const auto& v = scene.sceneVertices[static_cast<size_t>(i)];
+    const SceneVertex v = VertexAt(scene, i);
     return {v.colour[0], v.colour[1], v.colour[2], v.colour[3]};
 }
 

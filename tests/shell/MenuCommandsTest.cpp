@@ -92,7 +92,7 @@ struct Viewer {
     }
     bool Checked(int32_t id) const { return IsChecked(menus, id); }
     std::array<float, 3> Normal(size_t vertex) const {
-        const SceneVertex& v = scene.sceneVertices[vertex];
+        const SceneVertex v = VertexAt(scene, static_cast<int32_t>(vertex));
         return {v.normal[0], v.normal[1], v.normal[2]};
     }
 

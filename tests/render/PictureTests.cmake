@@ -1,0 +1,79 @@
+# Picture tests: talan3d --render command lines whose pictures are compared with the
+# baselines in tests/render/baselines/ (see picture_test/PictureTestMain.cpp).
+#
+#   talan_picture_test(NAME SCENE [ARGS --render options...] [SHARE s] [LEVEL l] [BASELINE png])
+#
+# SCENE is a file in tests/render/scenes/ or an absolute path; pictures are 160x120
+# unless ARGS give a --size. The tolerance scale, the same for every test:
+#   LEVEL  how far (0 to 255) one colour channel may stray before its pixel counts
+#          as differing. 0 is pixel perfect; the default 3 lets llvmpipe on another
+#          processor round a shade differently.
+#   SHARE  the share of pixels that may differ beyond LEVEL. The default 0.002 lets a
+#          few edge pixels fall the other way; a visible change is far above it.
+option(TALAN_REQUIRE_GL "Fail, rather than skip, the tests that find no OpenGL context" OFF)
+
+find_package(Qt6 REQUIRED COMPONENTS Gui)
+add_executable(picture_test ${CMAKE_CURRENT_LIST_DIR}/picture_test/PictureTestMain.cpp)
+target_link_libraries(picture_test PRIVATE Qt6::Gui)
+
+function(talan_picture_test name scene)
+  cmake_parse_arguments(PARSE_ARGV 2 PT "" "SHARE;LEVEL;BASELINE" "ARGS")
+  if(NOT PT_SHARE)
+    set(PT_SHARE 0.002)
+  endif()
+  if(NOT DEFINED PT_LEVEL)
+    set(PT_LEVEL 3)
+  endif()
+  if(NOT PT_BASELINE)
+    set(PT_BASELINE ${PROJECT_SOURCE_DIR}/tests/render/baselines/${name}.png)
+  endif()
+  if(NOT IS_ABSOLUTE ${scene})
+    set(scene ${PROJECT_SOURCE_DIR}/tests/render/scenes/${scene})
+  endif()
+  set(size --size 160x120)
+  if("--size" IN_LIST PT_ARGS)
+    set(size)
+  endif()
+  set(out ${CMAKE_BINARY_DIR}/pictures)
+  file(MAKE_DIRECTORY ${out})
+  add_test(NAME picture.${name}
+    COMMAND picture_test ${name} ${PT_BASELINE} ${out} ${PT_SHARE} ${PT_LEVEL} $<BOOL:${TALAN_REQUIRE_GL}>
+            -- $<TARGET_FILE:talan3d> --render @PICTURE@ ${size} ${PT_ARGS} -- ${scene})
+  set_tests_properties(picture.${name} PROPERTIES SKIP_RETURN_CODE 77)
+endfunction()
+
+# The README's picture: its command line is taken from the README itself, and the
+# picture it shows is the baseline.
+file(STRINGS ${PROJECT_SOURCE_DIR}/README.md readme_render REGEX "^build/shell/talan3d --render open_pit.png ")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/README.md)
+string(REGEX REPLACE "^build/shell/talan3d --render open_pit.png (.*) data/samples/open_pit.KDX$" "\\1"
+       readme_render "${readme_render}")
+separate_arguments(readme_render UNIX_COMMAND "${readme_render}")
+talan_picture_test(readme_open_pit ${PROJECT_SOURCE_DIR}/data/samples/open_pit.KDX
+  BASELINE ${PROJECT_SOURCE_DIR}/data/samples/open_pit.png ARGS ${readme_render})
+
+# Culling by the winding on screen: the left triangle runs counter-clockwise, the
+# right one clockwise. "Front face" alone removes the counter-clockwise ones.
+talan_picture_test(windings windings.KDX)
+talan_picture_test(windings_cull_front windings.KDX ARGS --cull front)
+talan_picture_test(windings_cull_back windings.KDX ARGS --cull back)
+talan_picture_test(windings_wireframe windings.KDX ARGS --wireframe)
+talan_picture_test(windings_hidden windings.KDX ARGS --hide 0)
+talan_picture_test(windings_hidden_transparent windings.KDX ARGS --hide 0 --transparent 0)
+
+# Block boxes are closed from every side and under every culling; transparent boxes
+# show their far sides through their near ones.
+talan_picture_test(flat_block_yaw45_cull_front flat_block.KDX ARGS --yaw 45 --cull front)
+talan_picture_test(flat_block_yaw190_cull_back flat_block.KDX ARGS --yaw 190 --cull back)
+talan_picture_test(flat_block_transparent flat_block.KDX ARGS --yaw 30 --transparent 0)
+talan_picture_test(blocks blocks.KDX ARGS --yaw 20 --pitch 30)
+talan_picture_test(blocks_wireframe_cull_back blocks.KDX ARGS --yaw 200 --wireframe --cull back)
+talan_picture_test(blocks_transparent blocks.KDX ARGS --yaw 20 --pitch 30 --transparent 0,1)
+talan_picture_test(blocks_below blocks.KDX ARGS --yaw 120 --pitch -40 --cull front)
+
+# Every kind of object together: lines, drill holes and points keep their own colour,
+# points are separate dots; smoothing shades a faceted roof across its ridge.
+talan_picture_test(all_kinds ${PROJECT_SOURCE_DIR}/data/samples/all_kinds.KDX ARGS --yaw 30)
+talan_picture_test(all_kinds_transparent ${PROJECT_SOURCE_DIR}/data/samples/all_kinds.KDX ARGS --yaw 30 --transparent 0,3)
+talan_picture_test(roof roof.KDX)
+talan_picture_test(roof_smooth roof.KDX ARGS --smooth)
