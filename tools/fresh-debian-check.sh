@@ -304,8 +304,10 @@ inside() {
 # Deletes the root once nothing is mounted below it, never crossing into another
 # file system.
 remove_root() {
+    local started=$SECONDS
     [ -n "$(mounts_below "$root")" ] && die "not deleting $root: still mounted below it: $(mounts_below "$root")"
     rm -rf --one-file-system "$root" "$work"
+    say "deleting the root took $((SECONDS - started)) s; $SECONDS s in all"
 }
 
 outside() {
