@@ -229,8 +229,9 @@ EOF
 }
 
 # The second command, with every test run. A test skipped for want of a tool or of
-# OpenGL, or the end-to-end test going without its window manager, means a missing
-# package. The one skip allowed is a test of file permissions, which root passes by.
+# OpenGL, or the end-to-end test going without its window manager for want of one,
+# means a missing package. The one skip allowed is a test of file permissions, which
+# root passes by.
 second_command() {
     local log=$root$checkout/build/Testing/Temporary/LastTest.log skipped
     if ! in_root "$second_command" 2>&1 | tee "$work/second.log"; then
@@ -244,8 +245,12 @@ second_command() {
         /permissions are not enforced for this user/ { allowed = 1 }
         /^<end of output>/ && skipped && !allowed { print name }' "$log")
     [ -z "$skipped" ] || die "tests skipped: $(tr '\n' ' ' <<<"$skipped")"
+    # Openbox installed but not up in time on a busy machine is the test's own affair;
+    # openbox or xprop missing is a package the install script lacks.
     if grep -F 'no window manager' "$log"; then
-        die "the end-to-end test ran without its window manager"
+        grep -F 'openbox did not start' "$log" ||
+            die "the end-to-end test ran without its window manager: not installed"
+        say "note: the end-to-end test's window manager did not start in time"
     fi
 }
 
