@@ -10,8 +10,6 @@
 #          processor round a shade differently.
 #   SHARE  the share of pixels that may differ beyond LEVEL. The default 0.002 lets a
 #          few edge pixels fall the other way; a visible change is far above it.
-option(TALAN_REQUIRE_GL "Fail, rather than skip, the tests that find no OpenGL context" OFF)
-
 find_package(Qt6 REQUIRED COMPONENTS Gui)
 add_executable(picture_test ${CMAKE_CURRENT_LIST_DIR}/picture_test/PictureTestMain.cpp)
 target_link_libraries(picture_test PRIVATE Qt6::Gui)

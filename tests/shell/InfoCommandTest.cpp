@@ -65,12 +65,13 @@ TEST(InfoCommand, JsonOfTheExampleSceneGivesObjectsMenuIdsAndTheFit) {
 }
 
 TEST(InfoCommand, VerticesNamesAndNonFiniteValuesAreWrittenAsJsonCanHoldThem) {
-    // A Windows-1252 name, a quote and a control character in another, an infinite point.
+    // A Windows-1252 name (0x80 is the euro sign there, a C1 control in Latin-1), a
+    // quote and a control character in another, an infinite point.
     const std::string path = WriteFile("odd.KDX", "\"Tavrin\"\n" + testing::TagLine("PTS", 1) +
-                                                      "255,\nA\xF1o \"q\"\x01,\nskip\n1e39,0.1,-0\n");
+                                                      "255,\nA\xF1o\x80 \"q\"\x01,\nskip\n1e39,0.1,-0\n");
     const ProcessRun run = RunTalan3d("--info --json --vertices " + path);
     EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.out.find("\"name\": \"A\xC3\xB1o \\\"q\\\"\\u0001\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"name\": \"A\xC3\xB1o\xE2\x82\xAC \\\"q\\\"\\u0001\""), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("[\"Infinity\", -0, 0.1, 0, 0, 0, 1, 0, 0, 1]"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("\"farPlane\": 2147483647"), std::string::npos) << run.out;
 }
