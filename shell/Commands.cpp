@@ -5,6 +5,7 @@
 #include "render/SceneLoad.h"
 #include "scene/SceneFileReader.h"
 #include "scene/TextDecoding.h"
+#include "shell/ObjectsPanel.h"
 #include "shell/ProgressBar.h"
 
 #include <QAction>
@@ -24,11 +25,11 @@ void ShowObjectCheckMarks(const ShellContext& ctx, int32_t object) {
     }
 }
 
-// What a load shows: the object's menu entries as it is announced, and the progress
-// window of each section.
+// What a load shows: the object's menu entries as it is announced, and one progress
+// window for the whole load, which each section retitles.
 class ViewerLoadObserver : public SceneLoadObserver {
 public:
-    explicit ViewerLoadObserver(ShellContext& ctx) : ctx_(ctx), progress_(ctx.mainWindow) {}
+    explicit ViewerLoadObserver(ShellContext& ctx) : ctx_(ctx), progress_(ctx.mainWindow, ctx.progressShowDelayMs) {}
     void ObjectAnnounced(int32_t object, ObjectKind kind, std::string_view rawName, int32_t, int32_t) override {
         if (ctx_.menus == nullptr) return;
         ShellContext* ctx = &ctx_;
@@ -39,7 +40,8 @@ public:
         if (ctx_.showProgress) progress_.Show(DecodeNameForDisplay(rawTitle), ctx_.shell.clientWidth, ctx_.shell.clientHeight);
     }
     void ProgressChanged(int percent) override { progress_.SetPosition(percent); }
-    void ProgressClosed() override { progress_.Close(); }
+    // The load is over: the progress window goes.
+    void Finish() { progress_.Close(); }
 
 private:
     ShellContext& ctx_;
@@ -80,6 +82,7 @@ void NewScene(ShellContext& ctx) {
     SetFillMode(ctx.graphics, FillMode::Solid);
     ctx.graphics.opaqueRasterDesc.cullMode = CullMode::None;
     ResetScene(ctx.scene);
+    if (ctx.objectsPanel != nullptr) ctx.objectsPanel->ListObjects();
     ctx.view.lightSpinSpeed = 0.0f;
     ctx.view.transparencyLevel = kStartTransparencyLevel;
 }
@@ -165,6 +168,7 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
             ctx.view.autoTurnSpeed = ctx.view.autoTurnMode ? 5.0f : 0.0f;
             if (ctx.endDrags) ctx.endDrags();
             break;
+        case kCommandObjectsPanel: ctx.shell.objectsPanelShown = !ctx.shell.objectsPanelShown; break;
         default: break;
     }
     return kStatusOk;
@@ -185,25 +189,33 @@ int32_t LoadSceneFile(ShellContext& ctx) {
     ViewerLoadObserver observer(ctx);
     ctx.shell.loading = true;
     const SceneReadResult read = ReadSceneFile(ctx.scene, path, &observer);
-    ctx.shell.loading = false;
+    if (ctx.objectsPanel != nullptr) ctx.objectsPanel->ListObjects();
     bool fitted = false;
     const int32_t status = CompleteSceneLoad(ctx.scene, ctx.view, read, ctx.shell.smoothOnOpen, ctx.upload, &fitted);
     if (fitted) {
         FitCameraMatrices(ctx.graphics, ctx.view, static_cast<int32_t>(ctx.shell.clientWidth),
                           static_cast<int32_t>(ctx.shell.clientHeight));
     }
+    // Still loading: what the progress window covered shows the last picture until
+    // the first frame of the new scene is drawn.
+    observer.Finish();
+    ctx.shell.loading = false;
     if (ctx.refresh) ctx.refresh();
     return status;
 }
 
 int32_t DispatchCommand(ShellContext& ctx, int32_t id) { return DispatchCommand(ctx, CommandOfIdentifier(id)); }
 
-int32_t DispatchCommand(ShellContext& ctx, const Command& command) {
+int32_t DispatchCommand(ShellContext& ctx, const Command& command) { return DispatchCommands(ctx, {command}); }
+
+int32_t DispatchCommands(ShellContext& ctx, const std::vector<Command>& commands) {
     int32_t result = kStatusOk;
-    if (command.object >= 0) {
-        ToggleObjectFlag(ctx.scene, command.flag, command.object);
-    } else {
-        result = RunFixedCommand(ctx, command.id);
+    for (const Command& command : commands) {
+        if (command.object >= 0) {
+            ToggleObjectFlag(ctx.scene, command.flag, command.object);
+        } else {
+            result = RunFixedCommand(ctx, command.id);
+        }
     }
     ShowCheckMarks(ctx);
     if (ctx.refresh) ctx.refresh();
@@ -226,6 +238,7 @@ std::optional<bool> SwitchState(const ShellContext& ctx, const Command& command)
         case kCommandAntialiased: return opaque.antialiasedLineEnable;
         case kCommandSpanish: return ctx.shell.language == kLanguageSpanish;
         case kCommandEnglish: return ctx.shell.language != kLanguageSpanish;
+        case kCommandObjectsPanel: return ctx.shell.objectsPanelShown;
         default: return std::nullopt;
     }
 }
@@ -234,6 +247,7 @@ void ShowCheckMarks(const ShellContext& ctx) {
     if (ctx.menus == nullptr) return;
     for (const auto& [id, entry] : ctx.menus->actions) ShowCheckMark(ctx, entry, Command::Fixed(id));
     for (size_t k = 0; k < ctx.menus->objectEntries.size(); ++k) ShowObjectCheckMarks(ctx, static_cast<int32_t>(k));
+    if (ctx.objectsPanel != nullptr) ctx.objectsPanel->ShowRecords();
 }
 
 void BuildMenus(ShellContext& ctx, QMenuBar* menuBar) {

@@ -17,6 +17,7 @@
 #include "shell/Commands.h"
 #include "shell/Dialogs.h"
 #include "shell/Menus.h"
+#include "shell/ObjectsPanel.h"
 #include "shell/SceneView.h"
 #include "shell/RenderCommand.h"
 #include "shell/Settings.h"
@@ -360,6 +361,7 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
                      .mainWindow = &window};
     ConnectCommands(ctx, window, sceneView, program);
     BuildMenus(ctx, window.menuBar());
+    AddObjectsPanel(ctx, window);
     PlaceWindow(window, program.shell);
 
     // A failure from here on has shown its messages; the program ends without
