@@ -182,7 +182,7 @@ ObjectsPanel::ObjectsPanel(ShellContext& ctx, QWidget* parent)
 
     auto* contents = new QWidget;
     // Room for names of some twenty characters beside the other columns.
-    contents->setMinimumWidth(fontMetrics().averageCharWidth() * 66);
+    contents->setMinimumWidth(fontMetrics().averageCharWidth() * 58);
     auto* layout = new QVBoxLayout(contents);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(filter_);
