@@ -1,6 +1,7 @@
 #include "shell/Menus.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -17,6 +18,8 @@ constexpr MenuTexts kSpanish{
     "Ver", "Suavizar T3 activos", "Transparente", "Cara Sólida", "Modo autogiro", "Cara Delantera", "Cara Trasera",
     "Configuración", "Color del Fondo", "Idioma", "Antialiased", "Español", "Ingles",
     "?", "Ayuda", "Acerca de...",
+    "Sección", {"Según X", "Según Y", "Según Z"}, "Avanzar", "Retroceder", "Más gruesa", "Más fina", "Quitar",
+    "Mirar a lo largo", "Medir", "Copiar el resultado",
 };
 
 constexpr MenuTexts kEnglish{
@@ -25,6 +28,8 @@ constexpr MenuTexts kEnglish{
     "View", "Smooth T3 actives", "Transparent", "Sólid face", "Mode auto-turn", "Front face", "Back face",
     "Setup", "Back color", "Language", "Antialiased", "Spanish", "English",
     "?", "Help", "About...",
+    "Section", {"Across X", "Across Y", "Across Z"}, "Forward", "Back", "Thicker", "Thinner", "Remove",
+    "Look along", "Measure", "Copy the result",
 };
 
 // Menu texts are shown as written: '&' would otherwise mark a shortcut.
@@ -46,6 +51,29 @@ QAction* AddFixedEntry(QMenu* menu, MenuHandles& menus, const char* text, int32_
     action->setData(id);
     menus.actions[id] = action;
     return action;
+}
+
+// After the design's View entries: the section slab with its keys, measuring, and
+// copying what the last click or measurement gave.
+void AddSectionEntries(MenuHandles& menus, const MenuTexts& t, const CommandHandler& dispatch) {
+    menus.viewMenu->addSeparator();
+    menus.sectionSubmenu = menus.viewMenu->addMenu(MenuLabel(t.section));
+    QMenu* section = menus.sectionSubmenu;
+    constexpr Qt::Key kAxisKeys[3] = {Qt::Key_X, Qt::Key_Y, Qt::Key_Z};
+    for (int axis = 0; axis < 3; ++axis) {
+        AddFixedEntry(section, menus, t.sectionAxis[axis], kCommandSectionX + axis, dispatch, true)
+            ->setShortcut(kAxisKeys[axis]);
+    }
+    section->addSeparator();
+    AddFixedEntry(section, menus, t.sectionForward, kCommandSectionForward, dispatch)->setShortcut(Qt::Key_PageUp);
+    AddFixedEntry(section, menus, t.sectionBack, kCommandSectionBack, dispatch)->setShortcut(Qt::Key_PageDown);
+    AddFixedEntry(section, menus, t.sectionThicker, kCommandSectionThicker, dispatch)->setShortcut(Qt::Key_Plus);
+    AddFixedEntry(section, menus, t.sectionThinner, kCommandSectionThinner, dispatch)->setShortcut(Qt::Key_Minus);
+    AddFixedEntry(section, menus, t.sectionRemove, kCommandSectionRemove, dispatch)->setShortcut(Qt::Key_Backspace);
+    section->addSeparator();
+    AddFixedEntry(section, menus, t.lookAlong, kCommandLookAlongSection, dispatch)->setShortcut(Qt::Key_L);
+    AddFixedEntry(menus.viewMenu, menus, t.measure, kCommandMeasure, dispatch, true)->setShortcut(Qt::Key_M);
+    AddFixedEntry(menus.viewMenu, menus, t.copyResult, kCommandCopyResult, dispatch)->setShortcut(QKeySequence::Copy);
 }
 
 }  // namespace
@@ -78,7 +106,18 @@ bool IsMenuIdentifier(int32_t id) {
         case kCommandEnglish:
         case kCommandHelp:
         case kCommandAbout:
-        case kCommandAutoTurn: return true;
+        case kCommandAutoTurn:
+        case kCommandSectionX:
+        case kCommandSectionY:
+        case kCommandSectionZ:
+        case kCommandSectionForward:
+        case kCommandSectionBack:
+        case kCommandSectionThicker:
+        case kCommandSectionThinner:
+        case kCommandSectionRemove:
+        case kCommandLookAlongSection:
+        case kCommandMeasure:
+        case kCommandCopyResult: return true;
     }
     return false;
 }
@@ -110,6 +149,7 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, con
     menus.viewMenu->addSeparator();
     AddFixedEntry(menus.viewMenu, menus, t.frontFace, kCommandFrontFace, dispatch, true);
     AddFixedEntry(menus.viewMenu, menus, t.backFace, kCommandBackFace, dispatch, true);
+    AddSectionEntries(menus, t, dispatch);
 
     menus.setupMenu = menuBar->addMenu(MenuLabel(t.setup));
     AddFixedEntry(menus.setupMenu, menus, t.backColour, kCommandBackColour, dispatch);

@@ -16,6 +16,7 @@
 #include "shell/CommandLine.h"
 #include "shell/Commands.h"
 #include "shell/Dialogs.h"
+#include "shell/Inspection.h"
 #include "shell/Menus.h"
 #include "shell/SceneView.h"
 #include "shell/RenderCommand.h"
@@ -23,6 +24,7 @@
 #include "shell/ShellState.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -30,6 +32,7 @@
 #include <QOpenGLWidget>
 #include <QScreen>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QSurfaceFormat>
 
 #include <functional>
@@ -216,6 +219,21 @@ void ConnectCommands(ShellContext& ctx, MainWindow& window, SceneView* sceneView
     ctx.closeWindow = [&window] { window.close(); };
     ctx.endDrags = [sceneView] { sceneView->EndDrags(); };
     ctx.refresh = [sceneView] { sceneView->update(); };
+    // The status line shows only while there is something to tell.
+    ctx.showStatus = [&window](const std::string& text) {
+        window.statusBar()->setVisible(!text.empty());
+        window.statusBar()->showMessage(QString::fromStdString(text));
+    };
+    ctx.copyText = [](const std::string& text) { QGuiApplication::clipboard()->setText(QString::fromStdString(text)); };
+    // A click picks what the last frame drew at the pixel.
+    sceneView->OnClick([&ctx, sceneView, &program](int32_t x, int32_t y) {
+        if (!program.graphicsReady || program.shell.loading) return;
+        sceneView->makeCurrent();
+        Picked(ctx, PickPixel(program.graphics, program.view, program.scene, x, y, sceneView->defaultFramebufferObject()));
+        ctx.showStatus(StatusText(ctx));
+        ShowCheckMarks(ctx);
+        sceneView->update();
+    });
 }
 
 // Whether an OpenGL 3.3 core context can be had at all.
@@ -360,6 +378,7 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
                      .mainWindow = &window};
     ConnectCommands(ctx, window, sceneView, program);
     BuildMenus(ctx, window.menuBar());
+    ctx.showStatus(StatusText(ctx));
     PlaceWindow(window, program.shell);
 
     // A failure from here on has shown its messages; the program ends without
