@@ -153,8 +153,8 @@ std::string StatusText(const ShellContext& ctx) {
     if (slab.Active()) {
         static constexpr const char* kAxisNames[3] = {"X", "Y", "Z"};
         const std::string axis = kAxisNames[slab.axis];
-        add(Spanish(ctx) ? "Sección según " + axis + Format(" = %.6g, espesor %.6g", slab.centre, slab.thickness)
-                         : "Section across " + axis + Format(" = %.6g, %.6g thick", slab.centre, slab.thickness));
+        add(Spanish(ctx) ? "Sección según " + axis + Format(" = %.2f, espesor %.2f", slab.centre, slab.thickness)
+                         : "Section across " + axis + Format(" = %.2f, %.2f thick", slab.centre, slab.thickness));
     }
     if (!ctx.shell.pickText.empty()) add(ctx.shell.pickText);
     if (ctx.view.measure.Shown()) add(MeasureText(ctx));

@@ -26,6 +26,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QOpenGLContext>
@@ -219,10 +220,13 @@ void ConnectCommands(ShellContext& ctx, MainWindow& window, SceneView* sceneView
     ctx.closeWindow = [&window] { window.close(); };
     ctx.endDrags = [sceneView] { sceneView->EndDrags(); };
     ctx.refresh = [sceneView] { sceneView->update(); };
-    // The status line shows only while there is something to tell.
-    ctx.showStatus = [&window](const std::string& text) {
+    // The status line shows only while there is something to tell. It is a label of
+    // the status bar, not a message of it: the menus' hints would wipe a message.
+    auto* status = new QLabel(&window);
+    window.statusBar()->addWidget(status, 1);
+    ctx.showStatus = [&window, status](const std::string& text) {
+        status->setText(QString::fromStdString(text));
         window.statusBar()->setVisible(!text.empty());
-        window.statusBar()->showMessage(QString::fromStdString(text));
     };
     ctx.copyText = [](const std::string& text) { QGuiApplication::clipboard()->setText(QString::fromStdString(text)); };
     // A click picks what the last frame drew at the pixel.

@@ -969,7 +969,7 @@ TEST_F(MenuCommands, SectionSlabStepsThroughTheSceneAndMeasuringTakesTwoPicks) {
     EXPECT_EQ(viewer.view.section.centre, 2000.0);
     EXPECT_EQ(viewer.view.section.thickness, 20.0);
     EXPECT_TRUE(viewer.Checked(kCommandSectionY));
-    EXPECT_EQ(status, "Section across Y = 2000, 20 thick");
+    EXPECT_EQ(status, "Section across Y = 2000.00, 20.00 thick");
     viewer.Choose(kCommandSectionForward);
     viewer.Choose(kCommandSectionThicker);
     viewer.Choose(kCommandSectionBack);
