@@ -153,13 +153,13 @@ void BM_FrameTenThousandObjects(benchmark::State& state) { DrawFrames(state, Sce
 BENCHMARK(BM_FrameTenThousandObjects)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_FrameBlocksFile(benchmark::State& state) { DrawFrames(state, SceneKind::BlocksFile, false); }
-BENCHMARK(BM_FrameBlocksFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_FrameBlocksFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 void BM_FrameBlocksFileTransparent(benchmark::State& state) { DrawFrames(state, SceneKind::BlocksFile, true); }
-BENCHMARK(BM_FrameBlocksFileTransparent)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_FrameBlocksFileTransparent)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 void BM_FrameSurfaceFile(benchmark::State& state) { DrawFrames(state, SceneKind::SurfaceFile, false); }
-BENCHMARK(BM_FrameSurfaceFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_FrameSurfaceFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 void BM_UploadSurfaceVertices(benchmark::State& state) {
     LoadedScene& loaded = Scene(SceneKind::Surface);

@@ -78,17 +78,9 @@ std::vector<int64_t> BlockPieceEnds(int64_t blocks, int64_t maxBlocks) {
     return ends;
 }
 
-// The input layouts: POSITION, NORMAL and COLOR of the 40-byte scene vertex; BLOCK_LOW,
-// BLOCK_HIGH and BLOCK_COLOR of the 28-byte block record, one record per instance
-// (drawing points them at the object's first block).
-void SetVertexLayout() {
-    constexpr GLsizei kStride = sizeof(SceneVertex);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<const void*>(offsetof(SceneVertex, position)));
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<const void*>(offsetof(SceneVertex, normal)));
-    glVertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<const void*>(offsetof(SceneVertex, colour)));
-    for (GLuint i = 0; i < 3; ++i) glEnableVertexAttribArray(i);
-}
-
+// The input layout of the 28-byte block record: BLOCK_LOW, BLOCK_HIGH and
+// BLOCK_COLOR, one record per instance (drawing points them at the object's first
+// block).
 void SetBlockLayout() {
     for (GLuint i = 0; i < 3; ++i) {
         glEnableVertexAttribArray(i);
@@ -123,7 +115,7 @@ bool MakePieces(const void* records, size_t recordBytes, const std::vector<int64
             ReleasePieces(pieces);
             return false;
         }
-        blocks ? SetBlockLayout() : SetVertexLayout();
+        blocks ? SetBlockLayout() : SetSceneVertexLayout();
         first = end;
     }
     glBindVertexArray(0);
@@ -131,6 +123,14 @@ bool MakePieces(const void* records, size_t recordBytes, const std::vector<int64
 }
 
 }  // namespace
+
+void SetSceneVertexLayout() {
+    constexpr GLsizei kStride = sizeof(SceneVertex);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<const void*>(offsetof(SceneVertex, position)));
+    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<const void*>(offsetof(SceneVertex, normal)));
+    glVertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<const void*>(offsetof(SceneVertex, colour)));
+    for (GLuint i = 0; i < 3; ++i) glEnableVertexAttribArray(i);
+}
 
 int32_t UploadSceneVertices(GraphicsState& graphics, const SceneModel& scene) {
     // A scene without a vertex would make a buffer of 0 bytes, which is refused.
@@ -164,6 +164,10 @@ int32_t UploadSceneVertices(GraphicsState& graphics, const SceneModel& scene) {
 void ReleaseGraphics(GraphicsState& graphics) {
     ReleasePieces(graphics.vertexPieces);
     ReleasePieces(graphics.blockPieces);
+    if (graphics.marks.buffer != 0) {
+        glDeleteVertexArrays(1, &graphics.marks.vertexArray);
+        glDeleteBuffers(1, &graphics.marks.buffer);
+    }
     ReleaseEffect(graphics.effect);
     graphics = GraphicsState{};
 }

@@ -28,6 +28,10 @@ int32_t ResizeGraphics(GraphicsState& graphics, const ViewState& view, int32_t w
 // buffer then stays.
 int32_t UploadSceneVertices(GraphicsState& graphics, const SceneModel& scene);
 
+// The input layout of SceneVertex (POSITION, NORMAL, COLOR, 40 bytes apart) for the
+// vertex array and the buffer bound now.
+void SetSceneVertexLayout();
+
 // Frees every graphics object; the state is empty again.
 void ReleaseGraphics(GraphicsState& graphics);
 

@@ -76,6 +76,7 @@ struct GraphicsState {
     int64_t uploadedVertices = 0;  // records the pieces hold; objects beyond are not drawn
     int64_t uploadedBlocks = 0;
     int64_t maxBufferBytes = kMaxVertexBufferBytes;  // tests lower it to cut small scenes
+    VertexBufferPiece marks;  // the measurement's points and line, drawn over the scene
 
     RasterDesc opaqueRasterDesc{FillMode::Solid, CullMode::None, true, true, false};
     RasterDesc transparentRasterDesc{FillMode::Solid, CullMode::Back, true, false, false};

@@ -182,6 +182,66 @@ void DrawObjects(GraphicsState& graphics, const SceneModel& scene, int32_t objec
     }
 }
 
+// The opaque objects, then, once any object has been transparent, the two
+// transparent sweeps.
+void DrawSweeps(GraphicsState& graphics, const ViewState& view, const SceneModel& scene, const FrameValues& values) {
+    const int32_t objects = scene.objectCount;
+    GLenum topology = GL_TRIANGLES;
+    const float level = view.transparencyLevel;
+    for (const EffectPass& pass : graphics.effect.passes) {
+        ApplyPass(graphics, pass, values);
+        DrawObjects(graphics, scene, objects, pass, {&graphics.opaqueRasterDesc, false, level}, topology);
+    }
+    if (!graphics.anyTransparent) return;
+
+    // First the triangles that face away (counter-clockwise on screen) with the last
+    // pass still applied, then, pass by pass, the ones that face the viewer over them.
+    graphics.transparentRasterDesc.frontCounterClockwise = true;
+    DrawObjects(graphics, scene, objects, graphics.effect.passes.back(), {&graphics.transparentRasterDesc, true, level},
+                topology);
+    graphics.transparentRasterDesc.frontCounterClockwise = false;
+    for (const EffectPass& pass : graphics.effect.passes) {
+        ApplyPass(graphics, pass, values);
+        DrawObjects(graphics, scene, objects, pass, {&graphics.transparentRasterDesc, true, level}, topology);
+    }
+}
+
+// A measurement's points, and the line between them once there are two, in a
+// colour of their own over everything else and outside any section.
+void DrawMeasureMarks(GraphicsState& graphics, const MeasureMarks& marks, const FrameValues& values) {
+    if (marks.count == 0) return;
+    constexpr float kMarkColour[4] = {1.0f, 1.0f, 0.0f, 1.0f};
+    SceneVertex vertices[2] = {};
+    for (int i = 0; i < marks.count; ++i) {
+        const auto& p = marks.points[static_cast<size_t>(i)];
+        vertices[i] = {{static_cast<float>(p[0]), static_cast<float>(p[2]), static_cast<float>(p[1])}, {0, 0, 0}, {}};
+        std::copy(kMarkColour, kMarkColour + 4, vertices[i].colour);
+    }
+    VertexBufferPiece& piece = graphics.marks;
+    if (piece.buffer == 0) {
+        glGenVertexArrays(1, &piece.vertexArray);
+        glGenBuffers(1, &piece.buffer);
+        glBindVertexArray(piece.vertexArray);
+        glBindBuffer(GL_ARRAY_BUFFER, piece.buffer);
+        glBufferData(GL_ARRAY_BUFFER, sizeof vertices, nullptr, GL_DYNAMIC_DRAW);
+        SetSceneVertexLayout();
+    }
+    glBindVertexArray(piece.vertexArray);
+    glBindBuffer(GL_ARRAY_BUFFER, piece.buffer);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof vertices, vertices);
+    // Planes that keep everything: the marks are not cut by the slab.
+    FrameValues unclipped = values;
+    SectionPlanes(SectionSlab{}, unclipped.sectionPlanes);
+    ApplyPass(graphics, graphics.effect.passes.front(), unclipped);
+    glUseProgram(graphics.effect.passes.front().vertices.program);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    if (marks.count == 2) glDrawArrays(GL_LINES, 0, 2);
+    glDrawArrays(GL_POINTS, 0, marks.count);
+    glEnable(GL_DEPTH_TEST);
+    graphics.applied.valid = false;
+}
+
 }  // namespace
 
 void AdvanceFrame(ViewState& view, SceneModel& scene) {
@@ -243,26 +303,9 @@ void DrawFrame(GraphicsState& graphics, const ViewState& view, const SceneModel&
             }
         }
     }
-    if (graphics.effect.passes.empty() || (graphics.vertexPieces.empty() && graphics.blockPieces.empty())) return;
-
-    GLenum topology = GL_TRIANGLES;
-    const float level = view.transparencyLevel;
-    for (const EffectPass& pass : graphics.effect.passes) {
-        ApplyPass(graphics, pass, values);
-        DrawObjects(graphics, scene, objects, pass, {&graphics.opaqueRasterDesc, false, level}, topology);
-    }
-    if (!graphics.anyTransparent) return;
-
-    // First the triangles that face away (counter-clockwise on screen) with the last
-    // pass still applied, then, pass by pass, the ones that face the viewer over them.
-    graphics.transparentRasterDesc.frontCounterClockwise = true;
-    DrawObjects(graphics, scene, objects, graphics.effect.passes.back(), {&graphics.transparentRasterDesc, true, level},
-                topology);
-    graphics.transparentRasterDesc.frontCounterClockwise = false;
-    for (const EffectPass& pass : graphics.effect.passes) {
-        ApplyPass(graphics, pass, values);
-        DrawObjects(graphics, scene, objects, pass, {&graphics.transparentRasterDesc, true, level}, topology);
-    }
+    if (graphics.effect.passes.empty()) return;
+    if (!graphics.vertexPieces.empty() || !graphics.blockPieces.empty()) DrawSweeps(graphics, view, scene, values);
+    DrawMeasureMarks(graphics, view.measure, values);
 }
 
 void RenderFrame(GraphicsState& graphics, ViewState& view, SceneModel& scene) {

@@ -18,6 +18,16 @@ struct SectionSlab {
     bool Active() const { return axis >= 0; }
 };
 
+// The points a measurement has picked, drawn over the scene with the line between
+// them once there are two.
+struct MeasureMarks {
+    bool measuring = false;  // the next picks are the measurement's points
+    int count = 0;           // points picked: 0, 1 or 2
+    std::array<std::array<double, 3>, 2> points{};  // file axes
+
+    bool Shown() const { return measuring || count > 0; }
+};
+
 // What a speed of 1 turns the camera or the light by in one frame, in degrees.
 inline constexpr double kTurnPerFrame = 0.005;
 
@@ -41,6 +51,7 @@ struct ViewState {
     std::array<float, 4> backgroundColor{};  // clear colour; alpha stays 0
     bool cameraFitted = false;     // a load has fitted the camera at least once
     SectionSlab section;           // the section slab the frame is cut to, if any
+    MeasureMarks measure;          // a measurement under way or done, drawn over the scene
 
     // Mouse drags. A step needs dragThreshold pixels of travel along its axis since the
     // last step on that axis; the references move only with a step.

@@ -6,6 +6,7 @@
 #include "scene/SceneFileReader.h"
 #include "scene/TextDecoding.h"
 #include "shell/ObjectsPanel.h"
+#include "shell/Inspection.h"
 #include "shell/ProgressBar.h"
 
 #include <QAction>
@@ -76,6 +77,7 @@ CullMode ChosenFace(CullMode cull, int32_t id) {
 
 void NewScene(ShellContext& ctx) {
     if (ctx.menus != nullptr) RemoveObjectEntries(*ctx.menus);
+    ClearInspection(ctx);
     ctx.view.autoTurnMode = false;
     ctx.view.autoTurnSpeed = 0.0f;
     ctx.view.autoTurnDrag = false;
@@ -94,14 +96,22 @@ void ShowHelpText(ShellContext& ctx) {
             " - Rueda central = acercamos o alejamos objetos\nBoton pulsado + CONTROL:\n"
             " - Izquierdo = cambiamos la direccion dela luz\n - Rueda central = modifica la intensidad de la luz\n"
             "Boton pulsado + MAYUSCULAS:\n - Derecho = acercamos o alejamos los objetos suavemente\n"
-            " - Rueda central = modificamos grado de transparencia (en modo transparente)",
+            " - Rueda central = modificamos grado de transparencia (en modo transparente)\n"
+            "Teclas:\n - X, Y, Z = corte según ese eje (la misma tecla o Retroceso lo quita)\n"
+            " - RePág, AvPág = movemos el corte; +, - = doble o mitad de espesor\n"
+            " - L = miramos a lo largo del corte\n"
+            " - Clic = el punto bajo el cursor; M = medimos entre dos puntos; Ctrl+C = copiamos el resultado",
             "Ayuda");
     } else {
         ctx.dialogs.ShowMessage(
             "Button down:\n - Left = turn the objects \n - Right = move the objects\n - Central roll = zoom\n"
             "Button down + CONTROL:\n - Left = change the light direction \n - Central roll = change the light intensity\n"
             "Button down + SHIFT:\n - Right = slowly zoom\n"
-            " - Central rool = change the intensity of the transparency (in transparent mode)",
+            " - Central rool = change the intensity of the transparency (in transparent mode)\n"
+            "Keys:\n - X, Y, Z = section across that axis (the same key or Backspace removes it)\n"
+            " - Page Up, Page Down = move the section; +, - = double or halve its thickness\n"
+            " - L = look along the section\n"
+            " - Click = the point under the cursor; M = measure between two points; Ctrl+C = copy the result",
             "Help");
     }
 }
@@ -169,7 +179,7 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
             if (ctx.endDrags) ctx.endDrags();
             break;
         case kCommandObjectsPanel: ctx.shell.objectsPanelShown = !ctx.shell.objectsPanelShown; break;
-        default: break;
+        default: RunInspectionCommand(ctx, id); break;
     }
     return kStatusOk;
 }
@@ -218,6 +228,7 @@ int32_t DispatchCommands(ShellContext& ctx, const std::vector<Command>& commands
         }
     }
     ShowCheckMarks(ctx);
+    if (ctx.showStatus) ctx.showStatus(StatusText(ctx));
     if (ctx.refresh) ctx.refresh();
     return result;
 }
@@ -239,7 +250,7 @@ std::optional<bool> SwitchState(const ShellContext& ctx, const Command& command)
         case kCommandSpanish: return ctx.shell.language == kLanguageSpanish;
         case kCommandEnglish: return ctx.shell.language != kLanguageSpanish;
         case kCommandObjectsPanel: return ctx.shell.objectsPanelShown;
-        default: return std::nullopt;
+        default: return InspectionSwitch(ctx, command.id);
     }
 }
 

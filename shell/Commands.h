@@ -39,6 +39,8 @@ struct ShellContext {
     std::function<void()> closeWindow = {};   // ends the program as the window's close box does
     std::function<void()> endDrags = {};      // releases the mouse: every drag ends
     std::function<void()> refresh = {};       // the picture changed: draw a frame
+    std::function<void(const std::string&)> showStatus = {};  // the status line; empty text hides it
+    std::function<void(const std::string&)> copyText = {};    // puts text on the clipboard
     bool showProgress = true;             // progress windows while a section is read
     int progressShowDelayMs = kProgressShowDelayMs;  // a load shows its progress window once it has run this long
 };

@@ -1,6 +1,7 @@
 #include "shell/Menus.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -18,6 +19,8 @@ constexpr MenuTexts kSpanish{
     "Panel de objetos",
     "Configuración", "Color del Fondo", "Idioma", "Antialiased", "Español", "Ingles",
     "?", "Ayuda", "Acerca de...",
+    "Sección", {"Según X", "Según Y", "Según Z"}, "Avanzar", "Retroceder", "Más gruesa", "Más fina", "Quitar",
+    "Mirar a lo largo", "Medir", "Copiar el resultado",
 };
 
 constexpr MenuTexts kEnglish{
@@ -27,6 +30,8 @@ constexpr MenuTexts kEnglish{
     "Objects panel",
     "Setup", "Back color", "Language", "Antialiased", "Spanish", "English",
     "?", "Help", "About...",
+    "Section", {"Across X", "Across Y", "Across Z"}, "Forward", "Back", "Thicker", "Thinner", "Remove",
+    "Look along", "Measure", "Copy the result",
 };
 
 // Menu texts are shown as written: '&' would otherwise mark a shortcut.
@@ -68,6 +73,29 @@ QAction* AddFixedEntry(QMenu* menu, MenuHandles& menus, const char* text, int32_
     return action;
 }
 
+// After the design's View entries: the section slab with its keys, measuring, and
+// copying what the last click or measurement gave.
+void AddSectionEntries(MenuHandles& menus, const MenuTexts& t, const CommandHandler& dispatch) {
+    menus.viewMenu->addSeparator();
+    menus.sectionSubmenu = menus.viewMenu->addMenu(MenuLabel(t.section));
+    QMenu* section = menus.sectionSubmenu;
+    constexpr Qt::Key kAxisKeys[3] = {Qt::Key_X, Qt::Key_Y, Qt::Key_Z};
+    for (int axis = 0; axis < 3; ++axis) {
+        AddFixedEntry(section, menus, t.sectionAxis[axis], kCommandSectionX + axis, dispatch, true)
+            ->setShortcut(kAxisKeys[axis]);
+    }
+    section->addSeparator();
+    AddFixedEntry(section, menus, t.sectionForward, kCommandSectionForward, dispatch)->setShortcut(Qt::Key_PageUp);
+    AddFixedEntry(section, menus, t.sectionBack, kCommandSectionBack, dispatch)->setShortcut(Qt::Key_PageDown);
+    AddFixedEntry(section, menus, t.sectionThicker, kCommandSectionThicker, dispatch)->setShortcut(Qt::Key_Plus);
+    AddFixedEntry(section, menus, t.sectionThinner, kCommandSectionThinner, dispatch)->setShortcut(Qt::Key_Minus);
+    AddFixedEntry(section, menus, t.sectionRemove, kCommandSectionRemove, dispatch)->setShortcut(Qt::Key_Backspace);
+    section->addSeparator();
+    AddFixedEntry(section, menus, t.lookAlong, kCommandLookAlongSection, dispatch)->setShortcut(Qt::Key_L);
+    AddFixedEntry(menus.viewMenu, menus, t.measure, kCommandMeasure, dispatch, true)->setShortcut(Qt::Key_M);
+    AddFixedEntry(menus.viewMenu, menus, t.copyResult, kCommandCopyResult, dispatch)->setShortcut(QKeySequence::Copy);
+}
+
 }  // namespace
 
 const MenuTexts& SelectMenuTexts(uint32_t language) { return language == kLanguageSpanish ? kSpanish : kEnglish; }
@@ -99,7 +127,18 @@ bool IsMenuIdentifier(int32_t id) {
         case kCommandHelp:
         case kCommandAbout:
         case kCommandAutoTurn:
-        case kCommandObjectsPanel: return true;
+        case kCommandObjectsPanel:
+        case kCommandSectionX:
+        case kCommandSectionY:
+        case kCommandSectionZ:
+        case kCommandSectionForward:
+        case kCommandSectionBack:
+        case kCommandSectionThicker:
+        case kCommandSectionThinner:
+        case kCommandSectionRemove:
+        case kCommandLookAlongSection:
+        case kCommandMeasure:
+        case kCommandCopyResult: return true;
     }
     return false;
 }
@@ -135,6 +174,7 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, con
     AddFixedEntry(menus.viewMenu, menus, t.backFace, kCommandBackFace, dispatch, true);
     menus.viewMenu->addSeparator();
     AddFixedEntry(menus.viewMenu, menus, t.objectsPanel, kCommandObjectsPanel, dispatch, true)->setShortcut(Qt::Key_F9);
+    AddSectionEntries(menus, t, dispatch);
 
     menus.setupMenu = menuBar->addMenu(MenuLabel(t.setup));
     AddFixedEntry(menus.setupMenu, menus, t.backColour, kCommandBackColour, dispatch);

@@ -38,6 +38,19 @@ enum CommandId : int32_t {
     kCommandAbout = 4031,
     kCommandAutoTurn = 4060,
     kCommandObjectsPanel = 4070,  // shows or hides the objects panel
+    // Beyond the design's menus: sections and measuring (the View menu's "Section"
+    // entry and the keys of the window).
+    kCommandSectionX = 4100,
+    kCommandSectionY = 4101,
+    kCommandSectionZ = 4102,
+    kCommandSectionForward = 4103,
+    kCommandSectionBack = 4104,
+    kCommandSectionThicker = 4105,
+    kCommandSectionThinner = 4106,
+    kCommandSectionRemove = 4107,
+    kCommandLookAlongSection = 4108,
+    kCommandMeasure = 4110,
+    kCommandCopyResult = 4111,
 };
 
 // The flag of one object that its entry switches: shown (its entry in its kind's
@@ -76,6 +89,9 @@ struct MenuTexts {
     const char* setup; const char* backColour; const char* language; const char* antialiased;
     const char* spanish; const char* english;
     const char* help; const char* helpEntry; const char* about;
+    const char* section; const char* sectionAxis[3]; const char* sectionForward; const char* sectionBack;
+    const char* sectionThicker; const char* sectionThinner; const char* sectionRemove; const char* lookAlong;
+    const char* measure; const char* copyResult;
 };
 const MenuTexts& SelectMenuTexts(uint32_t language);
 
@@ -86,6 +102,7 @@ struct MenuHandles {
     std::array<QMenu*, kObjectKindCount> kindSubmenu{};  // indexed by ObjectKind
     QMenu* viewMenu = nullptr;
     QMenu* transparentSubmenu = nullptr;
+    QMenu* sectionSubmenu = nullptr;
     QMenu* setupMenu = nullptr;
     QMenu* languageMenu = nullptr;
     QMenu* helpMenu = nullptr;

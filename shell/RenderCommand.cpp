@@ -104,7 +104,7 @@ Failure PrepareScene(const CommandLine& line, Picture& picture, std::FILE* err) 
     }
     for (const Command& command : commands) DispatchCommand(ctx, command);
     picture.view.backgroundColor = {line.background[0], line.background[1], line.background[2], 0.0f};
-    picture.view.section = line.section;
+    if (line.section.Active()) picture.view.section = line.section;
     if (line.hasYaw) picture.view.cameraYaw = line.yaw;
     if (line.hasPitch) picture.view.cameraPitch = line.pitch;
     return {};

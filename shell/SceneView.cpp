@@ -42,12 +42,22 @@ void SceneView::mousePressEvent(QMouseEvent* event) {
     }
     const QPoint at = event->globalPosition().toPoint();
     PressMouseButton(records_.view, button, KeysOf(event->modifiers(), event->buttons()), at.x(), at.y());
+    clickPossible_ = button == MouseButton::Left && !event->modifiers().testFlag(Qt::ControlModifier);
+    pressedAt_ = at;
     setCursor(Qt::SizeAllCursor);
 }
 
-void SceneView::mouseReleaseEvent(QMouseEvent*) {
+void SceneView::mouseReleaseEvent(QMouseEvent* event) {
     // Releasing any button ends every drag.
     EndDrags();
+    const QPoint moved = event->globalPosition().toPoint() - pressedAt_;
+    const int32_t threshold = records_.view.dragThreshold;
+    if (clickPossible_ && event->button() == Qt::LeftButton && std::abs(moved.x()) < threshold &&
+        std::abs(moved.y()) < threshold && clicked_) {
+        const qreal ratio = devicePixelRatioF();
+        clicked_(static_cast<int32_t>(event->position().x() * ratio), static_cast<int32_t>(event->position().y() * ratio));
+    }
+    clickPossible_ = false;
     update();
 }
 

@@ -9,6 +9,8 @@
 
 #include <QOpenGLWidget>
 
+#include <functional>
+
 class QMouseEvent;
 class QWheelEvent;
 
@@ -30,6 +32,11 @@ public:
     // Ends every drag, as losing the mouse does.
     void EndDrags();
 
+    // Called with a pixel of the drawing area (top row 0) when the left button is
+    // pressed and released there without CONTROL and without moving the drag
+    // threshold: a click that turns nothing.
+    void OnClick(std::function<void(int32_t x, int32_t y)> handler) { clicked_ = std::move(handler); }
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -41,6 +48,9 @@ protected:
 private:
     SceneViewRecords records_;
     int32_t wheelPending_ = 0;  // wheel travel short of a whole notch
+    std::function<void(int32_t, int32_t)> clicked_;
+    bool clickPossible_ = false;  // the left button went down without CONTROL
+    QPoint pressedAt_;            // where, on the screen
 };
 
 }  // namespace talan

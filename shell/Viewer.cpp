@@ -16,6 +16,7 @@
 #include "shell/CommandLine.h"
 #include "shell/Commands.h"
 #include "shell/Dialogs.h"
+#include "shell/Inspection.h"
 #include "shell/Menus.h"
 #include "shell/ObjectsPanel.h"
 #include "shell/SceneView.h"
@@ -24,13 +25,16 @@
 #include "shell/ShellState.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QOpenGLContext>
 #include <QOpenGLWidget>
 #include <QScreen>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QSurfaceFormat>
 
 #include <functional>
@@ -217,6 +221,24 @@ void ConnectCommands(ShellContext& ctx, MainWindow& window, SceneView* sceneView
     ctx.closeWindow = [&window] { window.close(); };
     ctx.endDrags = [sceneView] { sceneView->EndDrags(); };
     ctx.refresh = [sceneView] { sceneView->update(); };
+    // The status line shows only while there is something to tell. It is a label of
+    // the status bar, not a message of it: the menus' hints would wipe a message.
+    auto* status = new QLabel(&window);
+    window.statusBar()->addWidget(status, 1);
+    ctx.showStatus = [&window, status](const std::string& text) {
+        status->setText(QString::fromStdString(text));
+        window.statusBar()->setVisible(!text.empty());
+    };
+    ctx.copyText = [](const std::string& text) { QGuiApplication::clipboard()->setText(QString::fromStdString(text)); };
+    // A click picks what the last frame drew at the pixel.
+    sceneView->OnClick([&ctx, sceneView, &program](int32_t x, int32_t y) {
+        if (!program.graphicsReady || program.shell.loading) return;
+        sceneView->makeCurrent();
+        Picked(ctx, PickPixel(program.graphics, program.view, program.scene, x, y, sceneView->defaultFramebufferObject()));
+        ctx.showStatus(StatusText(ctx));
+        ShowCheckMarks(ctx);
+        sceneView->update();
+    });
 }
 
 // Whether an OpenGL 3.3 core context can be had at all.
@@ -362,6 +384,7 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
     ConnectCommands(ctx, window, sceneView, program);
     BuildMenus(ctx, window.menuBar());
     AddObjectsPanel(ctx, window);
+    ctx.showStatus(StatusText(ctx));
     PlaceWindow(window, program.shell);
 
     // A failure from here on has shown its messages; the program ends without

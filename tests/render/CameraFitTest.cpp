@@ -26,11 +26,19 @@ TEST(CameraFit, ExampleSceneIsFramedByItsDeclaredBounds) {
     EXPECT_EQ(view.cameraYaw, 33.0f);    // a new scene does not turn the view
 }
 
-TEST(CameraFit, FlatPlanExtentGivesFarPlaneFromTheDistanceAlone) {
+TEST(CameraFit, TheFarPlaneTakesThePlanExtentsAndTheDistance) {
     SceneModel scene;
+    scene.boundsMin = {0, 10, 100};
+    scene.boundsMax = {30, 70, 190};  // extents 30, 60, 90
+    ViewState view;
+    FitCameraToScene(scene, view);
+    EXPECT_EQ(view.cameraTarget, (std::array<float, 3>{15, 40, 145}));
+    EXPECT_FLOAT_EQ(view.sceneSize, 60.0f);
+    EXPECT_EQ(view.farPlane, 25 * 210);  // 25 x trunc(60 + 30 + 2 x 60): the elevation's 90 does not enter
+
+    // Flat in plan: the far plane comes from the distance alone.
     scene.boundsMin = {5, 5, 0};
     scene.boundsMax = {5, 5, 30};
-    ViewState view;
     FitCameraToScene(scene, view);
     EXPECT_EQ(view.sceneSize, 30.0f * 0.33333334f);
     EXPECT_EQ(view.farPlane, 25 * static_cast<int32_t>(view.cameraDistance));

@@ -94,3 +94,6 @@ talan_picture_test(roof_smooth_actives roof.KDX BASELINE ${baselines}/roof_smoot
 talan_picture_test(blocks_transparent_chosen_again blocks.KDX ARGS --yaw 20 --pitch 30 --transparent 0,1 --command 10002)
 talan_picture_test(all_kinds_antialiased_wireframe ${PROJECT_SOURCE_DIR}/data/samples/all_kinds.KDX
   ARGS --yaw 30 --command 4010 --command 4021)
+# The same slab through the View menu's Section commands: across y at the target,
+# one thickness north, then half as thick.
+talan_picture_test(section_by_commands blocks.KDX ARGS --yaw 30 --pitch 35 --command 4101 --command 4103 --command 4106)

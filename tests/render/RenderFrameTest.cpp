@@ -280,6 +280,25 @@ TEST_F(RenderFrameTest, LinesAndPointsKeepTheirOwnColourWhateverTheLight) {
     }
 }
 
+TEST_F(RenderFrameTest, AMeasurementIsDrawnInItsOwnColourOverEverything) {
+    ASSERT_EQ(Load(kBounds + T3({kLeftCounterClockwise, kRightClockwise}, ColourInteger(0, 0, 255))), kStatusOk);
+    const auto yellow = [](const Picture& frame) {
+        int n = 0;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) n += frame.At(x, y) == Rgba{255, 255, 0, 255} ? 1 : 0;
+        }
+        return n;
+    };
+    view.measure.count = 1;
+    view.measure.points[0] = {-5, 0, -8};  // under the surface, and shown all the same
+    EXPECT_GE(yellow(Render()), 9);        // a dot
+    view.measure.count = 2;
+    view.measure.points[1] = {5, 0, -8};
+    EXPECT_GE(yellow(Render()), 25);       // and the line between the two
+    view.section = {2, 5, 1};              // outside any section
+    EXPECT_GE(yellow(Render()), 25);
+}
+
 // A surface is lit by the key light and its mirror in x and elevation, each taken
 // on both sides, on top of a constant share: 0.8 x (0.3 + 0.7 |n.key| + 0.15 |n.fill|)
 // of its colour, with the key light (sin a cos e, sin e, cos a cos e) and the fill

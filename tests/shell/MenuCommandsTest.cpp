@@ -17,6 +17,7 @@
 // The shell's headers bring the GL declarations; Qt's must come after them.
 #include "QtTestApplication.h"
 #include "TestHelpers.h"
+#include "shell/Inspection.h"
 #include "shell/Commands.h"
 #include "shell/ObjectsPanel.h"
 #include "shell/ProgressBar.h"
@@ -236,6 +237,21 @@ const std::vector<std::string> kEnglishMenuBar = {
     "  Back face #4013 [x]",
     "  ---",
     "  Objects panel #4070 [ ]",
+    "  ---",
+    "  Section >",
+    "    Across X #4100 [ ]",
+    "    Across Y #4101 [ ]",
+    "    Across Z #4102 [ ]",
+    "    ---",
+    "    Forward #4103",
+    "    Back #4104",
+    "    Thicker #4105",
+    "    Thinner #4106",
+    "    Remove #4107",
+    "    ---",
+    "    Look along #4108",
+    "  Measure #4110 [ ]",
+    "  Copy the result #4111",
     "Setup >",
     "  Back color #4020",
     "  Language >",
@@ -273,6 +289,21 @@ const std::vector<std::string> kSpanishMenuBar = {
     "  Cara Trasera #4013 [x]",
     "  ---",
     "  Panel de objetos #4070 [ ]",
+    "  ---",
+    "  Sección >",
+    "    Según X #4100 [ ]",
+    "    Según Y #4101 [ ]",
+    "    Según Z #4102 [ ]",
+    "    ---",
+    "    Avanzar #4103",
+    "    Retroceder #4104",
+    "    Más gruesa #4105",
+    "    Más fina #4106",
+    "    Quitar #4107",
+    "    ---",
+    "    Mirar a lo largo #4108",
+    "  Medir #4110 [ ]",
+    "  Copiar el resultado #4111",
     "Configuración >",
     "  Color del Fondo #4020",
     "  Idioma >",
@@ -284,8 +315,9 @@ const std::vector<std::string> kSpanishMenuBar = {
     "  Acerca de... #4031",
 };
 
-const std::vector<int32_t> kFixedCommands = {16, 4000, 4001, 4002, 4010, 4012, 4013, 4014,
-                                             4020, 4021, 4022, 4023, 4030, 4031, 4060, 4070};
+const std::vector<int32_t> kFixedCommands = {16,   4000, 4001, 4002, 4010, 4012, 4013, 4014, 4020,
+                                             4021, 4022, 4023, 4030, 4031, 4060, 4070, 4100, 4101,
+                                             4102, 4103, 4104, 4105, 4106, 4107, 4108, 4110, 4111};
 
 // ---------------------------------------------------------------------------------
 
@@ -458,42 +490,27 @@ TEST_F(MenuCommands, LanguageChangesTheValueAndCheckMarksAndAsksForARestart) {
 }
 
 TEST_F(MenuCommands, HelpAndAboutFollowTheCurrentLanguage) {
-    const RecordingDialogs::Message spanishHelp{
-        "Boton pulsado:\n"
-        " - Izquierdo = giramos los objetos \n"
-        " - Derecho = movemos los objetos\n"
-        " - Rueda central = acercamos o alejamos objetos\n"
-        "Boton pulsado + CONTROL:\n"
-        " - Izquierdo = cambiamos la direccion dela luz\n"
-        " - Rueda central = modifica la intensidad de la luz\n"
-        "Boton pulsado + MAYUSCULAS:\n"
-        " - Derecho = acercamos o alejamos los objetos suavemente\n"
-        " - Rueda central = modificamos grado de transparencia (en modo transparente)",
-        "Ayuda"};
-    const RecordingDialogs::Message englishHelp{
-        "Button down:\n"
-        " - Left = turn the objects \n"
-        " - Right = move the objects\n"
-        " - Central roll = zoom\n"
-        "Button down + CONTROL:\n"
-        " - Left = change the light direction \n"
-        " - Central roll = change the light intensity\n"
-        "Button down + SHIFT:\n"
-        " - Right = slowly zoom\n"
-        " - Central rool = change the intensity of the transparency (in transparent mode)",
-        "Help"};
+    // The help text's first line and its caption tell the language; it ends with the
+    // keys of the window.
+    struct Help {
+        const char* firstLine;
+        const char* keys;
+        const char* caption;
+    };
+    const Help spanish{"Boton pulsado:\n - Izquierdo = giramos los objetos \n", "\nTeclas:\n - X, Y, Z = corte", "Ayuda"};
+    const Help english{"Button down:\n - Left = turn the objects \n", "\nKeys:\n - X, Y, Z = section", "Help"};
     struct Case {
         uint32_t language;
         int32_t switchFirst;  // a language command chosen before, or 0
-        const RecordingDialogs::Message& help;
+        const Help& help;
         uint32_t aboutLanguage;
     };
     const Case cases[] = {
-        {1, 0, spanishHelp, 1},
-        {2, 0, englishHelp, 2},
-        {3, 0, englishHelp, 3},
-        {1, kCommandEnglish, englishHelp, 2},
-        {2, kCommandSpanish, spanishHelp, 1},
+        {1, 0, spanish, 1},
+        {2, 0, english, 2},
+        {3, 0, english, 3},
+        {1, kCommandEnglish, english, 2},
+        {2, kCommandSpanish, spanish, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.language << " " << c.switchFirst);
@@ -502,7 +519,11 @@ TEST_F(MenuCommands, HelpAndAboutFollowTheCurrentLanguage) {
         viewer.dialogs.messages.clear();
         viewer.Choose(kCommandHelp);
         viewer.Choose(kCommandAbout);
-        EXPECT_EQ(viewer.dialogs.messages, std::vector<RecordingDialogs::Message>{c.help});
+        ASSERT_EQ(viewer.dialogs.messages.size(), 1u);
+        const auto& [text, caption] = viewer.dialogs.messages[0];
+        EXPECT_EQ(caption, c.help.caption);
+        EXPECT_EQ(text.rfind(c.help.firstLine, 0), 0u) << text;
+        EXPECT_NE(text.find(c.help.keys), std::string::npos) << text;
         EXPECT_EQ(viewer.dialogs.aboutLanguages, std::vector<uint32_t>{c.aboutLanguage});
     }
 }
@@ -1137,6 +1158,74 @@ TEST(ProgressBar, CentredOnTheDrawingAreaAndNeverOutOfSight) {
         EXPECT_TRUE(c.screen.contains(QRect(at, QSize(kProgressWidth, kProgressHeight))))
             << at.x() << "," << at.y();
     }
+}
+
+TEST_F(MenuCommands, SectionSlabStepsThroughTheSceneAndMeasuringTakesTwoPicks) {
+    Viewer viewer(2);
+    std::string status, copied;
+    viewer.ctx.showStatus = [&status](const std::string& text) { status = text; };
+    viewer.ctx.copyText = [&copied](const std::string& text) { copied = text; };
+    viewer.view.cameraTarget = {1000, 2000, 300};
+    viewer.view.sceneSize = 400;
+
+    viewer.Choose(kCommandSectionY);  // across y, at the target, a twentieth of the scene thick
+    EXPECT_EQ(viewer.view.section.axis, 1);
+    EXPECT_EQ(viewer.view.section.centre, 2000.0);
+    EXPECT_EQ(viewer.view.section.thickness, 20.0);
+    EXPECT_TRUE(viewer.Checked(kCommandSectionY));
+    EXPECT_EQ(status, "Section across Y = 2000.00, 20.00 thick");
+    viewer.Choose(kCommandSectionForward);
+    viewer.Choose(kCommandSectionThicker);
+    viewer.Choose(kCommandSectionBack);
+    EXPECT_EQ(viewer.view.section.centre, 1980.0);
+    EXPECT_EQ(viewer.view.section.thickness, 40.0);
+    viewer.Choose(kCommandSectionThinner);
+    viewer.Choose(kCommandLookAlongSection);  // north, at the level
+    EXPECT_EQ(viewer.view.cameraYaw, 0.0f);
+    EXPECT_EQ(viewer.view.cameraPitch, 0.0f);
+    viewer.Choose(kCommandSectionZ);  // another axis replaces the slab; the same key removes it
+    EXPECT_EQ(viewer.view.section.centre, 300.0);
+    EXPECT_FALSE(viewer.Checked(kCommandSectionY));
+    viewer.Choose(kCommandLookAlongSection);
+    EXPECT_EQ(viewer.view.cameraPitch, 89.0f);
+    viewer.Choose(kCommandSectionZ);
+    EXPECT_FALSE(viewer.view.section.Active());
+    EXPECT_EQ(status, "");
+    viewer.Choose(kCommandSectionX);
+    viewer.Choose(kCommandSectionRemove);
+    EXPECT_FALSE(viewer.view.section.Active());
+
+    // M, then two clicks; a click on the background between them adds no point.
+    viewer.scene.objectNames = {"Pit"};  // what a pick names
+    viewer.scene.objectKinds = {ObjectKind::T3};
+    viewer.Choose(kCommandMeasure);
+    EXPECT_EQ(status, "Measure: click the first point");
+    const auto pick = [&](FilePoint at, bool hit) {
+        PickResult pick;
+        pick.hit = hit;
+        pick.point = at;
+        pick.element = {0, 7, 0};
+        Picked(viewer.ctx, pick);
+    };
+    pick({0, 0, 10}, true);
+    pick({5, 5, 5}, false);
+    pick({0, -10, 0}, true);
+    EXPECT_FALSE(viewer.view.measure.measuring);
+    EXPECT_EQ(viewer.view.measure.count, 2);
+    viewer.Choose(kCommandCopyResult);
+    EXPECT_EQ(copied, "Measured: slope 14.14, horizontal 10.00, dz -10.00, azimuth 180.00°, dip 45.00°");
+    viewer.Choose(kCommandMeasure);  // M again takes the measurement away
+    EXPECT_FALSE(viewer.view.measure.Shown());
+    pick({1.5, 2.25, 3}, true);  // outside a measurement a click is a pick
+    viewer.Choose(kCommandCopyResult);
+    EXPECT_EQ(copied, "Point 1.50, 2.25, 3.00: object 0 \"Pit\" (T3), triangle 7");
+
+    viewer.Choose(kCommandSectionX);
+    viewer.dialogs.paths.clear();  // New with the dialog cancelled forgets them all
+    viewer.Choose(kCommandNew);
+    EXPECT_FALSE(viewer.view.section.Active());
+    EXPECT_TRUE(viewer.shell.pickText.empty());
+    EXPECT_EQ(status, "");
 }
 
 }  // namespace
