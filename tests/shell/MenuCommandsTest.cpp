@@ -1008,12 +1008,17 @@ void Type(QWidget* widget, const std::string& text) {
     for (char c : text) Key(widget, QChar(c).toUpper().unicode(), QString(QChar(c)));
 }
 
-TEST_F(ObjectsPanelTest, ListsEveryObjectInLoadOrderAndNarrowsAsOneTypesInBothLanguages) {
-    SceneFiles files;
-    Viewer viewer(2);
+// The example's surface and line, the block model, then the three holes.
+void LoadSixObjects(Viewer& viewer, const SceneFiles& files) {
     viewer.dialogs.paths = {files.Write("example.KDX", kExampleScene), files.Write("blocks.KDX", Blocks()),
                             files.Write("holes.KDX", Holes())};
     for (int i = 0; i < 3; ++i) viewer.Choose(kCommandOpenAdd);
+}
+
+TEST_F(ObjectsPanelTest, ListsEveryObjectInLoadOrderAndNarrowsAsOneTypesInBothLanguages) {
+    SceneFiles files;
+    Viewer viewer(2);
+    LoadSixObjects(viewer, files);
     EXPECT_EQ(PanelRows(*viewer.panel), (std::vector<std::string>{
                                            "[x] Pit floor | T3 | 2 | [ ]",
                                            "[x] Ramp | Lines | 1",
@@ -1065,9 +1070,7 @@ TEST_F(ObjectsPanelTest, ListsEveryObjectInLoadOrderAndNarrowsAsOneTypesInBothLa
 TEST_F(ObjectsPanelTest, SwitchesThroughTheCommandsSoThatMenusAndPanelAgree) {
     SceneFiles files;
     Viewer viewer(2);
-    viewer.dialogs.paths = {files.Write("example.KDX", kExampleScene), files.Write("blocks.KDX", Blocks()),
-                            files.Write("holes.KDX", Holes())};
-    for (int i = 0; i < 3; ++i) viewer.Choose(kCommandOpenAdd);
+    LoadSixObjects(viewer, files);
     ObjectsPanel& panel = *viewer.panel;
     QTableView* table = panel.Table();
     QAbstractItemModel& model = *table->model();
