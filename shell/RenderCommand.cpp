@@ -19,6 +19,10 @@ namespace talan {
 
 namespace {
 
+// Where an installed program keeps its data, relative to the directory of the
+// executable (the build sets it from the install layout).
+constexpr char kDataDirectoryFromExecutable[] = TALAN_DATA_DIR_FROM_BIN;
+
 bool ParseFloat(const std::string& text, float& value) {
     const char* end = text.data() + text.size();
     const auto result = std::from_chars(text.data(), end, value);
@@ -168,8 +172,11 @@ std::string FindEffectFile(const std::string& executablePath) {
     std::error_code ec;
     if (fs::is_regular_file(kEffectFileName, ec)) return kEffectFileName;
     if (!executablePath.empty()) {
-        const fs::path beside = fs::path(executablePath).parent_path() / kEffectFileName;
-        if (fs::is_regular_file(beside, ec)) return beside.string();
+        const fs::path directory = fs::path(executablePath).parent_path();
+        for (const fs::path& candidate :
+             {directory / kEffectFileName, directory / kDataDirectoryFromExecutable / kEffectFileName}) {
+            if (fs::is_regular_file(candidate, ec)) return candidate.lexically_normal().string();
+        }
     }
     return kEffectFileName;
 }

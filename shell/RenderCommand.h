@@ -43,7 +43,8 @@ bool ParseRenderArguments(const std::vector<std::string>& args, RenderOptions& o
 int RunRenderCommand(const RenderOptions& options, std::FILE* out, std::FILE* err);
 
 // The effect file as the viewer finds it: in the current directory, else beside the
-// executable. Returns the name as given when neither has it.
+// executable, else in the installed program's data directory (share/talan3d beside
+// the executable's bin). Returns the name as given when none has it.
 std::string FindEffectFile(const std::string& executablePath);
 
 }  // namespace talan
