@@ -46,21 +46,29 @@ bool CreateHeadlessContext(HeadlessContext& headless, int32_t width, int32_t hei
     }
     headless.display = display;
     headless.context = context;
-    headless.width = width;
-    headless.height = height;
 
     glGenFramebuffers(1, &headless.framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, headless.framebuffer);
     glGenRenderbuffers(1, &headless.colourBuffer);
+    glGenRenderbuffers(1, &headless.depthBuffer);
+    if (!ResizeHeadlessFramebuffer(headless, width, height, error)) {
+        DestroyHeadlessContext(headless);
+        return false;
+    }
+    return true;
+}
+
+bool ResizeHeadlessFramebuffer(HeadlessContext& headless, int32_t width, int32_t height, std::string& error) {
+    headless.width = width;
+    headless.height = height;
+    glBindFramebuffer(GL_FRAMEBUFFER, headless.framebuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, headless.colourBuffer);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, headless.colourBuffer);
-    glGenRenderbuffers(1, &headless.depthBuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, headless.depthBuffer);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT32F, width, height);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, headless.depthBuffer);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        DestroyHeadlessContext(headless);
         error = "no off-screen framebuffer of " + std::to_string(width) + "x" + std::to_string(height);
         return false;
     }

@@ -21,6 +21,10 @@ struct HeadlessContext {
 // context can be had.
 bool CreateHeadlessContext(HeadlessContext& headless, int32_t width, int32_t height, std::string& error);
 
+// Gives the framebuffer a new size (its contents are lost) and sets the viewport to
+// all of it. Returns false with a reason when the driver refuses that size.
+bool ResizeHeadlessFramebuffer(HeadlessContext& headless, int32_t width, int32_t height, std::string& error);
+
 // The framebuffer's pixels as RGBA bytes, top row first.
 std::vector<uint8_t> ReadHeadlessPixels(const HeadlessContext& headless);
 

@@ -1,11 +1,13 @@
 #include "shell/RenderCommand.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
 
 #include <QImage>
 
+#include "render/CameraFit.h"
 #include "render/EffectFile.h"
 #include "render/Graphics.h"
 #include "render/HeadlessContext.h"
@@ -22,6 +24,7 @@ namespace {
 // Where an installed program keeps its data, relative to the directory of the
 // executable (the build sets it from the install layout).
 constexpr char kDataDirectoryFromExecutable[] = TALAN_DATA_DIR_FROM_BIN;
+constexpr int32_t kMaxPictureSide = 16384;
 
 bool ParseFloat(const std::string& text, float& value) {
     const char* end = text.data() + text.size();
@@ -122,9 +125,14 @@ bool ParseRenderArguments(const std::vector<std::string>& args, RenderOptions& o
         const std::string& value = args[++i];
         bool ok = true;
         if (arg == "--size") {
+            // WxH, or one number for the longer side of a picture shaped like the scene.
             const auto parts = Split(value, 'x');
-            ok = parts.size() == 2 && ParseInt(parts[0], options.width) && ParseInt(parts[1], options.height) &&
-                 options.width > 0 && options.height > 0 && options.width <= 16384 && options.height <= 16384;
+            const auto side = [](const std::string& text, int32_t& n) {
+                return ParseInt(text, n) && n > 0 && n <= kMaxPictureSide;
+            };
+            options.longerSide = 0;
+            ok = parts.size() == 1 ? side(parts[0], options.longerSide)
+                                   : parts.size() == 2 && side(parts[0], options.width) && side(parts[1], options.height);
         } else if (arg == "--background") {
             const auto parts = Split(value, ',');
             ok = parts.size() == 3;
@@ -182,9 +190,12 @@ std::string FindEffectFile(const std::string& executablePath) {
 }
 
 int RunRenderCommand(const RenderOptions& options, std::FILE* out, std::FILE* err) {
+    // With a longer side only, the picture is square until the scene gives its shape.
+    int32_t width = options.longerSide > 0 ? options.longerSide : options.width;
+    int32_t height = options.longerSide > 0 ? options.longerSide : options.height;
     HeadlessContext headless;
     std::string error;
-    if (!CreateHeadlessContext(headless, options.width, options.height, error)) {
+    if (!CreateHeadlessContext(headless, width, height, error)) {
         std::fprintf(err, "talan3d: cannot draw without OpenGL: %s\n", error.c_str());
         return 3;
     }
@@ -197,8 +208,7 @@ int RunRenderCommand(const RenderOptions& options, std::FILE* out, std::FILE* er
         }
     } owned{headless, {}};
     GraphicsState& graphics = owned.graphics;
-    if (InitGraphics(graphics, FindEffectFile(options.executablePath), options.width, options.height, error) !=
-        kStatusOk) {
+    if (InitGraphics(graphics, FindEffectFile(options.executablePath), width, height, error) != kStatusOk) {
         std::fprintf(err, "talan3d: %s\n", error.c_str());
         return 3;
     }
@@ -213,7 +223,7 @@ int RunRenderCommand(const RenderOptions& options, std::FILE* out, std::FILE* er
             std::fprintf(err, "talan3d: %s: Error en la lectura del fichero.\n", DecodeNameForDisplay(path).c_str());
             return 1;
         }
-        FitCameraMatrices(graphics, view, options.width, options.height);
+        FitCameraMatrices(graphics, view, width, height);
     }
 
     for (const auto* list : {&options.transparent, &options.hidden}) {
@@ -238,12 +248,25 @@ int RunRenderCommand(const RenderOptions& options, std::FILE* out, std::FILE* er
         graphics.transparentRasterDesc.fillMode = FillMode::Wireframe;
     }
     graphics.opaqueRasterDesc.cullMode = options.cull;
+    if (options.longerSide > 0) {
+        const float aspect = FittedBoxAspect(scene, view);
+        const auto shorter = [&](float ratio) {
+            return std::max(1, static_cast<int32_t>(std::lround(static_cast<float>(options.longerSide) * ratio)));
+        };
+        width = aspect >= 1.0f ? options.longerSide : shorter(aspect);
+        height = aspect >= 1.0f ? shorter(1.0f / aspect) : options.longerSide;
+        if (!ResizeHeadlessFramebuffer(headless, width, height, error)) {
+            std::fprintf(err, "talan3d: cannot draw without OpenGL: %s\n", error.c_str());
+            return 3;
+        }
+        ResizeGraphics(graphics, view, width, height);
+    }
 
     RenderFrame(graphics, view, scene);
     if (options.pick) {
-        if (options.pickX >= options.width || options.pickY >= options.height) {
+        if (options.pickX >= width || options.pickY >= height) {
             std::fprintf(err, "talan3d: the pixel %d,%d is outside the %dx%d picture\n", options.pickX, options.pickY,
-                         options.width, options.height);
+                         width, height);
             return 2;
         }
         PrintPick(out, scene, PickPixel(graphics, view, scene, options.pickX, options.pickY, headless.framebuffer));
@@ -251,7 +274,7 @@ int RunRenderCommand(const RenderOptions& options, std::FILE* out, std::FILE* er
     }
     const std::vector<uint8_t> pixels = ReadHeadlessPixels(headless);
     // The frame's alpha is not part of the picture: it is written opaque.
-    const QImage frame(pixels.data(), options.width, options.height, options.width * 4, QImage::Format_RGBA8888);
+    const QImage frame(pixels.data(), width, height, width * 4, QImage::Format_RGBA8888);
     if (!frame.convertToFormat(QImage::Format_RGB888).save(QString::fromLocal8Bit(options.output.c_str()), "PNG")) {
         std::fprintf(err, "talan3d: cannot write %s\n", options.output.c_str());
         return 4;

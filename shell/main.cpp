@@ -32,6 +32,8 @@ void PrintUsage(std::FILE* out) {
                  "  --render    draw the files, loaded as \"Open (Add)\" does, into a PNG picture\n"
                  "              without a window; options:\n"
                  "    --size WxH             picture size (default 800x600)\n"
+                 "    --size N               N pixels on the longer side; the scene's shape as the\n"
+                 "                           camera sees it gives the other (a thumbnail)\n"
                  "    --background R,G,B     background colour, each 0 to 1 (default black)\n"
                  "    --yaw DEG, --pitch DEG turn the camera after it is fitted to the scene\n"
                  "    --smooth               smooth the normals of triangulated surfaces\n"

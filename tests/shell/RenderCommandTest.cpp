@@ -160,12 +160,19 @@ TEST(RenderArguments, OptionsAreReadAsDocumented) {
     EXPECT_EQ(options.files, (std::vector<std::string>{"a.KDX", "--b.KDX"}));
 
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-             {"pic.png"}, {"pic.png", "a.KDX", "--size", "10"}, {"pic.png", "a.KDX", "--background", "2,0,0"},
+             {"pic.png"}, {"pic.png", "a.KDX", "--size", "0"}, {"pic.png", "a.KDX", "--size", "10x"},
+             {"pic.png", "a.KDX", "--size", "16385"}, {"pic.png", "a.KDX", "--background", "2,0,0"},
              {"pic.png", "a.KDX", "--hide", "-1"}, {"pic.png", "a.KDX", "--yaw"}, {"pic.png", "a.KDX", "--bogus", "1"},
              {"pic.png", "a.KDX", "--section", "w,0,1"}, {"pic.png", "a.KDX", "--section", "x,0,0"}}) {
         RenderOptions rejected;
         EXPECT_FALSE(ParseRenderArguments(bad, rejected, error)) << bad.back();
     }
+    RenderOptions thumbnail;
+    ASSERT_TRUE(ParseRenderArguments({"pic.png", "--size", "10x20", "--size", "256", "a.KDX"}, thumbnail, error));
+    EXPECT_EQ(thumbnail.longerSide, 256);
+    ASSERT_TRUE(ParseRenderArguments({"pic.png", "--size", "256", "--size", "10x20", "a.KDX"}, thumbnail, error));
+    EXPECT_EQ(thumbnail.longerSide, 0) << "the last --size counts";
+
     RenderOptions section;
     ASSERT_TRUE(ParseRenderArguments({"pic.png", "--section", "z,-12.5,4", "a.KDX"}, section, error)) << error;
     EXPECT_EQ(section.section.axis, 2);
