@@ -17,6 +17,7 @@
 #include "shell/Menus.h"
 #include "shell/SceneView.h"
 #include "shell/RenderCommand.h"
+#include "shell/SceneFileDrop.h"
 #include "shell/Settings.h"
 #include "shell/ShellState.h"
 
@@ -200,6 +201,8 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
     QSurfaceFormat::setDefaultFormat(format);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Talan 3D"));
+    // The installed application entry, which desktops show with the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TALAN_APP_ID));
     InitShellResources();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/talan3d.png")));
 
@@ -296,6 +299,7 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
         return 0;
     }
     sceneView->update();
+    new SceneFileDropTarget(&window, ctx);  // drops are taken once the start-up load is over
 
     const int status = QApplication::exec();
 
