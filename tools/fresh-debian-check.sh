@@ -291,7 +291,8 @@ package() {
         --no-install-recommends xdg-utils libfile-mimeinfo-perl shared-mime-info" ||
         die "the MIME tools could not be installed"
     for scene in open_pit.KDX scene_without_extension; do
-        type=$(in_chroot "$clean" "$package_dir" "xdg-mime query filetype $scene")
+        type=$(in_chroot "$clean" "$package_dir" "xdg-mime query filetype $scene") ||
+            die "xdg-mime query filetype $scene failed"
         say "xdg-mime query filetype $scene: $type"
         [ "$type" = model/x-kdx ] || die "xdg-mime does not know $scene as a scene file"
     done

@@ -719,6 +719,17 @@ TEST_F(MenuObjectEntries, NamesAreShownAsWritten) {
     EXPECT_EQ(Describe(viewer.menus, viewer.menus.transparentSubmenu), (std::vector<std::string>{"A&B #10000 [ ]"}));
 }
 
+// The Objects menu in English after the example scene, a file that is not a scene,
+// a block model and the example scene again were loaded one after the other.
+const std::vector<std::string> kObjectsMenuAfterFourLoads{
+    "T3 >", "  Pit floor #5000 [x]", "  Pit floor #5006 [x]",
+    "Blocks >", "  Bloques #5004 [x]",
+    "Surfaces >",
+    "Lines >", "  Ramp #5002 [x]", "  Ramp #5008 [x]",
+    "Points >",
+    "D.Holes >",
+};
+
 TEST_F(MenuObjectEntries, OpenAddContinuesTheNumberingAcrossFilesAndFailedReads) {
     SceneFiles files;
     Viewer viewer(2);
@@ -727,19 +738,7 @@ TEST_F(MenuObjectEntries, OpenAddContinuesTheNumberingAcrossFilesAndFailedReads)
     for (int i = 0; i < 4; ++i) viewer.Choose(kCommandOpenAdd);
     EXPECT_EQ(viewer.dialogs.messages,
               (std::vector<RecordingDialogs::Message>{{"Error en la lectura del fichero.", "Error"}}));
-    EXPECT_EQ(Describe(viewer.menus, viewer.menus.objectsMenu), (std::vector<std::string>{
-                                                      "T3 >",
-                                                      "  Pit floor #5000 [x]",
-                                                      "  Pit floor #5006 [x]",
-                                                      "Blocks >",
-                                                      "  Bloques #5004 [x]",
-                                                      "Surfaces >",
-                                                      "Lines >",
-                                                      "  Ramp #5002 [x]",
-                                                      "  Ramp #5008 [x]",
-                                                      "Points >",
-                                                      "D.Holes >",
-                                                  }));
+    EXPECT_EQ(Describe(viewer.menus, viewer.menus.objectsMenu), kObjectsMenuAfterFourLoads);
     EXPECT_EQ(Describe(viewer.menus, viewer.menus.transparentSubmenu),
               (std::vector<std::string>{"Pit floor #10000 [ ]", "Bloques #10004 [ ]", "Pit floor #10006 [ ]"}));
     EXPECT_EQ(viewer.scene.nextObjectMenuId, 5010);
@@ -795,19 +794,7 @@ TEST_F(MenuObjectEntries, DroppedFilesLoadInOrderAsOpenAddLoadsThemOnceTheDropIs
     EXPECT_EQ(viewer.dialogs.openDialogs, 0);
     EXPECT_EQ(viewer.dialogs.messages,
               (std::vector<RecordingDialogs::Message>{{"Error en la lectura del fichero.", "Error"}}));
-    EXPECT_EQ(Describe(viewer.menus, viewer.menus.objectsMenu), (std::vector<std::string>{
-                                                      "T3 >",
-                                                      "  Pit floor #5000 [x]",
-                                                      "  Pit floor #5006 [x]",
-                                                      "Blocks >",
-                                                      "  Bloques #5004 [x]",
-                                                      "Surfaces >",
-                                                      "Lines >",
-                                                      "  Ramp #5002 [x]",
-                                                      "  Ramp #5008 [x]",
-                                                      "Points >",
-                                                      "D.Holes >",
-                                                  }));
+    EXPECT_EQ(Describe(viewer.menus, viewer.menus.objectsMenu), kObjectsMenuAfterFourLoads);
 }
 
 TEST_F(MenuObjectEntries, LoadingLeavesNoProgressWindowOpen) {
