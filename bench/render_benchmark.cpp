@@ -46,8 +46,10 @@ struct Renderer {
 Renderer& SharedRenderer() {
     static Renderer renderer = [] {
         Renderer r;
-        r.ready = CreateHeadlessContext(r.headless, kWidth, kHeight, r.error) &&
-                  InitGraphics(r.graphics, TALAN_EFFECT_FILE, kWidth, kHeight, r.error) == kStatusOk;
+        Failure failure = CreateHeadlessContext(r.headless, kWidth, kHeight);
+        if (!failure.Failed()) failure = InitGraphics(r.graphics, TALAN_EFFECT_FILE, kWidth, kHeight);
+        r.ready = !failure.Failed();
+        r.error = failure.message;
         return r;
     }();
     return renderer;

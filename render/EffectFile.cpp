@@ -88,20 +88,19 @@ GLuint CompileStage(GLenum stage, const std::string& text, std::string& log) {
     return 0;
 }
 
+// The failure of an effect that cannot be used.
+Failure Unusable(std::string message) { return {FailureKind::EffectFile, kStatusFail, std::move(message)}; }
+
 // Compiles and links one program of a pass, its vertex stage taking `layout`.
-int32_t BuildProgram(const std::string& vertexSource, const std::string& fragmentSource, const InputLayout& layout,
-                     const std::string& what, EffectProgram& out, std::string& error) {
+Failure BuildProgram(const std::string& vertexSource, const std::string& fragmentSource, const InputLayout& layout,
+                     const std::string& what, EffectProgram& out) {
     std::string log;
     const GLuint vs = CompileStage(GL_VERTEX_SHADER, vertexSource, log);
-    if (vs == 0) {
-        error = what + ", " + layout.program + ":\n" + log;
-        return kStatusFail;
-    }
+    if (vs == 0) return Unusable(what + ", " + layout.program + ":\n" + log);
     const GLuint fs = CompileStage(GL_FRAGMENT_SHADER, fragmentSource, log);
     if (fs == 0) {
         glDeleteShader(vs);
-        error = what + ", fragment program:\n" + log;
-        return kStatusFail;
+        return Unusable(what + ", fragment program:\n" + log);
     }
     const GLuint program = glCreateProgram();
     glAttachShader(program, vs);
@@ -115,8 +114,7 @@ int32_t BuildProgram(const std::string& vertexSource, const std::string& fragmen
     if (ok != GL_TRUE) {
         log = InfoLog(program, glGetProgramiv, glGetProgramInfoLog);
         glDeleteProgram(program);
-        error = what + " with its " + layout.program + " does not link:\n" + log;
-        return kStatusFail;
+        return Unusable(what + " with its " + layout.program + " does not link:\n" + log);
     }
     // Every input must be a field of the layout, of its type, as an input signature
     // must match the input layout.
@@ -132,8 +130,7 @@ int32_t BuildProgram(const std::string& vertexSource, const std::string& fragmen
         if (location < 0 || location > 2 || std::strcmp(attribute, layout.inputs[location].name) != 0 ||
             type != layout.inputs[location].type || size != 1) {
             glDeleteProgram(program);
-            error = what + " takes the input " + attribute + " in its " + layout.program + ", but " + layout.has;
-            return kStatusFail;
+            return Unusable(what + " takes the input " + attribute + " in its " + layout.program + ", but " + layout.has);
         }
     }
     out.program = program;
@@ -144,7 +141,7 @@ int32_t BuildProgram(const std::string& vertexSource, const std::string& fragmen
     out.lightColor = glGetUniformLocation(program, "vLightColor");
     out.ambientIntensity = glGetUniformLocation(program, "AmbientIntensity");
     out.sectionPlanes = glGetUniformLocation(program, "SectionPlanes");
-    return kStatusOk;
+    return {};
 }
 
 void ReleasePass(EffectPass& pass) {
@@ -154,20 +151,18 @@ void ReleasePass(EffectPass& pass) {
     }
 }
 
-int32_t BuildPass(const EffectSourcePass& pass, const std::string& name, EffectPass& out, std::string& error) {
+Failure BuildPass(const EffectSourcePass& pass, const std::string& name, EffectPass& out) {
     const std::string what = "Compile " + name + " failed: pass " + pass.name;
     out.name = pass.name;
-    int32_t status = BuildProgram(pass.vertexSource, pass.fragmentSource, kSceneVertexLayout, what, out.vertices, error);
-    if (status == kStatusOk) {
-        status = BuildProgram(pass.blocksSource, pass.fragmentSource, kBlockLayout, what, out.blocks, error);
-    }
-    if (status != kStatusOk) ReleasePass(out);
-    return status;
+    Failure failure = BuildProgram(pass.vertexSource, pass.fragmentSource, kSceneVertexLayout, what, out.vertices);
+    if (!failure.Failed()) failure = BuildProgram(pass.blocksSource, pass.fragmentSource, kBlockLayout, what, out.blocks);
+    if (failure.Failed()) ReleasePass(out);
+    return failure;
 }
 
 }  // namespace
 
-bool ParseEffectSource(const std::string& text, EffectSource& source, std::string& error) {
+Failure ParseEffectSource(const std::string& text, EffectSource& source) {
     enum class Block { None, Common, Vertex, Blocks, Fragment };
     std::string common;
     std::string currentTechnique;
@@ -178,10 +173,7 @@ bool ParseEffectSource(const std::string& text, EffectSource& source, std::strin
     std::istringstream in(text);
     std::string line;
     int lineNumber = 0;
-    auto fail = [&](const std::string& why) {
-        error = "line " + std::to_string(lineNumber) + ": " + why;
-        return false;
-    };
+    auto fail = [&](const std::string& why) { return Unusable("line " + std::to_string(lineNumber) + ": " + why); };
     while (std::getline(in, line)) {
         ++lineNumber;
         const std::string trimmed = Trim(line);
@@ -232,64 +224,56 @@ bool ParseEffectSource(const std::string& text, EffectSource& source, std::strin
     for (auto& [technique, pass] : passes) {
         if (technique != kRenderTechnique) continue;
         if (pass.vertexLine == 0 || pass.blocksLine == 0 || pass.fragmentLine == 0) {
-            error = "pass " + pass.name + " needs a @vertex, a @blocks and a @fragment program";
-            return false;
+            return Unusable("pass " + pass.name + " needs a @vertex, a @blocks and a @fragment program");
         }
         pass.vertexSource = ProgramText(common, pass.vertexSource, pass.vertexLine);
         pass.blocksSource = ProgramText(common, pass.blocksSource, pass.blocksLine);
         pass.fragmentSource = ProgramText(common, pass.fragmentSource, pass.fragmentLine);
         source.passes.push_back(std::move(pass));
     }
-    if (source.passes.empty()) {
-        error = "no technique \"Render\" with a pass";
-        return false;
-    }
+    if (source.passes.empty()) return Unusable("no technique \"Render\" with a pass");
     for (const char* variable : kVariables) {
         bool declared = DeclaresUniform(common, variable);
         for (const auto& pass : source.passes) {
             declared = declared || DeclaresUniform(pass.vertexSource, variable) ||
                        DeclaresUniform(pass.blocksSource, variable) || DeclaresUniform(pass.fragmentSource, variable);
         }
-        if (!declared) {
-            error = std::string("no effect variable ") + variable;
-            return false;
-        }
+        if (!declared) return Unusable(std::string("no effect variable ") + variable);
     }
-    return true;
+    return {};
 }
 
-int32_t LoadEffectText(const std::string& text, const std::string& name, Effect& effect, std::string& error) {
+Failure LoadEffectText(const std::string& text, const std::string& name, Effect& effect) {
     EffectSource source;
-    if (!ParseEffectSource(text, source, error)) {
-        error = "Compile " + name + " failed: " + error;
-        return kStatusFail;
+    if (Failure failure = ParseEffectSource(text, source); failure.Failed()) {
+        failure.message = "Compile " + name + " failed: " + failure.message;
+        return failure;
     }
     Effect built;
     for (const auto& pass : source.passes) {
         EffectPass compiled;
-        const int32_t status = BuildPass(pass, name, compiled, error);
-        if (status != kStatusOk) {
+        if (Failure failure = BuildPass(pass, name, compiled); failure.Failed()) {
             ReleaseEffect(built);
-            return status;
+            return failure;
         }
         built.passes.push_back(compiled);
     }
     ReleaseEffect(effect);
     effect = std::move(built);
-    return kStatusOk;
+    return {};
 }
 
-int32_t LoadEffectFile(const std::string& path, Effect& effect, std::string& error) {
+Failure LoadEffectFile(const std::string& path, Effect& effect) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         const int code = errno;
-        error = "Open " + std::string(kEffectFileName) + " failed with error " + std::to_string(code) + ": " +
-                std::strerror(code);
-        return code == ENOENT ? kStatusFileNotFound : kStatusFail;
+        return {FailureKind::EffectFileMissing, code == ENOENT ? kStatusFileNotFound : kStatusFail,
+                "Open " + std::string(kEffectFileName) + " failed with error " + std::to_string(code) + ": " +
+                    std::strerror(code)};
     }
     std::ostringstream text;
     text << in.rdbuf();
-    return LoadEffectText(text.str(), kEffectFileName, effect, error);
+    return LoadEffectText(text.str(), kEffectFileName, effect);
 }
 
 void ReleaseEffect(Effect& effect) {

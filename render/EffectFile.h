@@ -50,20 +50,21 @@ struct EffectSource {
     std::vector<EffectSourcePass> passes;
 };
 
-// Parses effect text. Returns false and a message naming the line on a format error,
-// a missing "Render" technique, a pass without its three programs or a missing
-// variable declaration.
-bool ParseEffectSource(const std::string& text, EffectSource& source, std::string& error);
+// Parses effect text. Fails (FailureKind::EffectFile) with a message naming the line
+// on a format error, a missing "Render" technique, a pass without its three programs
+// or a missing variable declaration.
+Failure ParseEffectSource(const std::string& text, EffectSource& source);
 
 // Reads, parses, compiles and links the effect file into `effect`, in the current GL
-// context. Returns 0, or a failure status with `error` saying what failed: the file
-// cannot be opened (with the system's reason), its format, a compile or link error
-// (with the compiler's log), or a vertex input that the scene vertex or the block
-// record does not have.
-int32_t LoadEffectFile(const std::string& path, Effect& effect, std::string& error);
+// context. Fails with FailureKind::EffectFileMissing when the file cannot be opened
+// (the message gives the system's reason; the status is kStatusFileNotFound for a
+// missing file), else with FailureKind::EffectFile for its format, a compile or link
+// error (with the compiler's log), or a vertex input that the scene vertex or the
+// block record does not have.
+Failure LoadEffectFile(const std::string& path, Effect& effect);
 
 // Same from text already in memory; `name` is used in messages.
-int32_t LoadEffectText(const std::string& text, const std::string& name, Effect& effect, std::string& error);
+Failure LoadEffectText(const std::string& text, const std::string& name, Effect& effect);
 
 void ReleaseEffect(Effect& effect);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <vector>
 
 #include "render/CameraMath.h"
@@ -9,8 +10,7 @@
 
 namespace talan {
 
-int32_t InitGraphics(GraphicsState& graphics, const std::string& effectPath, int32_t width, int32_t height,
-                     std::string& error) {
+Failure InitGraphics(GraphicsState& graphics, const std::string& effectPath, int32_t width, int32_t height) {
     graphics.opaqueRasterDesc = RasterDesc{FillMode::Solid, CullMode::None, true, true, false};
     graphics.transparentRasterDesc = RasterDesc{FillMode::Solid, CullMode::Back, true, false, false};
     graphics.applied = AppliedState{};
@@ -20,15 +20,19 @@ int32_t InitGraphics(GraphicsState& graphics, const std::string& effectPath, int
     graphics.clipControl = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
     if (graphics.clipControl) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
 
-    const int32_t status = LoadEffectFile(effectPath, graphics.effect, error);
-    if (status != kStatusOk) return status;
+    if (Failure failure = LoadEffectFile(effectPath, graphics.effect); failure.Failed()) return failure;
 
     if (width > 0 && height > 0) {
         graphics.viewportWidth = width;
         graphics.viewportHeight = height;
         glViewport(0, 0, width, height);
     }
-    return glGetError() == GL_NO_ERROR ? kStatusOk : kStatusFail;
+    if (const GLenum error = glGetError(); error != GL_NO_ERROR) {
+        char text[64];
+        std::snprintf(text, sizeof text, "The OpenGL set-up failed with error 0x%04X.", error);
+        return {FailureKind::Graphics, kStatusFail, text};
+    }
+    return {};
 }
 
 int32_t ResizeGraphics(GraphicsState& graphics, const ViewState& view, int32_t width, int32_t height) {

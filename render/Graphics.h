@@ -8,15 +8,15 @@
 #include "render/GraphicsState.h"
 #include "render/ViewState.h"
 #include "scene/SceneModel.h"
+#include "scene/Status.h"
 
 namespace talan {
 
 // The graphics steps of start-up, in the current GL context: the rasterizer
 // descriptions, the blend and depth state, the effect (from `effectPath`) and the
-// input layout, for a viewport of width x height. Returns 0, or a failure status
-// with `error` saying what failed (the effect file's messages included).
-int32_t InitGraphics(GraphicsState& graphics, const std::string& effectPath, int32_t width, int32_t height,
-                     std::string& error);
+// input layout, for a viewport of width x height. Fails as LoadEffectFile does, or
+// with FailureKind::Graphics when the GL reports an error.
+Failure InitGraphics(GraphicsState& graphics, const std::string& effectPath, int32_t width, int32_t height);
 
 // A new size of the drawing area: viewport and projection. A zero size (a minimised
 // window) changes nothing and returns kStatusInvalidArg; the next non-zero size
@@ -35,9 +35,16 @@ void ReleaseGraphics(GraphicsState& graphics);
 // camera at pitch 45 and the projection with the fit's far plane.
 void FitCameraMatrices(GraphicsState& graphics, const ViewState& view, int32_t width, int32_t height);
 
-// Draws one frame: turns the camera and the light by their speeds, clears to the
-// background colour, then draws the opaque objects and, once any object has been
-// transparent, the two transparent sweeps. The caller presents the frame.
+// What a frame changes before it draws: the camera's yaw and the light's azimuth turn
+// by their speeds times kTurnPerFrame, and objectCount is refreshed from kindCount.
+void AdvanceFrame(ViewState& view, SceneModel& scene);
+
+// Draws the records as they are: clears to the background colour, then draws the
+// opaque objects and, once any object has been transparent, the two transparent
+// sweeps. The caller presents the frame.
+void DrawFrame(GraphicsState& graphics, const ViewState& view, const SceneModel& scene);
+
+// One frame of the viewer: AdvanceFrame, then DrawFrame.
 void RenderFrame(GraphicsState& graphics, ViewState& view, SceneModel& scene);
 
 }  // namespace talan

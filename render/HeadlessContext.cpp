@@ -1,5 +1,6 @@
 #include "render/HeadlessContext.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include <epoxy/egl.h>
@@ -19,46 +20,49 @@ EGLDisplay OpenDisplay() {
     return eglGetDisplay(EGL_DEFAULT_DISPLAY);
 }
 
+// A failure to get a context, with the EGL error code of the call that failed.
+Failure NoContext(const std::string& what) {
+    char code[32];
+    std::snprintf(code, sizeof code, " (EGL error 0x%04X)", static_cast<unsigned>(eglGetError()));
+    return {FailureKind::NoContext, kStatusFail, what + code};
+}
+
 }  // namespace
 
-bool CreateHeadlessContext(HeadlessContext& headless, int32_t width, int32_t height, std::string& error) {
+Failure CreateHeadlessContext(HeadlessContext& headless, int32_t width, int32_t height) {
     headless = HeadlessContext{};
     EGLDisplay display = OpenDisplay();
     EGLint major = 0, minor = 0;
     if (display == EGL_NO_DISPLAY || !eglInitialize(display, &major, &minor)) {
-        error = "no EGL display could be opened";
-        return false;
+        return NoContext("no EGL display could be opened");
     }
     if (!eglBindAPI(EGL_OPENGL_API)) {
+        Failure failure = NoContext("EGL offers no desktop OpenGL");
         eglTerminate(display);
-        error = "EGL offers no desktop OpenGL";
-        return false;
+        return failure;
     }
     const EGLint contextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
                                         EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
                                         EGL_NONE};
     EGLContext context = eglCreateContext(display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, contextAttributes);
     if (context == EGL_NO_CONTEXT || !eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context)) {
+        Failure failure = NoContext("no OpenGL 3.3 core context could be created");
         if (context != EGL_NO_CONTEXT) eglDestroyContext(display, context);
         eglTerminate(display);
-        error = "no OpenGL 3.3 core context could be created";
-        return false;
+        return failure;
     }
     headless.display = display;
     headless.context = context;
 
     glGenFramebuffers(1, &headless.framebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, headless.framebuffer);
     glGenRenderbuffers(1, &headless.colourBuffer);
     glGenRenderbuffers(1, &headless.depthBuffer);
-    if (!ResizeHeadlessFramebuffer(headless, width, height, error)) {
-        DestroyHeadlessContext(headless);
-        return false;
-    }
-    return true;
+    Failure failure = ResizeHeadlessFramebuffer(headless, width, height);
+    if (failure.Failed()) DestroyHeadlessContext(headless);
+    return failure;
 }
 
-bool ResizeHeadlessFramebuffer(HeadlessContext& headless, int32_t width, int32_t height, std::string& error) {
+Failure ResizeHeadlessFramebuffer(HeadlessContext& headless, int32_t width, int32_t height) {
     headless.width = width;
     headless.height = height;
     glBindFramebuffer(GL_FRAMEBUFFER, headless.framebuffer);
@@ -68,12 +72,14 @@ bool ResizeHeadlessFramebuffer(HeadlessContext& headless, int32_t width, int32_t
     glBindRenderbuffer(GL_RENDERBUFFER, headless.depthBuffer);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT32F, width, height);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, headless.depthBuffer);
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        error = "no off-screen framebuffer of " + std::to_string(width) + "x" + std::to_string(height);
-        return false;
+    if (const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER); status != GL_FRAMEBUFFER_COMPLETE) {
+        char code[48];
+        std::snprintf(code, sizeof code, " (framebuffer status 0x%04X)", status);
+        return {FailureKind::NoContext, kStatusFail,
+                "no off-screen framebuffer of " + std::to_string(width) + "x" + std::to_string(height) + code};
     }
     glViewport(0, 0, width, height);
-    return true;
+    return {};
 }
 
 std::vector<uint8_t> ReadHeadlessPixels(const HeadlessContext& headless) {

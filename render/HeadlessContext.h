@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "scene/Status.h"
+
 namespace talan {
 
 struct HeadlessContext {
@@ -17,13 +19,14 @@ struct HeadlessContext {
 };
 
 // Creates the context, makes it current and binds a framebuffer of width x height
-// (8-bit RGBA colour, 32-bit float depth). Returns false with a reason when no
-// context can be had.
-bool CreateHeadlessContext(HeadlessContext& headless, int32_t width, int32_t height, std::string& error);
+// (8-bit RGBA colour, 32-bit float depth). Fails with FailureKind::NoContext, the
+// message saying which step failed with its EGL error code, when no context can be
+// had.
+Failure CreateHeadlessContext(HeadlessContext& headless, int32_t width, int32_t height);
 
 // Gives the framebuffer a new size (its contents are lost) and sets the viewport to
-// all of it. Returns false with a reason when the driver refuses that size.
-bool ResizeHeadlessFramebuffer(HeadlessContext& headless, int32_t width, int32_t height, std::string& error);
+// all of it. Fails with FailureKind::NoContext when the driver refuses that size.
+Failure ResizeHeadlessFramebuffer(HeadlessContext& headless, int32_t width, int32_t height);
 
 // The framebuffer's pixels as RGBA bytes, top row first.
 std::vector<uint8_t> ReadHeadlessPixels(const HeadlessContext& headless);

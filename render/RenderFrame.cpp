@@ -155,9 +155,9 @@ void DrawBlocks(int64_t offset, int64_t blocks) {
 
 // Draws every visible object whose transparency matches the sweep, in load order:
 // scene vertices with the pass's vertex program, block models with its block program.
-void DrawObjects(GraphicsState& graphics, const SceneModel& scene, const EffectPass& pass, const SweepState& sweep,
-                 GLenum& topology) {
-    const size_t objects = std::min(static_cast<size_t>(std::max(scene.objectCount, 0)), scene.firstVertex.size());
+void DrawObjects(GraphicsState& graphics, const SceneModel& scene, int32_t objectCount, const EffectPass& pass,
+                 const SweepState& sweep, GLenum& topology) {
+    const size_t objects = std::min(static_cast<size_t>(std::max(objectCount, 0)), scene.firstVertex.size());
     for (size_t i = 0; i < objects; ++i) {
         if (!scene.objectVisible[i] || scene.objectTransparent[i] != sweep.transparent) continue;
         topology = Topology(scene.verticesPerElement[i], topology);
@@ -184,9 +184,14 @@ void DrawObjects(GraphicsState& graphics, const SceneModel& scene, const EffectP
 
 }  // namespace
 
-void RenderFrame(GraphicsState& graphics, ViewState& view, SceneModel& scene) {
-    // Light turning, then the light direction from its elevation and azimuth.
-    view.lightAzimuth = static_cast<float>(view.lightAzimuth + view.lightSpinSpeed * 0.005);
+void AdvanceFrame(ViewState& view, SceneModel& scene) {
+    view.lightAzimuth = static_cast<float>(view.lightAzimuth + view.lightSpinSpeed * kTurnPerFrame);
+    view.cameraYaw = static_cast<float>(view.cameraYaw + view.autoTurnSpeed * kTurnPerFrame);
+    scene.objectCount = CountObjects(scene);
+}
+
+void DrawFrame(GraphicsState& graphics, const ViewState& view, const SceneModel& scene) {
+    // The light direction from its elevation and azimuth.
     const float e = view.lightElevation * kDegreesToRadians;
     const float a = view.lightAzimuth * kDegreesToRadians;
     const float r = 2.0f * view.sceneSize;
@@ -213,7 +218,6 @@ void RenderFrame(GraphicsState& graphics, ViewState& view, SceneModel& scene) {
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
-    view.cameraYaw = static_cast<float>(view.cameraYaw + view.autoTurnSpeed * 0.005);
     graphics.viewMatrix =
         BuildViewMatrix(view, view.cameraPitch * kDegreesToRadians, view.cameraYaw * kDegreesToRadians);
 
@@ -230,9 +234,9 @@ void RenderFrame(GraphicsState& graphics, ViewState& view, SceneModel& scene) {
         values.projection = toMinusOneOne * values.projection;
     }
 
-    scene.objectCount = CountObjects(scene);
+    const int32_t objects = scene.objectCount;
     if (!graphics.anyTransparent) {
-        for (size_t i = 0; i < scene.objectTransparent.size() && i < static_cast<size_t>(scene.objectCount); ++i) {
+        for (size_t i = 0; i < scene.objectTransparent.size() && i < static_cast<size_t>(objects); ++i) {
             if (scene.objectTransparent[i]) {
                 graphics.anyTransparent = true;
                 break;
@@ -245,20 +249,25 @@ void RenderFrame(GraphicsState& graphics, ViewState& view, SceneModel& scene) {
     const float level = view.transparencyLevel;
     for (const EffectPass& pass : graphics.effect.passes) {
         ApplyPass(graphics, pass, values);
-        DrawObjects(graphics, scene, pass, {&graphics.opaqueRasterDesc, false, level}, topology);
+        DrawObjects(graphics, scene, objects, pass, {&graphics.opaqueRasterDesc, false, level}, topology);
     }
     if (!graphics.anyTransparent) return;
 
     // First the triangles that face away (counter-clockwise on screen) with the last
     // pass still applied, then, pass by pass, the ones that face the viewer over them.
     graphics.transparentRasterDesc.frontCounterClockwise = true;
-    DrawObjects(graphics, scene, graphics.effect.passes.back(), {&graphics.transparentRasterDesc, true, level},
+    DrawObjects(graphics, scene, objects, graphics.effect.passes.back(), {&graphics.transparentRasterDesc, true, level},
                 topology);
     graphics.transparentRasterDesc.frontCounterClockwise = false;
     for (const EffectPass& pass : graphics.effect.passes) {
         ApplyPass(graphics, pass, values);
-        DrawObjects(graphics, scene, pass, {&graphics.transparentRasterDesc, true, level}, topology);
+        DrawObjects(graphics, scene, objects, pass, {&graphics.transparentRasterDesc, true, level}, topology);
     }
+}
+
+void RenderFrame(GraphicsState& graphics, ViewState& view, SceneModel& scene) {
+    AdvanceFrame(view, scene);
+    DrawFrame(graphics, view, scene);
 }
 
 }  // namespace talan

@@ -10,6 +10,9 @@
 
 namespace talan {
 
+// What a failed load shows, in either language.
+inline constexpr char kReadErrorText[] = "Error en la lectura del fichero.";
+
 // What a load shows the user while it runs: the per-object menu entries and the
 // progress bar of each section. The shell implements it with menus and a progress
 // window; tests record the calls. Every call has a default that does nothing.

@@ -38,8 +38,8 @@ struct SceneModel {
                                              // (a block model's 36 per block) back to back in object order
     std::vector<int64_t> firstStored;        // where the object's data starts: its first block in blockRecords for a
                                              // block model, else its first vertex in sceneVertices
-    std::vector<bool> objectVisible;         // mirrors the check mark of the object's entry in its kind's submenu
-    std::vector<bool> objectTransparent;     // mirrors the check mark of its entry in the Transparent submenu
+    std::vector<bool> objectVisible;         // drawn; shown as the check mark of its entry in its kind's submenu
+    std::vector<bool> objectTransparent;     // drawn transparent; shown as the check mark of its Transparent entry
 
     SceneVertexArray sceneVertices;          // vertices of every object but block models, back to back in object order
     BlockRecordArray blockRecords;           // blocks of every block model, back to back in object order

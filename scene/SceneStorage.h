@@ -85,6 +85,14 @@ using BlockRecordArray = LargeArray<BlockRecord>;
 // The float of one colour byte: byte × the float nearest 1/255.
 inline constexpr float kByteToUnit = 0.003921569f;
 
+// The red, green and blue bytes of a 0x00BBGGRR colour integer. The shifts are signed
+// divisions truncating toward zero, so a negative integer gives the bytes the format
+// always gave.
+struct ColourBytes {
+    int r, g, b;
+};
+inline ColourBytes SplitColour(int32_t c) { return {c & 0xFF, (c / 256) & 0xFF, (c / 65536) & 0xFF}; }
+
 // Vertices per block box: 6 faces of 2 triangles.
 inline constexpr int32_t kVerticesPerBlock = 36;
 

@@ -18,13 +18,6 @@ struct Colour {
     float r, g, b, a;
 };
 
-// The three bytes of a 0x00BBGGRR colour integer. The shifts are signed divisions
-// truncating toward zero, so a negative integer gives the bytes the format always gave.
-struct ColourBytes {
-    int r, g, b;
-};
-ColourBytes SplitColour(int32_t c) { return {c & 0xFF, (c / 256) & 0xFF, (c / 65536) & 0xFF}; }
-
 Colour ColourFromInteger(int32_t c) {
     const ColourBytes bytes = SplitColour(c);
     return {static_cast<float>(bytes.r) * kByteToUnit, static_cast<float>(bytes.g) * kByteToUnit,

@@ -63,14 +63,14 @@ void StepLevel(float& value, bool down, double highest) {
 
 }  // namespace
 
-void PressMouseButton(ViewState& view, MouseButton button, InputKeys keys, int32_t x, int32_t y, bool autoTurnMode) {
+void PressMouseButton(ViewState& view, MouseButton button, InputKeys keys, int32_t x, int32_t y) {
     if (button == MouseButton::Middle) return;
     view.lastCursorX = x;
     view.lastCursorY = y;
     if (button == MouseButton::Left) {
         if (keys.control) {
             view.lightDirectionDrag = true;
-        } else if (autoTurnMode) {
+        } else if (view.autoTurnMode) {
             view.autoTurnDrag = true;
         } else {
             view.rotateDrag = true;

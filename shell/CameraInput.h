@@ -16,9 +16,9 @@ struct InputKeys {
     bool extraButton1 = false;  // the first extra mouse button is held
 };
 
-// A button goes down at the cursor's screen position; it starts the drag its keys
-// select. Drags started earlier are kept.
-void PressMouseButton(ViewState& view, MouseButton button, InputKeys keys, int32_t x, int32_t y, bool autoTurnMode);
+// A button goes down at the cursor's screen position; it starts the drag its keys and
+// the auto-turn mode select. Drags started earlier are kept.
+void PressMouseButton(ViewState& view, MouseButton button, InputKeys keys, int32_t x, int32_t y);
 
 // Any button released: every drag ends.
 void ReleaseMouseButtons(ViewState& view);

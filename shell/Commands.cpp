@@ -13,14 +13,27 @@ namespace talan {
 
 namespace {
 
+// The check mark of one entry from the switch of its command.
+void ShowCheckMark(const ShellContext& ctx, QAction* entry, const Command& command) {
+    if (entry != nullptr && entry->isCheckable()) entry->setChecked(SwitchState(ctx, command).value_or(false));
+}
+
+void ShowObjectCheckMarks(const ShellContext& ctx, int32_t object) {
+    for (ObjectFlag flag : {ObjectFlag::Visible, ObjectFlag::Transparent}) {
+        ShowCheckMark(ctx, ObjectEntry(*ctx.menus, flag, object), Command::OfObject(flag, object));
+    }
+}
+
 // What a load shows: the object's menu entries as it is announced, and the progress
 // window of each section.
 class ViewerLoadObserver : public SceneLoadObserver {
 public:
     explicit ViewerLoadObserver(ShellContext& ctx) : ctx_(ctx), progress_(ctx.mainWindow) {}
     void ObjectAnnounced(int32_t object, ObjectKind kind, std::string_view rawName, int32_t, int32_t) override {
+        if (ctx_.menus == nullptr) return;
         ShellContext* ctx = &ctx_;
-        AddObjectEntries(ctx_.menus, kind, rawName, object, [ctx](const Command& c) { DispatchCommand(*ctx, c); });
+        AddObjectEntries(*ctx_.menus, kind, rawName, object, [ctx](const Command& c) { DispatchCommand(*ctx, c); });
+        ShowObjectCheckMarks(ctx_, object);
     }
     void ProgressShown(std::string_view rawTitle) override {
         if (ctx_.showProgress) progress_.Show(DecodeNameForDisplay(rawTitle), ctx_.shell.clientWidth, ctx_.shell.clientHeight);
@@ -33,49 +46,46 @@ private:
     ProgressBar progress_;
 };
 
-// Switches one flag of one object; its entry's check mark follows the flag.
-void ToggleObjectFlag(ShellContext& ctx, ObjectFlag flag, int32_t object) {
-    std::vector<bool>& flags = flag == ObjectFlag::Visible ? ctx.scene.objectVisible : ctx.scene.objectTransparent;
-    if (object < 0 || static_cast<size_t>(object) >= flags.size()) return;
-    const auto k = static_cast<size_t>(object);
-    // The flag, not the check mark, decides the direction.
-    flags[k] = !flags[k];
-    if (QAction* entry = ObjectEntry(ctx.menus, flag, object)) entry->setChecked(flags[k]);
+std::vector<bool>& ObjectFlags(SceneModel& scene, ObjectFlag flag) {
+    return flag == ObjectFlag::Visible ? scene.objectVisible : scene.objectTransparent;
 }
 
-// At least one of "Front face" and "Back face" stays checked; the opaque cull mode
-// follows the pair.
-void FaceCommand(ShellContext& ctx, int32_t id) {
-    const int32_t other = id == kCommandFrontFace ? kCommandBackFace : kCommandFrontFace;
-    if (!IsChecked(ctx.menus, id)) {
-        SetChecked(ctx.menus, id, true);
-    } else {
-        SetChecked(ctx.menus, id, false);
-        if (!IsChecked(ctx.menus, other)) SetChecked(ctx.menus, other, true);
-    }
-    const bool front = IsChecked(ctx.menus, kCommandFrontFace);
-    const bool back = IsChecked(ctx.menus, kCommandBackFace);
-    ctx.graphics.opaqueRasterDesc.cullMode = front && back ? CullMode::None : front ? CullMode::Front : CullMode::Back;
+// Switches one flag of one object; the flag, not a check mark, decides the direction.
+void ToggleObjectFlag(SceneModel& scene, ObjectFlag flag, int32_t object) {
+    std::vector<bool>& flags = ObjectFlags(scene, flag);
+    if (object < 0 || static_cast<size_t>(object) >= flags.size()) return;
+    flags[static_cast<size_t>(object)] = !flags[static_cast<size_t>(object)];
+}
+
+// Solid or wireframe, for opaque and transparent objects alike.
+void SetFillMode(GraphicsState& graphics, FillMode mode) {
+    graphics.opaqueRasterDesc.fillMode = mode;
+    graphics.transparentRasterDesc.fillMode = mode;
+}
+
+// "Front face" and "Back face" show the opaque cull mode: both checked cull nothing,
+// "Front face" alone culls front faces and "Back face" alone back faces. Choosing an
+// entry that is checked unchecks it and leaves the other checked, which it becomes if
+// it was not; choosing the unchecked one checks both.
+CullMode ChosenFace(CullMode cull, int32_t id) {
+    const CullMode withoutChosen = id == kCommandFrontFace ? CullMode::Back : CullMode::Front;
+    return cull == withoutChosen ? CullMode::None : withoutChosen;
 }
 
 void NewScene(ShellContext& ctx) {
-    RemoveObjectEntries(ctx.menus);
-    SetChecked(ctx.menus, kCommandSolidFace, true);
-    SetChecked(ctx.menus, kCommandAutoTurn, false);
-    SetChecked(ctx.menus, kCommandFrontFace, true);
-    SetChecked(ctx.menus, kCommandBackFace, true);
+    if (ctx.menus != nullptr) RemoveObjectEntries(*ctx.menus);
+    ctx.view.autoTurnMode = false;
     ctx.view.autoTurnSpeed = 0.0f;
     ctx.view.autoTurnDrag = false;
-    ctx.graphics.opaqueRasterDesc.fillMode = FillMode::Solid;
-    ctx.graphics.transparentRasterDesc.fillMode = FillMode::Solid;
+    SetFillMode(ctx.graphics, FillMode::Solid);
     ctx.graphics.opaqueRasterDesc.cullMode = CullMode::None;
     ResetScene(ctx.scene);
     ctx.view.lightSpinSpeed = 0.0f;
-    ctx.view.transparencyLevel = 0.4f;
+    ctx.view.transparencyLevel = kStartTransparencyLevel;
 }
 
 void ShowHelpText(ShellContext& ctx) {
-    if (ctx.shell.language == 1) {
+    if (ctx.shell.language == kLanguageSpanish) {
         ctx.dialogs.ShowMessage(
             "Boton pulsado:\n - Izquierdo = giramos los objetos \n - Derecho = movemos los objetos\n"
             " - Rueda central = acercamos o alejamos objetos\nBoton pulsado + CONTROL:\n"
@@ -93,20 +103,71 @@ void ShowHelpText(ShellContext& ctx) {
     }
 }
 
-// Switches between Spanish (1) and English (2) only from the other one; the menu
-// texts change at the next start.
+// Switches between Spanish and English only from the other one; the menu texts
+// change at the next start.
 void SwitchLanguage(ShellContext& ctx, uint32_t to, const char* message, const char* caption) {
-    const uint32_t from = to == 1 ? 2 : 1;
+    const uint32_t from = to == kLanguageSpanish ? kLanguageEnglish : kLanguageSpanish;
     if (ctx.shell.language != from) return;
     ctx.shell.language = to;
-    SetChecked(ctx.menus, kCommandSpanish, to == 1);
-    SetChecked(ctx.menus, kCommandEnglish, to == 2);
     ctx.dialogs.ShowMessage(message, caption);
 }
 
 // A load whose failure is shown as the read error, as New and Open (Add) do.
 void LoadWithMessage(ShellContext& ctx) {
     if (LoadSceneFile(ctx) < 0) ctx.dialogs.ShowMessage(kReadErrorText, "Error");
+}
+
+void ChooseBackColour(ShellContext& ctx) {
+    const std::optional<uint32_t> chosen = ctx.dialogs.ChooseColour(ctx.mainWindow, ctx.shell.customColours);
+    if (!chosen) return;
+    const ColourBytes bytes = SplitColour(static_cast<int32_t>(*chosen & 0x00FFFFFFu));
+    ctx.view.backgroundColor[0] = static_cast<float>(bytes.r) * kByteToUnit;
+    ctx.view.backgroundColor[1] = static_cast<float>(bytes.g) * kByteToUnit;
+    ctx.view.backgroundColor[2] = static_cast<float>(bytes.b) * kByteToUnit;
+}
+
+// The fixed commands; returns the command's result.
+int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
+    RasterDesc& opaque = ctx.graphics.opaqueRasterDesc;
+    switch (id) {
+        case kCommandNew:
+            NewScene(ctx);
+            LoadWithMessage(ctx);
+            break;
+        case kCommandOpenAdd: LoadWithMessage(ctx); break;
+        case kCommandSmoothOnOpen: ctx.shell.smoothOnOpen = !ctx.shell.smoothOnOpen; break;
+        case kCommandEnd:
+            if (ctx.closeWindow) ctx.closeWindow();
+            break;
+        case kCommandSolidFace:
+            SetFillMode(ctx.graphics, opaque.fillMode == FillMode::Solid ? FillMode::Wireframe : FillMode::Solid);
+            break;
+        case kCommandFrontFace:
+        case kCommandBackFace: opaque.cullMode = ChosenFace(opaque.cullMode, id); break;
+        case kCommandSmoothActives:
+            SmoothTriangulatedNormals(ctx.scene);
+            return ctx.upload ? ctx.upload() : kStatusOk;
+        case kCommandBackColour: ChooseBackColour(ctx); break;
+        case kCommandAntialiased:
+            opaque.antialiasedLineEnable = !opaque.antialiasedLineEnable;
+            ctx.graphics.transparentRasterDesc.antialiasedLineEnable = opaque.antialiasedLineEnable;
+            break;
+        case kCommandSpanish:
+            SwitchLanguage(ctx, kLanguageSpanish, "Para actualizar el idioma hay que reiniciar el programa.", "Aviso");
+            break;
+        case kCommandEnglish:
+            SwitchLanguage(ctx, kLanguageEnglish, "To update the language you have to restart the program.", "Notice");
+            break;
+        case kCommandHelp: ShowHelpText(ctx); break;
+        case kCommandAbout: ctx.dialogs.ShowAbout(ctx.mainWindow, ctx.shell.language); break;
+        case kCommandAutoTurn:
+            ctx.view.autoTurnMode = !ctx.view.autoTurnMode;
+            ctx.view.autoTurnSpeed = ctx.view.autoTurnMode ? 5.0f : 0.0f;
+            if (ctx.endDrags) ctx.endDrags();
+            break;
+        default: break;
+    }
+    return kStatusOk;
 }
 
 }  // namespace
@@ -138,73 +199,47 @@ int32_t LoadSceneFile(ShellContext& ctx) {
 int32_t DispatchCommand(ShellContext& ctx, int32_t id) { return DispatchCommand(ctx, CommandOfIdentifier(id)); }
 
 int32_t DispatchCommand(ShellContext& ctx, const Command& command) {
-    SceneModel& scene = ctx.scene;
     int32_t result = kStatusOk;
     if (command.object >= 0) {
-        ToggleObjectFlag(ctx, command.flag, command.object);
+        ToggleObjectFlag(ctx.scene, command.flag, command.object);
     } else {
-        const int32_t id = command.id;
-        switch (id) {
-            case kCommandNew:
-                NewScene(ctx);
-                LoadWithMessage(ctx);
-                break;
-            case kCommandOpenAdd: LoadWithMessage(ctx); break;
-            case kCommandSmoothOnOpen:
-                ctx.shell.smoothOnOpen = !ctx.shell.smoothOnOpen;
-                SetChecked(ctx.menus, kCommandSmoothOnOpen, ctx.shell.smoothOnOpen);
-                break;
-            case kCommandEnd:
-                if (ctx.closeWindow) ctx.closeWindow();
-                break;
-            case kCommandSolidFace: {
-                const bool solid = ctx.graphics.opaqueRasterDesc.fillMode != FillMode::Solid;
-                SetChecked(ctx.menus, kCommandSolidFace, solid);
-                ctx.graphics.opaqueRasterDesc.fillMode = solid ? FillMode::Solid : FillMode::Wireframe;
-                ctx.graphics.transparentRasterDesc.fillMode = ctx.graphics.opaqueRasterDesc.fillMode;
-                break;
-            }
-            case kCommandFrontFace:
-            case kCommandBackFace: FaceCommand(ctx, id); break;
-            case kCommandSmoothActives:
-                SmoothTriangulatedNormals(scene);
-                result = ctx.upload ? ctx.upload() : kStatusOk;
-                break;
-            case kCommandBackColour:
-                if (const auto colour = ctx.dialogs.ChooseColour(ctx.mainWindow, ctx.shell.customColours)) {
-                    const uint32_t c = *colour;
-                    ctx.view.backgroundColor[0] = static_cast<float>(c % 256) * kByteToUnit;
-                    ctx.view.backgroundColor[1] = static_cast<float>((c / 256) % 256) * kByteToUnit;
-                    ctx.view.backgroundColor[2] = static_cast<float>((c / 65536) % 256) * kByteToUnit;
-                }
-                break;
-            case kCommandAntialiased: {
-                const bool on = !ctx.graphics.opaqueRasterDesc.antialiasedLineEnable;
-                SetChecked(ctx.menus, kCommandAntialiased, on);
-                ctx.graphics.opaqueRasterDesc.antialiasedLineEnable = on;
-                ctx.graphics.transparentRasterDesc.antialiasedLineEnable = on;
-                break;
-            }
-            case kCommandSpanish:
-                SwitchLanguage(ctx, 1, "Para actualizar el idioma hay que reiniciar el programa.", "Aviso");
-                break;
-            case kCommandEnglish:
-                SwitchLanguage(ctx, 2, "To update the language you have to restart the program.", "Notice");
-                break;
-            case kCommandHelp: ShowHelpText(ctx); break;
-            case kCommandAbout: ctx.dialogs.ShowAbout(ctx.mainWindow, ctx.shell.language); break;
-            case kCommandAutoTurn: {
-                const bool on = !IsChecked(ctx.menus, kCommandAutoTurn);
-                SetChecked(ctx.menus, kCommandAutoTurn, on);
-                ctx.view.autoTurnSpeed = on ? 5.0f : 0.0f;
-                if (ctx.endDrags) ctx.endDrags();
-                break;
-            }
-            default: break;
-        }
+        result = RunFixedCommand(ctx, command.id);
     }
+    ShowCheckMarks(ctx);
     if (ctx.refresh) ctx.refresh();
     return result;
+}
+
+std::optional<bool> SwitchState(const ShellContext& ctx, const Command& command) {
+    if (command.object >= 0) {
+        const std::vector<bool>& flags = ObjectFlags(ctx.scene, command.flag);
+        const auto k = static_cast<size_t>(command.object);
+        return k < flags.size() && flags[k];
+    }
+    const RasterDesc& opaque = ctx.graphics.opaqueRasterDesc;
+    switch (command.id) {
+        case kCommandSmoothOnOpen: return ctx.shell.smoothOnOpen;
+        case kCommandSolidFace: return opaque.fillMode == FillMode::Solid;
+        case kCommandAutoTurn: return ctx.view.autoTurnMode;
+        case kCommandFrontFace: return opaque.cullMode != CullMode::Back;
+        case kCommandBackFace: return opaque.cullMode != CullMode::Front;
+        case kCommandAntialiased: return opaque.antialiasedLineEnable;
+        case kCommandSpanish: return ctx.shell.language == kLanguageSpanish;
+        case kCommandEnglish: return ctx.shell.language != kLanguageSpanish;
+        default: return std::nullopt;
+    }
+}
+
+void ShowCheckMarks(const ShellContext& ctx) {
+    if (ctx.menus == nullptr) return;
+    for (const auto& [id, entry] : ctx.menus->actions) ShowCheckMark(ctx, entry, Command::Fixed(id));
+    for (size_t k = 0; k < ctx.menus->objectEntries.size(); ++k) ShowObjectCheckMarks(ctx, static_cast<int32_t>(k));
+}
+
+void BuildMenus(ShellContext& ctx, QMenuBar* menuBar) {
+    BuildMenuBar(menuBar, SelectMenuTexts(ctx.shell.language), *ctx.menus,
+                 [&ctx](const Command& command) { DispatchCommand(ctx, command); });
+    ShowCheckMarks(ctx);
 }
 
 }  // namespace talan

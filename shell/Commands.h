@@ -1,9 +1,12 @@
-// The commands of the menu bar, dispatched by identifier for the menus and tests
-// alike, and the load of a scene file with its menu entries and progress bar.
+// The commands of the menu bar, dispatched by identifier for the menus, the
+// command line and tests alike, and the load of a scene file with its menu entries
+// and progress bar. Every switch a command turns lives in the records; the menus'
+// check marks are drawn from them.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "render/GraphicsState.h"
 #include "render/ViewState.h"
@@ -12,18 +15,20 @@
 #include "shell/Menus.h"
 #include "shell/ShellState.h"
 
+class QMenuBar;
 class QWidget;
 
 namespace talan {
 
-// Everything a command reads or changes.
+// Everything a command reads or changes. Only the records and the dialogs are
+// needed: without a window (the command-line modes) the rest stays empty.
 struct ShellContext {
     ShellState& shell;
     ViewState& view;
     SceneModel& scene;
     GraphicsState& graphics;
-    MenuHandles& menus;
     Dialogs& dialogs;
+    MenuHandles* menus = nullptr;         // the menu bar that shows the records; none without a window
     QWidget* mainWindow = nullptr;        // owner of the dialogs and the progress bar's reference
     std::function<int32_t()> upload = {};     // makes the vertex buffer from the scene, in the drawing context
     std::function<void()> closeWindow = {};   // ends the program as the window's close box does
@@ -32,17 +37,27 @@ struct ShellContext {
     bool showProgress = true;             // progress windows while a section is read
 };
 
-inline constexpr char kReadErrorText[] = "Error en la lectura del fichero.";
-
 // Loads the start-up file (the command line's, once) or asks for one, reads it into
 // the scene with its menu entries, smooths when asked, uploads and fits the camera.
 // Returns 0 (also when the dialog is cancelled) or the load's failure status.
 int32_t LoadSceneFile(ShellContext& ctx);
 
-// Carries out the command of a menu entry. Returns the command's result: 0, or the
-// failure status of a re-upload.
+// Carries out the command of a menu entry by changing the records, then shows them
+// (check marks, a frame). Returns the command's result: 0, or the failure status of
+// a re-upload.
 int32_t DispatchCommand(ShellContext& ctx, const Command& command);
 // The same for a command identifier as --info reports them (see CommandOfIdentifier).
 int32_t DispatchCommand(ShellContext& ctx, int32_t id);
+
+// Whether the switch of a command is on, read from the records: the check mark its
+// entry shows. None for a command that switches nothing.
+std::optional<bool> SwitchState(const ShellContext& ctx, const Command& command);
+
+// Sets every check mark of the menus from SwitchState: the only place that sets them.
+void ShowCheckMarks(const ShellContext& ctx);
+
+// Fills the menu bar in the language's texts, with the check marks of the records;
+// choosing an entry dispatches its command in `ctx`, which must outlive the bar.
+void BuildMenus(ShellContext& ctx, QMenuBar* menuBar);
 
 }  // namespace talan

@@ -72,7 +72,7 @@ void QtDialogs::ShowMessage(const std::string& text, const std::string& caption)
 }
 
 void QtDialogs::ShowAbout(QWidget* owner, uint32_t language) {
-    const AboutLayout& layout = language == 1 ? kSpanishAbout : kEnglishAbout;
+    const AboutLayout& layout = language == kLanguageSpanish ? kSpanishAbout : kEnglishAbout;
     QDialog dialog(owner);
     dialog.setWindowTitle(QString::fromUtf8(layout.caption));
     dialog.setFixedSize(Units(layout.width), Units(layout.height));

@@ -20,7 +20,7 @@ public:
     virtual std::optional<uint32_t> ChooseColour(QWidget* owner, std::array<uint32_t, 16>& customColours) = 0;
     // A message box with no icon and one OK button (texts in UTF-8).
     virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
-    // The about box of the language (1 Spanish, else English).
+    // The about box of the language (kLanguageSpanish, else English).
     virtual void ShowAbout(QWidget* owner, uint32_t language) = 0;
 };
 

@@ -1,6 +1,5 @@
 #include "shell/InfoCommand.h"
 
-#include <charconv>
 #include <cmath>
 #include <string_view>
 
@@ -135,34 +134,7 @@ void PrintTable(std::FILE* out, const std::vector<LoadRecord>& loads, const Scen
 
 }  // namespace
 
-bool ParseInfoArguments(const std::vector<std::string>& args, InfoOptions& options, std::string& error) {
-    bool optionsEnded = false;
-    for (const std::string& arg : args) {
-        if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            if (arg == "--json") {
-                options.json = true;
-            } else if (arg == "--vertices") {
-                options.vertices = true;
-            } else if (arg == "--smooth") {
-                options.smooth = true;
-            } else if (arg == "--") {
-                optionsEnded = true;
-            } else {
-                error = "unknown option '" + arg + "' for --info";
-                return false;
-            }
-            continue;
-        }
-        options.files.push_back(arg);
-    }
-    if (options.files.empty()) {
-        error = "--info needs at least one scene file";
-        return false;
-    }
-    return true;
-}
-
-int RunInfoCommand(const InfoOptions& options, std::FILE* out, std::FILE* err) {
+int RunInfoCommand(const CommandLine& options, std::FILE* out, std::FILE* err) {
     SceneModel scene;
     ViewState view;
     std::vector<LoadRecord> loads;
@@ -173,7 +145,7 @@ int RunInfoCommand(const InfoOptions& options, std::FILE* out, std::FILE* err) {
         loads.push_back({path, status});
         if (status != kStatusOk) {
             allOk = false;
-            std::fprintf(err, "talan3d: %s: Error en la lectura del fichero.\n", DecodeNameForDisplay(path).c_str());
+            std::fprintf(err, "talan3d: %s: %s\n", DecodeNameForDisplay(path).c_str(), kReadErrorText);
         }
     }
     if (options.json) {
@@ -181,7 +153,7 @@ int RunInfoCommand(const InfoOptions& options, std::FILE* out, std::FILE* err) {
     } else {
         PrintTable(out, loads, scene, view, options.vertices);
     }
-    return allOk ? 0 : 1;
+    return ExitStatus(allOk ? FailureKind::None : FailureKind::SceneFile);
 }
 
 }  // namespace talan

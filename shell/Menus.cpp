@@ -5,6 +5,7 @@
 #include <QMenuBar>
 
 #include "scene/TextDecoding.h"
+#include "shell/ShellState.h"
 
 namespace talan {
 
@@ -29,26 +30,19 @@ constexpr MenuTexts kEnglish{
 // Menu texts are shown as written: '&' would otherwise mark a shortcut.
 QString MenuLabel(const std::string& utf8) { return QString::fromStdString(utf8).replace('&', QStringLiteral("&&")); }
 
-// Appends an entry that calls `dispatch` with `command`; `checked` -1 makes it
-// uncheckable, 0 or 1 gives its first check mark.
+// Appends an entry that calls `dispatch` with `command`, and can carry a check mark
+// when `checkable`.
 QAction* AddEntry(QMenu* menu, const std::string& text, const Command& command, const CommandHandler& dispatch,
-                  int checked = -1) {
+                  bool checkable = false) {
     QAction* action = menu->addAction(MenuLabel(text));
-    if (checked >= 0) {
-        action->setCheckable(true);
-        action->setChecked(checked == 1);
-    }
-    // The check mark changes only through the command, as on every platform.
-    QObject::connect(action, &QAction::triggered, action, [action, command, dispatch](bool) {
-        if (action->isCheckable()) action->setChecked(!action->isChecked());
-        dispatch(command);
-    });
+    action->setCheckable(checkable);
+    QObject::connect(action, &QAction::triggered, action, [command, dispatch](bool) { dispatch(command); });
     return action;
 }
 
 QAction* AddFixedEntry(QMenu* menu, MenuHandles& menus, const char* text, int32_t id, const CommandHandler& dispatch,
-                       int checked = -1) {
-    QAction* action = AddEntry(menu, text, Command::Fixed(id), dispatch, checked);
+                       bool checkable = false) {
+    QAction* action = AddEntry(menu, text, Command::Fixed(id), dispatch, checkable);
     action->setData(id);
     menus.actions[id] = action;
     return action;
@@ -56,7 +50,7 @@ QAction* AddFixedEntry(QMenu* menu, MenuHandles& menus, const char* text, int32_
 
 }  // namespace
 
-const MenuTexts& SelectMenuTexts(uint32_t language) { return language == 1 ? kSpanish : kEnglish; }
+const MenuTexts& SelectMenuTexts(uint32_t language) { return language == kLanguageSpanish ? kSpanish : kEnglish; }
 
 Command CommandOfIdentifier(int32_t id) {
     if (id >= kFirstObjectMenuId && id % 2 == 0) {
@@ -66,14 +60,36 @@ Command CommandOfIdentifier(int32_t id) {
     return Command::Fixed(id);
 }
 
-void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, uint32_t language, MenuHandles& menus,
-                  const CommandHandler& dispatch) {
+bool IsMenuIdentifier(int32_t id) {
+    if (CommandOfIdentifier(id).object >= 0) return true;
+    // Listing every enumerator without a default makes the compiler name one left out.
+    switch (static_cast<CommandId>(id)) {
+        case kCommandEnd:
+        case kCommandNew:
+        case kCommandOpenAdd:
+        case kCommandSmoothOnOpen:
+        case kCommandSolidFace:
+        case kCommandFrontFace:
+        case kCommandBackFace:
+        case kCommandSmoothActives:
+        case kCommandBackColour:
+        case kCommandAntialiased:
+        case kCommandSpanish:
+        case kCommandEnglish:
+        case kCommandHelp:
+        case kCommandAbout:
+        case kCommandAutoTurn: return true;
+    }
+    return false;
+}
+
+void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, const CommandHandler& dispatch) {
     menus.menuBar = menuBar;
     menus.fileMenu = menuBar->addMenu(MenuLabel(t.file));
     AddFixedEntry(menus.fileMenu, menus, t.newScene, kCommandNew, dispatch);
     // The usual keys of a desktop program; the menu texts stay as they are.
     AddFixedEntry(menus.fileMenu, menus, t.openAdd, kCommandOpenAdd, dispatch)->setShortcut(Qt::CTRL | Qt::Key_O);
-    AddFixedEntry(menus.fileMenu, menus, t.smoothOnOpen, kCommandSmoothOnOpen, dispatch, 0);
+    AddFixedEntry(menus.fileMenu, menus, t.smoothOnOpen, kCommandSmoothOnOpen, dispatch, true);
     menus.fileMenu->addSeparator();
     AddFixedEntry(menus.fileMenu, menus, t.end, kCommandEnd, dispatch)->setShortcut(Qt::CTRL | Qt::Key_Q);
 
@@ -88,33 +104,23 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, uint32_t language, Menu
     AddFixedEntry(menus.viewMenu, menus, t.smoothActives, kCommandSmoothActives, dispatch);
     menus.transparentSubmenu = menus.viewMenu->addMenu(MenuLabel(t.transparent));
     menus.viewMenu->addSeparator();
-    AddFixedEntry(menus.viewMenu, menus, t.solidFace, kCommandSolidFace, dispatch, 1);
+    AddFixedEntry(menus.viewMenu, menus, t.solidFace, kCommandSolidFace, dispatch, true);
     menus.viewMenu->addSeparator();
-    AddFixedEntry(menus.viewMenu, menus, t.autoTurn, kCommandAutoTurn, dispatch, 0);
+    AddFixedEntry(menus.viewMenu, menus, t.autoTurn, kCommandAutoTurn, dispatch, true);
     menus.viewMenu->addSeparator();
-    AddFixedEntry(menus.viewMenu, menus, t.frontFace, kCommandFrontFace, dispatch, 1);
-    AddFixedEntry(menus.viewMenu, menus, t.backFace, kCommandBackFace, dispatch, 1);
+    AddFixedEntry(menus.viewMenu, menus, t.frontFace, kCommandFrontFace, dispatch, true);
+    AddFixedEntry(menus.viewMenu, menus, t.backFace, kCommandBackFace, dispatch, true);
 
     menus.setupMenu = menuBar->addMenu(MenuLabel(t.setup));
     AddFixedEntry(menus.setupMenu, menus, t.backColour, kCommandBackColour, dispatch);
     menus.languageMenu = menus.setupMenu->addMenu(MenuLabel(t.language));
-    AddFixedEntry(menus.setupMenu, menus, t.antialiased, kCommandAntialiased, dispatch, 0);
-    AddFixedEntry(menus.languageMenu, menus, t.spanish, kCommandSpanish, dispatch, language == 1 ? 1 : 0);
-    AddFixedEntry(menus.languageMenu, menus, t.english, kCommandEnglish, dispatch, language == 1 ? 0 : 1);
+    AddFixedEntry(menus.setupMenu, menus, t.antialiased, kCommandAntialiased, dispatch, true);
+    AddFixedEntry(menus.languageMenu, menus, t.spanish, kCommandSpanish, dispatch, true);
+    AddFixedEntry(menus.languageMenu, menus, t.english, kCommandEnglish, dispatch, true);
 
     menus.helpMenu = menuBar->addMenu(MenuLabel(t.help));
     AddFixedEntry(menus.helpMenu, menus, t.helpEntry, kCommandHelp, dispatch)->setShortcut(Qt::Key_F1);
     AddFixedEntry(menus.helpMenu, menus, t.about, kCommandAbout, dispatch);
-}
-
-bool IsChecked(const MenuHandles& menus, int32_t id) {
-    const auto found = menus.actions.find(id);
-    return found != menus.actions.end() && found->second->isChecked();
-}
-
-void SetChecked(MenuHandles& menus, int32_t id, bool checked) {
-    const auto found = menus.actions.find(id);
-    if (found != menus.actions.end()) found->second->setChecked(checked);
 }
 
 QAction* ObjectEntry(const MenuHandles& menus, ObjectFlag flag, int32_t object) {
@@ -134,10 +140,10 @@ void AddObjectEntries(MenuHandles& menus, ObjectKind kind, std::string_view rawN
         menus.transparencyEntries.resize(k + 1, nullptr);
     }
     menus.objectEntries[k] = AddEntry(menus.kindSubmenu[static_cast<size_t>(kind)], label,
-                                      Command::OfObject(ObjectFlag::Visible, object), dispatch, 1);
+                                      Command::OfObject(ObjectFlag::Visible, object), dispatch, true);
     if (KindHasTransparencyEntry(kind)) {
         menus.transparencyEntries[k] = AddEntry(menus.transparentSubmenu, label,
-                                                Command::OfObject(ObjectFlag::Transparent, object), dispatch, 0);
+                                                Command::OfObject(ObjectFlag::Transparent, object), dispatch, true);
     }
 }
 

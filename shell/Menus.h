@@ -59,9 +59,12 @@ struct Command {
 // transparency of object (id - 10000) / 2, any other is a fixed command.
 Command CommandOfIdentifier(int32_t id);
 
+// Whether a menu entry has this identifier: a fixed command's, or an object's.
+bool IsMenuIdentifier(int32_t id);
+
 using CommandHandler = std::function<void(const Command&)>;
 
-// One text per label, chosen once at start-up by the language (1 Spanish, else English).
+// One text per label, chosen once at start-up by the language (kLanguageSpanish, else English).
 struct MenuTexts {
     const char* file; const char* newScene; const char* openAdd; const char* smoothOnOpen; const char* end;
     const char* objects; const char* kinds[kObjectKindCount];  // in ObjectKind order
@@ -90,18 +93,15 @@ struct MenuHandles {
 
 // Fills `menuBar` with the menus in both languages' order, each fixed action carrying
 // its identifier; `dispatch` is called with the entry's command when it is chosen.
-void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& texts, uint32_t language, MenuHandles& menus,
-                  const CommandHandler& dispatch);
-
-// Whether the entry of `id` carries its check mark (false when there is no such entry).
-bool IsChecked(const MenuHandles& menus, int32_t id);
-void SetChecked(MenuHandles& menus, int32_t id, bool checked);
+// The entries that switch something can carry a check mark; the caller sets the
+// marks from the records (ShowCheckMarks).
+void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& texts, MenuHandles& menus, const CommandHandler& dispatch);
 
 // The entry of one flag of object `object`, or nullptr when it has none.
 QAction* ObjectEntry(const MenuHandles& menus, ObjectFlag flag, int32_t object);
 
-// Appends the entries of object `object`: checked in its kind's submenu, and for T3
-// and block models unchecked in the Transparent submenu.
+// Appends the entries of object `object`, which can carry check marks: one in its
+// kind's submenu and, for T3 and block models, one in the Transparent submenu.
 void AddObjectEntries(MenuHandles& menus, ObjectKind kind, std::string_view rawName, int32_t object,
                       const CommandHandler& dispatch);
 

@@ -1,21 +1,21 @@
 #include "shell/RenderCommand.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <filesystem>
-
-#include <QImage>
+#include <optional>
 
 #include "render/CameraFit.h"
 #include "render/EffectFile.h"
 #include "render/Graphics.h"
 #include "render/HeadlessContext.h"
 #include "render/Picking.h"
-#include "render/SceneLoad.h"
 #include "scene/SceneFileReader.h"
 #include "scene/TextDecoding.h"
+#include "shell/Commands.h"
 #include "shell/JsonText.h"
+
+#include <QImage>
 
 namespace talan {
 
@@ -24,54 +24,22 @@ namespace {
 // Where an installed program keeps its data, relative to the directory of the
 // executable (the build sets it from the install layout).
 constexpr char kDataDirectoryFromExecutable[] = TALAN_DATA_DIR_FROM_BIN;
-constexpr int32_t kMaxPictureSide = 16384;
 
-bool ParseFloat(const std::string& text, float& value) {
-    const char* end = text.data() + text.size();
-    const auto result = std::from_chars(text.data(), end, value);
-    return result.ec == std::errc() && result.ptr == end;
-}
-
-bool ParseInt(const std::string& text, int32_t& value) {
-    const char* end = text.data() + text.size();
-    const auto result = std::from_chars(text.data(), end, value);
-    return result.ec == std::errc() && result.ptr == end;
-}
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (size_t at; (at = text.find(separator, start)) != std::string::npos; start = at + 1) {
-        parts.push_back(text.substr(start, at - start));
+// The dialogs of a run without a window: the open and colour dialogs are cancelled
+// at once, and messages go to standard error.
+class HeadlessDialogs : public Dialogs {
+public:
+    explicit HeadlessDialogs(std::FILE* err) : err_(err) {}
+    std::optional<std::string> OpenSceneFile(QWidget*) override { return std::nullopt; }
+    std::optional<uint32_t> ChooseColour(QWidget*, std::array<uint32_t, 16>&) override { return std::nullopt; }
+    void ShowMessage(const std::string& text, const std::string& caption) override {
+        std::fprintf(err_, "talan3d: %s: %s\n", caption.c_str(), text.c_str());
     }
-    parts.push_back(text.substr(start));
-    return parts;
-}
+    void ShowAbout(QWidget*, uint32_t) override {}
 
-bool ParseObjectList(const std::string& text, std::vector<int32_t>& list) {
-    for (const std::string& part : Split(text, ',')) {
-        int32_t k = 0;
-        if (!ParseInt(part, k) || k < 0) return false;
-        list.push_back(k);
-    }
-    return true;
-}
-
-// AXIS,CENTRE,THICKNESS: x, y or z (file axes), and a thickness above 0.
-bool ParseSection(const std::string& text, SectionSlab& slab) {
-    const auto parts = Split(text, ',');
-    if (parts.size() != 3 || parts[0].size() != 1 || std::string("xyz").find(parts[0][0]) == std::string::npos) return false;
-    const char* centreEnd = parts[1].data() + parts[1].size();
-    const char* thicknessEnd = parts[2].data() + parts[2].size();
-    double centre = 0, thickness = 0;
-    if (std::from_chars(parts[1].data(), centreEnd, centre).ptr != centreEnd ||
-        std::from_chars(parts[2].data(), thicknessEnd, thickness).ptr != thicknessEnd || !(thickness > 0) ||
-        !std::isfinite(centre) || !std::isfinite(thickness)) {
-        return false;
-    }
-    slab = {static_cast<int>(std::string("xyz").find(parts[0][0])), centre, thickness};
-    return true;
-}
+private:
+    std::FILE* err_;
+};
 
 // {"hit": true, "point": [x, y, z], "object": k, "name": "...", "kind": "T3", "element": e}
 // or {"hit": false}.
@@ -88,92 +56,133 @@ void PrintPick(std::FILE* out, const SceneModel& scene, const PickResult& pick) 
                  static_cast<long long>(pick.element.element));
 }
 
-}  // namespace
-
-bool ParseRenderArguments(const std::vector<std::string>& args, RenderOptions& options, std::string& error) {
-    bool optionsEnded = false, pixelGiven = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-' || (options.pick && !pixelGiven && i == 0)) {
-            if (options.pick && !pixelGiven) {
-                const auto xy = Split(arg, ',');
-                if (xy.size() != 2 || !ParseInt(xy[0], options.pickX) || !ParseInt(xy[1], options.pickY) ||
-                    options.pickX < 0 || options.pickY < 0) {
-                    error = "bad pixel '" + arg + "' for --pick (X,Y from the top left corner)";
-                    return false;
-                }
-                pixelGiven = true;
-            } else if (!options.pick && options.output.empty()) {
-                options.output = arg;
-            } else {
-                options.files.push_back(arg);
-            }
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (arg == "--smooth" || arg == "--wireframe") {
-            (arg == "--smooth" ? options.smooth : options.wireframe) = true;
-            continue;
-        }
-        if (i + 1 == args.size()) {
-            error = arg + " needs a value";
-            return false;
-        }
-        const std::string& value = args[++i];
-        bool ok = true;
-        if (arg == "--size") {
-            // WxH, or one number for the longer side of a picture shaped like the scene.
-            const auto parts = Split(value, 'x');
-            const auto side = [](const std::string& text, int32_t& n) {
-                return ParseInt(text, n) && n > 0 && n <= kMaxPictureSide;
-            };
-            options.longerSide = 0;
-            ok = parts.size() == 1 ? side(parts[0], options.longerSide)
-                                   : parts.size() == 2 && side(parts[0], options.width) && side(parts[1], options.height);
-        } else if (arg == "--background") {
-            const auto parts = Split(value, ',');
-            ok = parts.size() == 3;
-            for (size_t c = 0; ok && c < 3; ++c) {
-                ok = ParseFloat(parts[c], options.background[c]) && options.background[c] >= 0 &&
-                     options.background[c] <= 1;
-            }
-        } else if (arg == "--yaw") {
-            ok = ParseFloat(value, options.yaw);
-            options.hasYaw = true;
-        } else if (arg == "--pitch") {
-            ok = ParseFloat(value, options.pitch);
-            options.hasPitch = true;
-        } else if (arg == "--cull") {
-            ok = value == "none" || value == "front" || value == "back";
-            options.cull = value == "front" ? CullMode::Front : value == "back" ? CullMode::Back : CullMode::None;
-        } else if (arg == "--transparent") {
-            ok = ParseObjectList(value, options.transparent);
-        } else if (arg == "--hide") {
-            ok = ParseObjectList(value, options.hidden);
-        } else if (arg == "--section") {
-            ok = ParseSection(value, options.section);
-        } else {
-            error = "unknown option '" + arg + "' for --render";
-            return false;
-        }
-        if (!ok) {
-            error = "bad value '" + value + "' for " + arg;
-            return false;
-        }
+// The menu commands the options stand for, then those of --command, in order. Each
+// object's entry is chosen once, however often the option names it.
+std::vector<Command> OptionCommands(const CommandLine& line) {
+    std::vector<Command> commands;
+    for (const auto& [objects, flag] : {std::pair{&line.transparent, ObjectFlag::Transparent},
+                                        std::pair{&line.hidden, ObjectFlag::Visible}}) {
+        std::vector<int32_t> once = *objects;
+        std::sort(once.begin(), once.end());
+        once.erase(std::unique(once.begin(), once.end()), once.end());
+        for (int32_t k : once) commands.push_back(Command::OfObject(flag, k));
     }
-    if (options.pick && (!pixelGiven || options.files.empty())) {
-        error = "--pick needs a pixel X,Y and at least one scene file";
-        return false;
-    }
-    if (!options.pick && (options.output.empty() || options.files.empty())) {
-        error = "--render needs a picture file and at least one scene file";
-        return false;
-    }
-    return true;
+    if (line.wireframe) commands.push_back(Command::Fixed(kCommandSolidFace));
+    // Unchecking "Back face" leaves "Front face" alone, which culls front faces.
+    if (line.cull == CullMode::Front) commands.push_back(Command::Fixed(kCommandBackFace));
+    if (line.cull == CullMode::Back) commands.push_back(Command::Fixed(kCommandFrontFace));
+    for (int32_t id : line.commands) commands.push_back(CommandOfIdentifier(id));
+    return commands;
 }
+
+// The records of one picture, loaded and switched as the options ask.
+struct Picture {
+    ShellState shell;
+    ViewState view;
+    SceneModel scene;
+    GraphicsState graphics;
+};
+
+// Loads the files and carries out the commands; returns the failure that ends the run.
+Failure PrepareScene(const CommandLine& line, Picture& picture, std::FILE* err) {
+    HeadlessDialogs dialogs(err);
+    ShellContext ctx{.shell = picture.shell, .view = picture.view, .scene = picture.scene,
+                     .graphics = picture.graphics, .dialogs = dialogs};
+    ctx.upload = [&picture] { return UploadSceneVertices(picture.graphics, picture.scene); };
+    ctx.showProgress = false;
+    picture.shell.clientWidth = static_cast<uint32_t>(line.width);
+    picture.shell.clientHeight = static_cast<uint32_t>(line.height);
+    if (line.smooth) DispatchCommand(ctx, kCommandSmoothOnOpen);
+    for (const std::string& path : line.files) {
+        picture.shell.pendingScenePath = path;
+        if (const int32_t status = LoadSceneFile(ctx); status != kStatusOk) {
+            return {FailureKind::SceneFile, status, DecodeNameForDisplay(path) + ": " + kReadErrorText};
+        }
+    }
+    const std::vector<Command> commands = OptionCommands(line);
+    const size_t objects = picture.scene.objectNames.size();
+    for (const Command& command : commands) {
+        if (command.object >= 0 && static_cast<size_t>(command.object) >= objects) {
+            return {FailureKind::Usage, kStatusFail,
+                    "the scene has no object " + std::to_string(command.object) + " (it has " +
+                        std::to_string(objects) + ")"};
+        }
+    }
+    for (const Command& command : commands) DispatchCommand(ctx, command);
+    picture.view.backgroundColor = {line.background[0], line.background[1], line.background[2], 0.0f};
+    picture.view.section = line.section;
+    if (line.hasYaw) picture.view.cameraYaw = line.yaw;
+    if (line.hasPitch) picture.view.cameraPitch = line.pitch;
+    return {};
+}
+
+Failure WritePicture(const HeadlessContext& headless, const std::string& path) {
+    const std::vector<uint8_t> pixels = ReadHeadlessPixels(headless);
+    // The frame's alpha is not part of the picture: it is written opaque.
+    const QImage frame(pixels.data(), headless.width, headless.height, headless.width * 4, QImage::Format_RGBA8888);
+    if (!frame.convertToFormat(QImage::Format_RGB888).save(QString::fromLocal8Bit(path.c_str()), "PNG")) {
+        return {FailureKind::WriteFile, kStatusFail, "cannot write " + path};
+    }
+    return {};
+}
+
+// --size N: gives the picture the shape of the scene's box as the camera sees it,
+// `longerSide` pixels on its longer side.
+Failure ShapeToScene(int32_t longerSide, HeadlessContext& headless, Picture& picture) {
+    const float aspect = FittedBoxAspect(picture.scene, picture.view);
+    const auto shorter = [longerSide](float ratio) {
+        return std::max(1, static_cast<int32_t>(std::lround(static_cast<float>(longerSide) * ratio)));
+    };
+    const int32_t width = aspect >= 1.0f ? longerSide : shorter(aspect);
+    const int32_t height = aspect >= 1.0f ? shorter(1.0f / aspect) : longerSide;
+    if (Failure failure = ResizeHeadlessFramebuffer(headless, width, height); failure.Failed()) return failure;
+    picture.shell.clientWidth = static_cast<uint32_t>(width);
+    picture.shell.clientHeight = static_cast<uint32_t>(height);
+    ResizeGraphics(picture.graphics, picture.view, width, height);
+    return {};
+}
+
+// Draws the picture in a headless context; the failure that ends the run.
+Failure Draw(const CommandLine& line, const std::string& executablePath, std::FILE* out, std::FILE* err) {
+    // With a longer side only, the picture is square until the scene gives its shape.
+    const int32_t width = line.longerSide > 0 ? line.longerSide : line.width;
+    const int32_t height = line.longerSide > 0 ? line.longerSide : line.height;
+    HeadlessContext headless;
+    if (Failure failure = CreateHeadlessContext(headless, width, height); failure.Failed()) {
+        failure.message = "cannot draw without OpenGL: " + failure.message;
+        return failure;
+    }
+    struct Cleanup {
+        HeadlessContext& headless;
+        Picture picture;
+        ~Cleanup() {
+            ReleaseGraphics(picture.graphics);
+            DestroyHeadlessContext(headless);
+        }
+    } owned{headless, {}};
+    Picture& picture = owned.picture;
+    if (Failure failure = InitGraphics(picture.graphics, FindEffectFile(executablePath), width, height);
+        failure.Failed()) {
+        return failure;
+    }
+    if (Failure failure = PrepareScene(line, picture, err); failure.Failed()) return failure;
+    if (line.longerSide > 0) {
+        if (Failure failure = ShapeToScene(line.longerSide, headless, picture); failure.Failed()) return failure;
+    }
+
+    RenderFrame(picture.graphics, picture.view, picture.scene);
+    if (line.mode != Mode::Pick) return WritePicture(headless, line.output);
+    if (line.pickX >= headless.width || line.pickY >= headless.height) {
+        return {FailureKind::Usage, kStatusFail,
+                "the pixel " + std::to_string(line.pickX) + "," + std::to_string(line.pickY) + " is outside the " +
+                    std::to_string(headless.width) + "x" + std::to_string(headless.height) + " picture"};
+    }
+    PrintPick(out, picture.scene,
+              PickPixel(picture.graphics, picture.view, picture.scene, line.pickX, line.pickY, headless.framebuffer));
+    return {};
+}
+
+}  // namespace
 
 std::string FindEffectFile(const std::string& executablePath) {
     namespace fs = std::filesystem;
@@ -189,97 +198,10 @@ std::string FindEffectFile(const std::string& executablePath) {
     return kEffectFileName;
 }
 
-int RunRenderCommand(const RenderOptions& options, std::FILE* out, std::FILE* err) {
-    // With a longer side only, the picture is square until the scene gives its shape.
-    int32_t width = options.longerSide > 0 ? options.longerSide : options.width;
-    int32_t height = options.longerSide > 0 ? options.longerSide : options.height;
-    HeadlessContext headless;
-    std::string error;
-    if (!CreateHeadlessContext(headless, width, height, error)) {
-        std::fprintf(err, "talan3d: cannot draw without OpenGL: %s\n", error.c_str());
-        return 3;
-    }
-    struct Cleanup {
-        HeadlessContext& headless;
-        GraphicsState graphics;
-        ~Cleanup() {
-            ReleaseGraphics(graphics);
-            DestroyHeadlessContext(headless);
-        }
-    } owned{headless, {}};
-    GraphicsState& graphics = owned.graphics;
-    if (InitGraphics(graphics, FindEffectFile(options.executablePath), width, height, error) != kStatusOk) {
-        std::fprintf(err, "talan3d: %s\n", error.c_str());
-        return 3;
-    }
-
-    SceneModel scene;
-    ViewState view;
-    for (const std::string& path : options.files) {
-        const SceneReadResult read = ReadSceneFile(scene, path, nullptr);
-        const int32_t status = CompleteSceneLoad(scene, view, read, options.smooth,
-                                                 [&] { return UploadSceneVertices(graphics, scene); });
-        if (status != kStatusOk) {
-            std::fprintf(err, "talan3d: %s: Error en la lectura del fichero.\n", DecodeNameForDisplay(path).c_str());
-            return 1;
-        }
-        FitCameraMatrices(graphics, view, width, height);
-    }
-
-    for (const auto* list : {&options.transparent, &options.hidden}) {
-        for (int32_t k : *list) {
-            if (k >= static_cast<int32_t>(scene.objectNames.size())) {
-                std::fprintf(err, "talan3d: the scene has no object %d (it has %zu)\n", k, scene.objectNames.size());
-                return 2;
-            }
-            if (list == &options.transparent) {
-                scene.objectTransparent[static_cast<size_t>(k)] = true;
-            } else {
-                scene.objectVisible[static_cast<size_t>(k)] = false;
-            }
-        }
-    }
-    view.backgroundColor = {options.background[0], options.background[1], options.background[2], 0.0f};
-    view.section = options.section;
-    if (options.hasYaw) view.cameraYaw = options.yaw;
-    if (options.hasPitch) view.cameraPitch = options.pitch;
-    if (options.wireframe) {
-        graphics.opaqueRasterDesc.fillMode = FillMode::Wireframe;
-        graphics.transparentRasterDesc.fillMode = FillMode::Wireframe;
-    }
-    graphics.opaqueRasterDesc.cullMode = options.cull;
-    if (options.longerSide > 0) {
-        const float aspect = FittedBoxAspect(scene, view);
-        const auto shorter = [&](float ratio) {
-            return std::max(1, static_cast<int32_t>(std::lround(static_cast<float>(options.longerSide) * ratio)));
-        };
-        width = aspect >= 1.0f ? options.longerSide : shorter(aspect);
-        height = aspect >= 1.0f ? shorter(1.0f / aspect) : options.longerSide;
-        if (!ResizeHeadlessFramebuffer(headless, width, height, error)) {
-            std::fprintf(err, "talan3d: cannot draw without OpenGL: %s\n", error.c_str());
-            return 3;
-        }
-        ResizeGraphics(graphics, view, width, height);
-    }
-
-    RenderFrame(graphics, view, scene);
-    if (options.pick) {
-        if (options.pickX >= width || options.pickY >= height) {
-            std::fprintf(err, "talan3d: the pixel %d,%d is outside the %dx%d picture\n", options.pickX, options.pickY,
-                         width, height);
-            return 2;
-        }
-        PrintPick(out, scene, PickPixel(graphics, view, scene, options.pickX, options.pickY, headless.framebuffer));
-        return 0;
-    }
-    const std::vector<uint8_t> pixels = ReadHeadlessPixels(headless);
-    // The frame's alpha is not part of the picture: it is written opaque.
-    const QImage frame(pixels.data(), width, height, width * 4, QImage::Format_RGBA8888);
-    if (!frame.convertToFormat(QImage::Format_RGB888).save(QString::fromLocal8Bit(options.output.c_str()), "PNG")) {
-        std::fprintf(err, "talan3d: cannot write %s\n", options.output.c_str());
-        return 4;
-    }
-    return 0;
+int RunRenderCommand(const CommandLine& line, const std::string& executablePath, std::FILE* out, std::FILE* err) {
+    const Failure failure = Draw(line, executablePath, out, err);
+    if (failure.Failed()) std::fprintf(err, "talan3d: %s\n", failure.message.c_str());
+    return ExitStatus(failure.kind);
 }
 
 }  // namespace talan

@@ -1,5 +1,6 @@
 #include "shell/SceneFileDrop.h"
 
+#include "scene/SceneFileReader.h"
 #include "shell/Commands.h"
 
 #include <QDropEvent>

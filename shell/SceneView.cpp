@@ -41,8 +41,7 @@ void SceneView::mousePressEvent(QMouseEvent* event) {
         return;  // the middle and extra buttons start no drag
     }
     const QPoint at = event->globalPosition().toPoint();
-    PressMouseButton(records_.view, button, KeysOf(event->modifiers(), event->buttons()), at.x(), at.y(),
-                     IsChecked(records_.menus, kCommandAutoTurn));
+    PressMouseButton(records_.view, button, KeysOf(event->modifiers(), event->buttons()), at.x(), at.y());
     setCursor(Qt::SizeAllCursor);
 }
 

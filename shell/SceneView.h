@@ -5,7 +5,6 @@
 #include "render/GraphicsState.h"
 #include "render/ViewState.h"
 #include "scene/SceneModel.h"
-#include "shell/Menus.h"
 #include "shell/ShellState.h"
 
 #include <QOpenGLWidget>
@@ -21,7 +20,6 @@ struct SceneViewRecords {
     ViewState& view;
     SceneModel& scene;
     GraphicsState& graphics;
-    MenuHandles& menus;          // the auto-turn entry's check mark chooses the left drag
     bool& graphicsReady;         // InitGraphics has succeeded
 };
 

@@ -1,8 +1,10 @@
 #include "shell/Settings.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <locale>
 #include <optional>
@@ -145,7 +147,7 @@ void ReadSettingsText(std::string_view text, SettingsFile& file, SettingsValues&
             case kIdioma: values.language = ReadUnsigned(value); break;
         }
     }
-    if (values.language == 0) values.language = 1;
+    if (values.language == 0) values.language = kLanguageSpanish;
 }
 
 std::string SettingsText(const SettingsFile& file, const SettingsValues& values) {
@@ -188,18 +190,21 @@ void LoadSettings(const std::string& path, SettingsFile& file, SettingsValues& v
     ReadSettingsText(text, file, values);
 }
 
-bool SaveSettings(const std::string& path, const SettingsFile& file, const SettingsValues& values) {
+Failure SaveSettings(const std::string& path, const SettingsFile& file, const SettingsValues& values) {
     const fs::path target = ResolveLinks(path);
     std::error_code ec;
     const fs::file_status targetStatus = fs::status(target, ec);
     const bool exists = fs::exists(targetStatus);
+    const auto cannotWrite = [&path](const std::string& reason) {
+        return Failure{FailureKind::WriteFile, kStatusFail, "the settings could not be saved in " + path + ": " + reason};
+    };
 
     // A file that may not be written (read-only, or one that could not even be read)
     // is left alone, as opening it for writing would have failed; appending nothing
     // tests that without touching it.
     if (exists) {
         std::FILE* probe = std::fopen(target.c_str(), "ab");
-        if (probe == nullptr) return false;
+        if (probe == nullptr) return cannotWrite(std::strerror(errno));
         std::fclose(probe);
     }
 
@@ -209,19 +214,26 @@ bool SaveSettings(const std::string& path, const SettingsFile& file, const Setti
         // "x": never take over a file of that name that someone else is writing.
         std::FILE* stream = std::fopen(temporary.c_str(), "wbx");
         if (stream == nullptr) {
-            if (!fs::exists(fs::symlink_status(temporary, ec))) return false;  // the directory refuses
+            const int error = errno;
+            // The directory refuses, unless the name was taken: then another name is tried.
+            if (!fs::exists(fs::symlink_status(temporary, ec))) return cannotWrite(std::strerror(error));
             continue;
         }
-        bool ok = WriteWhole(stream, text);
-        if (ok && exists) fs::permissions(temporary, targetStatus.permissions(), ec);  // best effort
-        if (ok) {
-            fs::rename(temporary, target, ec);
-            ok = !ec;
+        if (!WriteWhole(stream, text)) {
+            const int error = errno;
+            fs::remove(temporary, ec);
+            return cannotWrite(std::strerror(error));
         }
-        if (!ok) fs::remove(temporary, ec);
-        return ok;
+        if (exists) fs::permissions(temporary, targetStatus.permissions(), ec);  // best effort
+        fs::rename(temporary, target, ec);
+        if (ec) {
+            const std::string reason = ec.message();
+            fs::remove(temporary, ec);
+            return cannotWrite(reason);
+        }
+        return {};
     }
-    return false;
+    return cannotWrite("no free name for the temporary file beside it");
 }
 
 }  // namespace talan

@@ -12,6 +12,9 @@
 #include <string_view>
 #include <vector>
 
+#include "scene/Status.h"
+#include "shell/ShellState.h"
+
 namespace talan {
 
 // What the file sets and what is written back.
@@ -19,7 +22,7 @@ struct SettingsValues {
     std::array<float, 3> backgroundColor{0, 0, 0};  // color_r, color_g, color_b (0 to 1)
     uint32_t width = 0, height = 0;  // outer window size; a value read below 200 becomes 500
     uint32_t posx = 0, posy = 0;     // outer window position
-    uint32_t language = 1;           // idioma: 1 Spanish, 2 English, other values kept
+    uint32_t language = kLanguageSpanish;  // idioma (0 reads as kLanguageSpanish; other values are kept)
 };
 
 // The file as read, kept until shutdown so that it can be written back line by line.
@@ -47,8 +50,9 @@ void LoadSettings(const std::string& path, SettingsFile& file, SettingsValues& v
 
 // Rewrites `path` from `file` and `values` (a file that was not read is created
 // empty). The new text is written to a temporary file beside it and renamed over it,
-// so the old file is either replaced whole or untouched. Returns false, leaving the
-// old file as it was, when it could not be written or is not writable.
-bool SaveSettings(const std::string& path, const SettingsFile& file, const SettingsValues& values);
+// so the old file is either replaced whole or untouched. Fails with
+// FailureKind::WriteFile and the system's reason, leaving the old file as it was,
+// when it could not be written or is not writable.
+Failure SaveSettings(const std::string& path, const SettingsFile& file, const SettingsValues& values);
 
 }  // namespace talan

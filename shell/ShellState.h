@@ -8,6 +8,11 @@
 
 namespace talan {
 
+// The interface languages, as the settings file's "idioma" numbers them; any other
+// value shows the English texts.
+inline constexpr uint32_t kLanguageSpanish = 1;
+inline constexpr uint32_t kLanguageEnglish = 2;
+
 // Outer window rectangle in screen coordinates.
 struct WindowRect {
     int32_t left = 0, top = 0, right = 0, bottom = 0;
@@ -19,7 +24,7 @@ struct ShellState {
     uint32_t clientWidth = 0, clientHeight = 0;  // drawing area in pixels (outer size while starting)
     WindowRect windowRect;
     uint32_t windowPosX = 0, windowPosY = 0;
-    uint32_t language = 1;        // 1 Spanish, 2 English (any other value shows English)
+    uint32_t language = kLanguageSpanish;  // kLanguageSpanish, kLanguageEnglish, or another value kept as read
     bool smoothOnOpen = false;    // "Smooth T3 wend open"
     bool loading = false;         // a scene file is being read: the drawing area keeps its last picture
     std::array<uint32_t, 16> customColours{};  // the colour dialog's custom colours, kept for the run

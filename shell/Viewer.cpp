@@ -11,7 +11,9 @@
 #include "render/Graphics.h"
 #include "render/GraphicsState.h"
 #include "render/ViewState.h"
+#include "scene/SceneFileReader.h"
 #include "scene/SceneModel.h"
+#include "shell/CommandLine.h"
 #include "shell/Commands.h"
 #include "shell/Dialogs.h"
 #include "shell/Menus.h"
@@ -53,7 +55,8 @@ struct Program {
     GraphicsState graphics;
     MenuHandles menus;
     QtDialogs dialogs;
-    SettingsFile settings;
+    SettingsFile settingsFile;  // as read at start-up, written back at shutdown
+    SettingsValues settings;
     bool graphicsReady = false;
 };
 
@@ -134,6 +137,55 @@ private:
     std::optional<QRect> startOuter_;  // the outer rectangle asked for, while the frame is unknown
 };
 
+// Start-up, step by step.
+
+// Without a display Qt would abort with a message about plugins; say it plainly.
+Failure FindDisplay() {
+    const bool platformChosen = std::getenv("QT_QPA_PLATFORM") != nullptr;
+    if (platformChosen || std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr) return {};
+    return {FailureKind::NoDisplay, kStatusFail,
+            "there is no display to open the viewer window on (DISPLAY is not set).\n"
+            "Run it on a desktop, under xvfb-run, or use 'talan3d --info FILE' or "
+            "'talan3d --render OUT.png FILE' instead."};
+}
+
+// Every window of the program draws with OpenGL 3.3 core and a depth buffer, without
+// waiting for the screen.
+void ChooseSurfaceFormat() {
+    QSurfaceFormat format;
+    format.setVersion(3, 3);
+    format.setProfile(QSurfaceFormat::CoreProfile);
+    format.setDepthBufferSize(24);
+    format.setSwapInterval(0);
+    QSurfaceFormat::setDefaultFormat(format);
+}
+
+void NameApplication() {
+    QApplication::setApplicationName(QStringLiteral("Talan 3D"));
+    // The installed application entry, which desktops show with the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TALAN_APP_ID));
+    InitShellResources();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/talan3d.png")));
+}
+
+// Keeps the command line's scene file and the start-up directory, and reads the
+// settings there: language, background colour, window size and position.
+void ReadSettingsAtStart(Program& program, const std::string& scenePath) {
+    ShellState& shell = program.shell;
+    shell.pendingScenePath = scenePath;
+    std::error_code ec;
+    shell.startDirectory = std::filesystem::current_path(ec).string();
+    const SettingsValues& settings = program.settings;
+    LoadSettings(kSettingsFile, program.settingsFile, program.settings);
+    shell.language = settings.language;
+    program.view.backgroundColor = {settings.backgroundColor[0], settings.backgroundColor[1],
+                                    settings.backgroundColor[2], 0.0f};
+    shell.clientWidth = settings.width;
+    shell.clientHeight = settings.height;
+    shell.windowPosX = settings.posx;
+    shell.windowPosY = settings.posy;
+}
+
 // The outer size and position from the settings: a position not below the size
 // starts at 0,0; a missing size gets a default, and a size beyond the screen is
 // brought within it.
@@ -151,6 +203,24 @@ QRect StartGeometry(const ShellState& shell, const QRect& screen) {
             clampTo(height, screen.height())};
 }
 
+void PlaceWindow(MainWindow& window, const ShellState& shell) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, kDefaultWidth, kDefaultHeight);
+    window.StartAt(StartGeometry(shell, area));
+}
+
+// What the commands reach in the window: the drawing context for uploads, closing,
+// the end of drags and the next frame.
+void ConnectCommands(ShellContext& ctx, MainWindow& window, SceneView* sceneView, Program& program) {
+    ctx.upload = [sceneView, &program] {
+        sceneView->makeCurrent();
+        return UploadSceneVertices(program.graphics, program.scene);
+    };
+    ctx.closeWindow = [&window] { window.close(); };
+    ctx.endDrags = [sceneView] { sceneView->EndDrags(); };
+    ctx.refresh = [sceneView] { sceneView->update(); };
+}
+
 // Whether an OpenGL 3.3 core context can be had at all.
 bool CanCreateContext() {
     QOpenGLContext context;
@@ -160,19 +230,13 @@ bool CanCreateContext() {
     return format.version() >= qMakePair(3, 3) && format.profile() == QSurfaceFormat::CoreProfile;
 }
 
-// Errors that the toolkit's own GL calls left behind are not the set-up's.
-void ClearPendingGlErrors() {
-    for (int i = 0; i < 64 && glGetError() != GL_NO_ERROR; ++i) {
-    }
-}
-
 void ShowContextFailure(Program& program) {
     const int code = errno != 0 ? errno : ENODEV;
     const std::string first =
         std::string("Error en CreateOpenGLContext failed with error ") + std::to_string(code) + ": " + std::strerror(code);
     program.dialogs.ShowMessage(first, "Error");
     const std::string second =
-        program.shell.language == 1
+        program.shell.language == kLanguageSpanish
             ? std::string("Error en CreateOpenGLContext, posiblemente necesites intalar/actualizar los drivers de "
                           "OpenGL 3.3, mira sugerencias en ") +
                   kProductWebAddress
@@ -181,143 +245,139 @@ void ShowContextFailure(Program& program) {
     program.dialogs.ShowMessage(second, "Error");
 }
 
-}  // namespace
-
-int RunViewer(int argc, char** argv, const std::string& scenePath) {
-    // Without a display Qt would abort with a message about plugins; say it plainly.
-    const bool platformChosen = std::getenv("QT_QPA_PLATFORM") != nullptr;
-    if (!platformChosen && std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
-        std::fprintf(stderr,
-                     "talan3d: there is no display to open the viewer window on (DISPLAY is not set).\n"
-                     "Run it on a desktop, under xvfb-run, or use 'talan3d --info FILE' or "
-                     "'talan3d --render OUT.png FILE' instead.\n");
-        return 1;
-    }
-    QSurfaceFormat format;
-    format.setVersion(3, 3);
-    format.setProfile(QSurfaceFormat::CoreProfile);
-    format.setDepthBufferSize(24);
-    format.setSwapInterval(0);
-    QSurfaceFormat::setDefaultFormat(format);
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Talan 3D"));
-    // The installed application entry, which desktops show with the window.
-    QGuiApplication::setDesktopFileName(QStringLiteral(TALAN_APP_ID));
-    InitShellResources();
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/talan3d.png")));
-
-    Program program;
-    ShellState& shell = program.shell;
-    shell.pendingScenePath = scenePath;
-    std::error_code ec;
-    shell.startDirectory = std::filesystem::current_path(ec).string();
-
-    SettingsValues settings;
-    LoadSettings(kSettingsFile, program.settings, settings);
-    shell.language = settings.language;
-    program.view.backgroundColor = {settings.backgroundColor[0], settings.backgroundColor[1],
-                                    settings.backgroundColor[2], 0.0f};
-    shell.clientWidth = settings.width;
-    shell.clientHeight = settings.height;
-    shell.windowPosX = settings.posx;
-    shell.windowPosY = settings.posy;
-
-    MainWindow window(program);
-    window.setWindowTitle(QStringLiteral("Talan 3D"));
-    program.dialogs.messageOwner = &window;
-    auto* sceneView = new SceneView({shell, program.view, program.scene, program.graphics, program.menus,
-                                     program.graphicsReady});
-    window.setCentralWidget(sceneView);
-
-    ShellContext ctx{.shell = shell,
-                     .view = program.view,
-                     .scene = program.scene,
-                     .graphics = program.graphics,
-                     .menus = program.menus,
-                     .dialogs = program.dialogs,
-                     .mainWindow = &window};
-    ctx.upload = [&] {
-        sceneView->makeCurrent();
-        return UploadSceneVertices(program.graphics, program.scene);
-    };
-    ctx.closeWindow = [&] { window.close(); };
-    ctx.endDrags = [sceneView] { sceneView->EndDrags(); };
-    ctx.refresh = [&] { sceneView->update(); };
-    BuildMenuBar(window.menuBar(), SelectMenuTexts(shell.language), shell.language, program.menus,
-                 [&ctx](const Command& command) { DispatchCommand(ctx, command); });
-
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, kDefaultWidth, kDefaultHeight);
-    const QRect outer = StartGeometry(shell, area);
-    window.StartAt(outer);
-
+// Shows the window once an OpenGL context is sure, and makes the drawing area's
+// context current; false, after the messages, when there is none.
+bool ShowWindowWithContext(MainWindow& window, SceneView* sceneView, Program& program) {
     if (!CanCreateContext()) {
         ShowContextFailure(program);
-        return 0;
+        return false;
     }
     window.show();
     sceneView->setFocus();
     QCoreApplication::processEvents();
-
-    // The graphics set-up, then the start-up scene, as the window first appears.
     sceneView->makeCurrent();
     if (sceneView->context() == nullptr || !sceneView->context()->isValid()) {
         ShowContextFailure(program);
-        return 0;
+        return false;
     }
+    return true;
+}
+
+// Errors that the toolkit's own GL calls left behind are not the set-up's.
+void ClearPendingGlErrors() {
+    for (int i = 0; i < 64 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+}
+
+// The graphics set-up for the drawing area's size; false, after its messages, when it
+// fails. An effect file that cannot be opened also says where it belongs.
+bool InitViewerGraphics(SceneView* sceneView, Program& program) {
+    ShellState& shell = program.shell;
     shell.clientWidth = static_cast<uint32_t>(sceneView->width() * sceneView->devicePixelRatioF());
     shell.clientHeight = static_cast<uint32_t>(sceneView->height() * sceneView->devicePixelRatioF());
-    const std::string effectPath = FindEffectFile(argc > 0 ? std::filesystem::canonical("/proc/self/exe", ec).string() : "");
-    std::string error;
+    std::error_code ec;
+    const std::string effectPath = FindEffectFile(std::filesystem::canonical("/proc/self/exe", ec).string());
     ClearPendingGlErrors();
-    const int32_t graphicsStatus = InitGraphics(program.graphics, effectPath, static_cast<int32_t>(shell.clientWidth),
-                                                static_cast<int32_t>(shell.clientHeight), error);
-    if (graphicsStatus != kStatusOk) {
-        if (error.empty()) {
-            char text[96];
-            std::snprintf(text, sizeof text, "The OpenGL set-up failed with status 0x%08X.",
-                          static_cast<uint32_t>(graphicsStatus));
-            error = text;
-        }
-        if (error.rfind("Open ", 0) == 0) {
-            program.dialogs.ShowMessage(error, "Error");
-            program.dialogs.ShowMessage(
-                "The FX file cannot be located.  Please run this executable from the directory that contains the "
-                "FX file.",
-                "Error");
-        } else {
-            program.dialogs.ShowMessage(error, "Error");
-        }
-        ReleaseGraphics(program.graphics);
-        return 0;
+    const Failure failure = InitGraphics(program.graphics, effectPath, static_cast<int32_t>(shell.clientWidth),
+                                         static_cast<int32_t>(shell.clientHeight));
+    if (!failure.Failed()) {
+        program.graphicsReady = true;
+        return true;
     }
-    program.graphicsReady = true;
-    if (LoadSceneFile(ctx) < 0) {
-        program.dialogs.ShowMessage(kReadErrorText, "Error");
-        sceneView->makeCurrent();
-        ReleaseGraphics(program.graphics);
-        return 0;
+    program.dialogs.ShowMessage(failure.message, "Error");
+    if (failure.kind == FailureKind::EffectFileMissing) {
+        program.dialogs.ShowMessage(
+            "The FX file cannot be located.  Please run this executable from the directory that contains the FX file.",
+            "Error");
     }
+    ReleaseGraphics(program.graphics);
+    return false;
+}
+
+// The command line's scene file, or the one the open dialog gives; false, after the
+// read error, when it cannot be read.
+bool LoadStartScene(ShellContext& ctx, SceneView* sceneView, Program& program) {
+    if (LoadSceneFile(ctx) >= 0) return true;
+    program.dialogs.ShowMessage(kReadErrorText, "Error");
+    sceneView->makeCurrent();
+    ReleaseGraphics(program.graphics);
+    return false;
+}
+
+// Shutdown, step by step.
+
+void ReleaseViewerGraphics(SceneView* sceneView, Program& program) {
+    sceneView->makeCurrent();
+    ReleaseGraphics(program.graphics);
+    program.graphicsReady = false;
+}
+
+// What the settings file keeps of the run: the outer window rectangle, the language
+// and the background colour.
+void KeepSettingsOfTheRun(Program& program) {
+    SettingsValues& settings = program.settings;
+    const WindowRect& rect = program.shell.windowRect;
+    settings.posx = static_cast<uint32_t>(rect.left);
+    settings.posy = static_cast<uint32_t>(rect.top);
+    settings.width = static_cast<uint32_t>(rect.right - rect.left);
+    settings.height = static_cast<uint32_t>(rect.bottom - rect.top);
+    settings.language = program.shell.language;
+    const std::array<float, 4>& colour = program.view.backgroundColor;
+    settings.backgroundColor = {colour[0], colour[1], colour[2]};
+}
+
+// Back in the start-up directory (the open dialog may have left another current),
+// the settings file is rewritten where it was read; a failure is told on standard
+// error, as the window is gone.
+void SaveSettingsInStartDirectory(const Program& program) {
+    std::error_code ec;
+    std::filesystem::current_path(program.shell.startDirectory, ec);
+    const Failure failure = SaveSettings(kSettingsFile, program.settingsFile, program.settings);
+    if (failure.Failed()) std::fprintf(stderr, "talan3d: %s\n", failure.message.c_str());
+}
+
+}  // namespace
+
+int RunViewer(int argc, char** argv, const std::string& scenePath) {
+    if (const Failure failure = FindDisplay(); failure.Failed()) {
+        std::fprintf(stderr, "talan3d: %s\n", failure.message.c_str());
+        return ExitStatus(failure.kind);
+    }
+    ChooseSurfaceFormat();
+    QApplication app(argc, argv);
+    NameApplication();
+
+    Program program;
+    ReadSettingsAtStart(program, scenePath);
+    MainWindow window(program);
+    window.setWindowTitle(QStringLiteral("Talan 3D"));
+    program.dialogs.messageOwner = &window;
+    auto* sceneView = new SceneView({program.shell, program.view, program.scene, program.graphics, program.graphicsReady});
+    window.setCentralWidget(sceneView);
+    ShellContext ctx{.shell = program.shell,
+                     .view = program.view,
+                     .scene = program.scene,
+                     .graphics = program.graphics,
+                     .dialogs = program.dialogs,
+                     .menus = &program.menus,
+                     .mainWindow = &window};
+    ConnectCommands(ctx, window, sceneView, program);
+    BuildMenus(ctx, window.menuBar());
+    PlaceWindow(window, program.shell);
+
+    // A failure from here on has shown its messages; the program ends without
+    // writing the settings.
+    if (!ShowWindowWithContext(window, sceneView, program)) return 0;
+    if (!InitViewerGraphics(sceneView, program)) return 0;
+    if (!LoadStartScene(ctx, sceneView, program)) return 0;
     sceneView->update();
     new SceneFileDropTarget(&window, ctx);  // drops are taken once the start-up load is over
 
     const int status = QApplication::exec();
 
-    // Shutdown: graphics, then the saved rectangle, then the settings in the start-up
-    // directory (the open dialog may have changed the current one).
-    sceneView->makeCurrent();
-    ReleaseGraphics(program.graphics);
-    program.graphicsReady = false;
-    const WindowRect& rect = shell.windowRect;
-    settings.posx = static_cast<uint32_t>(rect.left);
-    settings.posy = static_cast<uint32_t>(rect.top);
-    settings.width = static_cast<uint32_t>(rect.right - rect.left);
-    settings.height = static_cast<uint32_t>(rect.bottom - rect.top);
-    settings.language = shell.language;
-    settings.backgroundColor = {program.view.backgroundColor[0], program.view.backgroundColor[1],
-                                program.view.backgroundColor[2]};
-    std::filesystem::current_path(shell.startDirectory, ec);
-    SaveSettings(kSettingsFile, program.settings, settings);
+    ReleaseViewerGraphics(sceneView, program);
+    KeepSettingsOfTheRun(program);
+    SaveSettingsInStartDirectory(program);
     return status;
 }
 

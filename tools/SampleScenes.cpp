@@ -987,6 +987,33 @@ void BuildSurfaceScene(SceneText& out, int grid, IndexedMesh* topographyMesh) {
     WriteTopography(out, topography, "Topography", topographyMesh);
 }
 
+void BuildDrillHoleScene(SceneText& out, int holes, int intervalsPerHole) {
+    MineSite site;
+    Random random(site.Seed() + 303);
+    // Collars on a grid over the site, one section per hole, as drill-hole databases
+    // are exported: straight holes, 5 m intervals coloured by the grade they cross.
+    const int perSide = std::max(1, static_cast<int>(std::ceil(std::sqrt(static_cast<double>(holes)))));
+    const double spacing = (kSiteSize - 200.0) / perSide;
+    for (int h = 0; h < holes; ++h) {
+        const double x = kSiteX0 + 100 + spacing * (h % perSide + 0.5);
+        const double y = kSiteY0 + 100 + spacing * (h / perSide + 0.5);
+        const double dip = random.Uniform(60.0, 90.0) * kDegree;
+        const double azimuth = random.Uniform(0.0, 360.0) * kDegree;
+        const Point3 step{5.0 * std::cos(dip) * std::cos(azimuth), 5.0 * std::cos(dip) * std::sin(azimuth),
+                          -5.0 * std::sin(dip)};
+        char name[24];
+        std::snprintf(name, sizeof name, "DDH-%04d", h + 1);
+        std::vector<Interval> intervals;
+        Point3 p{x, y, site.Surface(x, y)};
+        for (int i = 0; i < intervalsPerHole; ++i) {
+            const Point3 q{p.x + step.x, p.y + step.y, p.z + step.z};
+            intervals.push_back({p, q, AssayColour(site.Grade((p.x + q.x) / 2, (p.y + q.y) / 2, (p.z + q.z) / 2))});
+            p = q;
+        }
+        WriteIntervals(out, name, intervals);
+    }
+}
+
 void BuildBlockScene(SceneText& out, int64_t blocks) {
     MineSite site;
     WriteBlockBox(out, site, blocks);

@@ -29,6 +29,10 @@ void BuildOpenPitScene(SceneText& out, const OpenPitOptions& options, IndexedMes
 void BuildSurfaceScene(SceneText& out, int grid, IndexedMesh* topography);
 int64_t SurfaceSceneTriangles(int grid);
 
+// `holes` drill holes, each its own section of `intervalsPerHole` intervals, named
+// DDH-0001 and on.
+void BuildDrillHoleScene(SceneText& out, int holes, int intervalsPerHole);
+
 // One block model of exactly `blocks` blocks, coloured by grade.
 void BuildBlockScene(SceneText& out, int64_t blocks);
 

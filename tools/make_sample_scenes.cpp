@@ -1,6 +1,6 @@
 // make_sample_scenes: writes scene files of a generated open-pit mine.
 //
-//   make_sample_scenes [--scene open-pit|surface|blocks|all-kinds] [--grid N]
+//   make_sample_scenes [--scene open-pit|surface|blocks|drill-holes|all-kinds] [--grid N]
 //                      [--blocks N] [--holes N] [--out FILE] [--ply FILE] [--no-max]
 //
 // The output depends only on the arguments: the same command always writes the same
@@ -32,12 +32,15 @@ constexpr const char* kUsage =
     "                   surface    one topography of exactly 2*N*N triangles, each with its\n"
     "                              own colour (--grid 708 gives 1,002,528 triangles)\n"
     "                   blocks     one block model of exactly --blocks blocks\n"
+    "                   drill-holes  --holes drill holes (default 5000), each its own\n"
+    "                              section of 20 intervals, as databases export them\n"
     "                   all-kinds  one small section of each of the six kinds\n"
     "  --grid N       topography cells per side (default 80 for open-pit, 224 for\n"
     "                 surface, 6 for all-kinds)\n"
     "  --blocks N     blocks: about N for open-pit (default 6000), exactly N for blocks\n"
     "                 (default 100000) and all-kinds (default 18)\n"
-    "  --holes N      drill holes (default 24 for open-pit, 2 for all-kinds)\n"
+    "  --holes N      drill holes (default 24 for open-pit, 2 for all-kinds, 5000 for\n"
+    "                 drill-holes)\n"
     "  --out FILE     output file, '-' for standard output (default <scene>.KDX, e.g.\n"
     "                 open_pit.KDX)\n"
     "  --ply FILE     also write the topography triangles as an ASCII PLY file\n"
@@ -104,7 +107,7 @@ int main(int argc, char** argv) {
             // A block is 36 vertices in the viewer, and its vertex count is a signed 32-bit value.
             blocks = ParseCount(arg, value(), 0, 2147483647LL / 36);
         } else if (arg == "--holes") {
-            holes = ParseCount(arg, value(), 0, 10000);
+            holes = ParseCount(arg, value(), 0, 100000);
         } else if (arg == "--out") {
             outPath = value();
         } else if (arg == "--ply") {
@@ -115,10 +118,13 @@ int main(int argc, char** argv) {
             Fail("unknown argument '" + std::string(arg) + "'");
         }
     }
-    if (scene != "open-pit" && scene != "surface" && scene != "blocks" && scene != "all-kinds") {
-        Fail("unknown scene '" + scene + "' (open-pit, surface, blocks or all-kinds)");
+    if (scene != "open-pit" && scene != "surface" && scene != "blocks" && scene != "drill-holes" &&
+        scene != "all-kinds") {
+        Fail("unknown scene '" + scene + "' (open-pit, surface, blocks, drill-holes or all-kinds)");
     }
-    if (!plyPath.empty() && scene == "blocks") Fail("--ply needs a scene with a topography");
+    if (!plyPath.empty() && (scene == "blocks" || scene == "drill-holes")) {
+        Fail("--ply needs a scene with a topography");
+    }
     if (outPath.empty()) {
         outPath = scene + ".KDX";
         for (char& c : outPath) c = c == '-' ? '_' : c;
@@ -143,6 +149,8 @@ int main(int argc, char** argv) {
             talan::samples::BuildSurfaceScene(text, cells, meshOut);
         } else if (scene == "blocks") {
             talan::samples::BuildBlockScene(text, blocks >= 0 ? blocks : 100000);
+        } else if (scene == "drill-holes") {
+            talan::samples::BuildDrillHoleScene(text, holes >= 0 ? static_cast<int>(holes) : 5000, 20);
         } else {
             talan::samples::BuildAllKindsScene(text, grid > 0 ? static_cast<int>(grid) : 6, blocks >= 0 ? blocks : 18,
                                                holes >= 0 ? static_cast<int>(holes) : 2, meshOut);

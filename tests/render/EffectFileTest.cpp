@@ -28,8 +28,8 @@ std::string Replace(std::string text, const std::string& from, const std::string
 
 TEST(EffectFile, TheShippedEffectHasTheRenderTechniqueWithItsPrograms) {
     EffectSource source;
-    std::string error;
-    ASSERT_TRUE(ParseEffectSource(ShippedEffect(), source, error)) << error;
+    const Failure failure = ParseEffectSource(ShippedEffect(), source);
+    ASSERT_FALSE(failure.Failed()) << failure.message;
     ASSERT_GE(source.passes.size(), 1u);
     EXPECT_EQ(source.passes[0].vertexSource.rfind("#version 330 core\n", 0), 0u);
     EXPECT_NE(source.passes[0].vertexSource.find("uniform mat4 World;"), std::string::npos) << "common text first";
@@ -54,23 +54,21 @@ TEST(EffectFile, FormatErrorsNameTheirLineAndMissingNamesAreReported) {
     };
     for (const Case& c : cases) {
         EffectSource source;
-        std::string error;
-        EXPECT_FALSE(ParseEffectSource(c.text, source, error)) << c.message;
-        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+        const Failure failure = ParseEffectSource(c.text, source);
+        EXPECT_EQ(failure.kind, FailureKind::EffectFile) << c.message;
+        EXPECT_NE(failure.message.find(c.message), std::string::npos) << failure.message;
     }
     // A second technique may stand beside "Render"; only Render's passes are used.
     EffectSource source;
-    std::string error;
-    ASSERT_TRUE(ParseEffectSource(shipped + "\n@technique Other\n@pass X\n@vertex\nvoid main(){}\n", source, error))
-        << error;
+    ASSERT_FALSE(ParseEffectSource(shipped + "\n@technique Other\n@pass X\n@vertex\nvoid main(){}\n", source).Failed());
     EXPECT_EQ(source.passes.size(), 1u);
 }
 
 class EffectCompileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string error;
-        if (!CreateHeadlessContext(context_, 8, 8, error)) TALAN_WITHOUT_GL() << "no OpenGL context: " << error;
+        const Failure failure = CreateHeadlessContext(context_, 8, 8);
+        if (failure.Failed()) TALAN_WITHOUT_GL() << "no OpenGL context: " << failure.message;
     }
     void TearDown() override { DestroyHeadlessContext(context_); }
     HeadlessContext context_;
@@ -79,8 +77,8 @@ protected:
 TEST_F(EffectCompileTest, CompileLinkAndInputErrorsCarryTheCompilerLog) {
     const std::string shipped = ShippedEffect();
     Effect effect;
-    std::string error;
-    ASSERT_EQ(LoadEffectText(shipped, kEffectFileName, effect, error), kStatusOk) << error;
+    const Failure loaded = LoadEffectText(shipped, kEffectFileName, effect);
+    ASSERT_FALSE(loaded.Failed()) << loaded.message;
     ASSERT_EQ(effect.passes.size(), 1u);
     EXPECT_GE(effect.passes[0].vertices.world, 0);
     EXPECT_GE(effect.passes[0].blocks.lightDir, 0);
@@ -103,8 +101,10 @@ TEST_F(EffectCompileTest, CompileLinkAndInputErrorsCarryTheCompilerLog) {
     };
     for (const Case& c : cases) {
         Effect broken;
-        std::string message;
-        EXPECT_EQ(LoadEffectText(c.text, kEffectFileName, broken, message), kStatusFail) << c.message;
+        const Failure failure = LoadEffectText(c.text, kEffectFileName, broken);
+        EXPECT_EQ(failure.kind, FailureKind::EffectFile) << c.message;
+        EXPECT_EQ(failure.status, kStatusFail) << c.message;
+        const std::string& message = failure.message;
         EXPECT_EQ(message.rfind("Compile Talan3D.fx failed: ", 0), 0u) << message;
         EXPECT_NE(message.find(c.message), std::string::npos) << message;
         EXPECT_TRUE(broken.passes.empty());
@@ -119,19 +119,20 @@ TEST_F(EffectCompileTest, CompilerMessagesNameTheLineOfTheEffectFile) {
         ASSERT_NE(at, std::string::npos) << statement;
         const auto line = 1 + std::count(shipped.begin(), shipped.begin() + static_cast<std::ptrdiff_t>(at), '\n');
         Effect broken;
-        std::string message;
-        ASSERT_EQ(LoadEffectText(Replace(shipped, statement, std::string("undeclared_name; ") + statement),
-                                 kEffectFileName, broken, message),
-                  kStatusFail);
+        const std::string message =
+            LoadEffectText(Replace(shipped, statement, std::string("undeclared_name; ") + statement), kEffectFileName,
+                           broken)
+                .message;
         EXPECT_NE(message.find(":" + std::to_string(line) + "("), std::string::npos) << "line " << line << ": " << message;
     }
 }
 
 TEST_F(EffectCompileTest, AMissingFileSaysSoWithTheSystemsReason) {
     Effect effect;
-    std::string error;
-    EXPECT_EQ(LoadEffectFile("/nonexistent/Talan3D.fx", effect, error), static_cast<int32_t>(0x80070002u));
-    EXPECT_EQ(error, "Open Talan3D.fx failed with error 2: No such file or directory");
+    const Failure failure = LoadEffectFile("/nonexistent/Talan3D.fx", effect);
+    EXPECT_EQ(failure.kind, FailureKind::EffectFileMissing);
+    EXPECT_EQ(failure.status, static_cast<int32_t>(0x80070002u));
+    EXPECT_EQ(failure.message, "Open Talan3D.fx failed with error 2: No such file or directory");
 }
 
 }  // namespace

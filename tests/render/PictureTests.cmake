@@ -82,3 +82,15 @@ talan_picture_test(section_x blocks.KDX ARGS --yaw 30 --pitch 35 --section x,0,4
 talan_picture_test(section_y blocks.KDX ARGS --yaw 30 --pitch 35 --section y,2,3)
 talan_picture_test(section_z_transparent blocks.KDX ARGS --yaw 30 --pitch 35 --section z,-1,2.5 --transparent 0)
 talan_picture_test(section_surface roof.KDX ARGS --yaw 60 --section x,-4,5)
+
+# Menu commands replayed with --command run the very code the menus run. Both face
+# entries chosen once reach "Front face" alone, as --cull front does; smoothing the
+# shown surfaces gives the picture of smoothing them on open; a Transparent entry
+# chosen again draws its object opaque; antialiased lines soften the wireframe.
+set(baselines ${PROJECT_SOURCE_DIR}/tests/render/baselines)
+talan_picture_test(windings_face_rule windings.KDX BASELINE ${baselines}/windings_cull_front.png
+  ARGS --command 4012 --command 4013)
+talan_picture_test(roof_smooth_actives roof.KDX BASELINE ${baselines}/roof_smooth.png ARGS --command 4014)
+talan_picture_test(blocks_transparent_chosen_again blocks.KDX ARGS --yaw 20 --pitch 30 --transparent 0,1 --command 10002)
+talan_picture_test(all_kinds_antialiased_wireframe ${PROJECT_SOURCE_DIR}/data/samples/all_kinds.KDX
+  ARGS --yaw 30 --command 4010 --command 4021)

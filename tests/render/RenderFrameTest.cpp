@@ -125,15 +125,19 @@ void ExpectSameMatrix(const glm::mat4& actual, const Matrix& expected, double to
 
 class RenderFrameTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { contextReady_ = CreateHeadlessContext(headless_, kWidth, kHeight, contextError_); }
+    static void SetUpTestSuite() {
+        const Failure failure = CreateHeadlessContext(headless_, kWidth, kHeight);
+        contextReady_ = !failure.Failed();
+        contextError_ = failure.message;
+    }
     static void TearDownTestSuite() {
         if (contextReady_) DestroyHeadlessContext(headless_);
     }
 
     void SetUp() override {
         if (!contextReady_) TALAN_WITHOUT_GL() << "no headless OpenGL context (EGL surfaceless / llvmpipe): " << contextError_;
-        std::string error;
-        ASSERT_EQ(InitGraphics(graphics, TALAN_EFFECT_FILE, kWidth, kHeight, error), kStatusOk) << error;
+        const Failure failure = InitGraphics(graphics, TALAN_EFFECT_FILE, kWidth, kHeight);
+        ASSERT_FALSE(failure.Failed()) << failure.message;
         view.backgroundColor = {0.2f, 0.4f, 0.6f, 0.0f};
     }
     void TearDown() override {
@@ -376,8 +380,7 @@ TEST_F(RenderFrameTest, BlockRecordsDrawExactlyAsTheirExpandedVertices) {
     ASSERT_EQ(scene.storedBlockCount, 20);
 
     GraphicsState cut;  // the same scene from buffers of a few records each
-    std::string error;
-    ASSERT_EQ(InitGraphics(cut, TALAN_EFFECT_FILE, kWidth, kHeight, error), kStatusOk) << error;
+    ASSERT_FALSE(InitGraphics(cut, TALAN_EFFECT_FILE, kWidth, kHeight).Failed());
     cut.maxBufferBytes = 3 * sizeof(BlockRecord) + 1;
     ASSERT_EQ(UploadSceneVertices(cut, scene), kStatusOk);
     FitCameraMatrices(cut, view, kWidth, kHeight);

@@ -15,7 +15,7 @@ constexpr InputKeys kExtra{false, false, true};
 
 TEST(CameraInput, OneStepPerAxisPerMoveWhateverTheDistance) {
     ViewState view;
-    PressMouseButton(view, MouseButton::Left, kNone, 500, 500, false);
+    PressMouseButton(view, MouseButton::Left, kNone, 500, 500);
     // Fifty pixels left in three moves: three degrees, not fifty.
     for (int x : {480, 465, 450}) MoveMouse(view, x, 500, 600);
     EXPECT_EQ(view.cameraYaw, -3.0f);
@@ -30,7 +30,7 @@ TEST(CameraInput, OneStepPerAxisPerMoveWhateverTheDistance) {
 TEST(CameraInput, SmallMovesAccumulateUntilTheThresholdAndOnlyAStepMovesTheReference) {
     ViewState view;
     view.dragThreshold = 3;
-    PressMouseButton(view, MouseButton::Left, kNone, 100, 100, false);
+    PressMouseButton(view, MouseButton::Left, kNone, 100, 100);
     MoveMouse(view, 101, 100, 600);
     MoveMouse(view, 102, 100, 600);
     EXPECT_EQ(view.cameraYaw, 0.0f);
@@ -44,8 +44,8 @@ TEST(CameraInput, SmallMovesAccumulateUntilTheThresholdAndOnlyAStepMovesTheRefer
 
 TEST(CameraInput, TheFirstDragInOrderIsServedAndAnyReleaseEndsThemAll) {
     ViewState view;
-    PressMouseButton(view, MouseButton::Left, kNone, 0, 0, false);
-    PressMouseButton(view, MouseButton::Right, kNone, 0, 0, false);
+    PressMouseButton(view, MouseButton::Left, kNone, 0, 0);
+    PressMouseButton(view, MouseButton::Right, kNone, 0, 0);
     EXPECT_TRUE(view.rotateDrag && view.panDrag);
     view.sceneSize = 100;
     MoveMouse(view, -10, 0, 600);
@@ -75,31 +75,34 @@ TEST(CameraInput, ModifiersAndModeChooseTheDrag) {
     };
     for (const Case& c : cases) {
         ViewState view;
-        PressMouseButton(view, c.button, c.keys, 7, 9, c.autoTurn);
+        view.autoTurnMode = c.autoTurn;
+        PressMouseButton(view, c.button, c.keys, 7, 9);
         EXPECT_TRUE(view.*c.flag);
         EXPECT_EQ(view.lastCursorX, 7);
     }
     ViewState view;
-    PressMouseButton(view, MouseButton::Middle, kNone, 7, 9, false);
+    PressMouseButton(view, MouseButton::Middle, kNone, 7, 9);
     EXPECT_FALSE(Dragging(view));
     EXPECT_EQ(view.lastCursorX, 0);
 }
 
 TEST(CameraInput, SpeedsAndTheLightHaveTheirLimits) {
     ViewState view;
-    PressMouseButton(view, MouseButton::Left, kNone, 0, 0, true);
+    view.autoTurnMode = true;
+    PressMouseButton(view, MouseButton::Left, kNone, 0, 0);
     for (int x = 1; x <= 60; ++x) MoveMouse(view, x, 0, 600);
     EXPECT_EQ(view.autoTurnSpeed, 45.0f);
     ReleaseMouseButtons(view);
+    view.autoTurnMode = false;
 
-    PressMouseButton(view, MouseButton::Right, kControl, 0, 0, false);
+    PressMouseButton(view, MouseButton::Right, kControl, 0, 0);
     for (int x = -1; x >= -8; --x) MoveMouse(view, x, 0, 600);
     EXPECT_EQ(view.lightSpinSpeed, 5.0f);
     MoveMouse(view, -8, 40, 600);  // a purely vertical move stops the light
     EXPECT_EQ(view.lightSpinSpeed, 0.0f);
     ReleaseMouseButtons(view);
 
-    PressMouseButton(view, MouseButton::Left, kControl, 0, 0, false);
+    PressMouseButton(view, MouseButton::Left, kControl, 0, 0);
     for (int y = -1; y >= -60; --y) MoveMouse(view, 0, y, 600);
     EXPECT_EQ(view.lightElevation, 90.0f);
     MoveMouse(view, 3, -60, 600);
@@ -111,7 +114,7 @@ TEST(CameraInput, PanMovesTheTargetByTheDrawingAreasHeight) {
     view.sceneSize = 600;
     view.cameraYaw = 90;
     view.cameraPitch = 0;
-    PressMouseButton(view, MouseButton::Right, kNone, 100, 100, false);
+    PressMouseButton(view, MouseButton::Right, kNone, 100, 100);
     MoveMouse(view, 70, 100, 600);  // 30 px left: m = 30 x 600 / 600
     EXPECT_NEAR(view.cameraTarget[0], 30.0f * std::cos(90.0f * 0.017453292f), 1e-4);
     EXPECT_NEAR(view.cameraTarget[1], -30.0f, 1e-4);
@@ -119,7 +122,7 @@ TEST(CameraInput, PanMovesTheTargetByTheDrawingAreasHeight) {
     EXPECT_NEAR(view.cameraTarget[2], -10.0f, 1e-4);
     // No scene: nothing moves.
     ViewState empty;
-    PressMouseButton(empty, MouseButton::Right, kNone, 0, 0, false);
+    PressMouseButton(empty, MouseButton::Right, kNone, 0, 0);
     MoveMouse(empty, 40, 40, 600);
     EXPECT_EQ(empty.cameraTarget, (std::array<float, 3>{0, 0, 0}));
 }

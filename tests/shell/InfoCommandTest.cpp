@@ -9,7 +9,6 @@
 #include <string>
 
 #include "TestHelpers.h"
-#include "shell/InfoCommand.h"
 
 namespace talan {
 namespace {
@@ -106,14 +105,6 @@ TEST(InfoCommand, PlainOutputAndUsage) {
     EXPECT_EQ(RunTalan3d("--info --bogus " + path).status, 2);
     EXPECT_EQ(RunTalan3d("--help").status, 0);
     EXPECT_EQ(RunTalan3d("--version").status, 0);
-
-    // "--" lets a file be named like an option.
-    InfoOptions options;
-    std::string error;
-    ASSERT_TRUE(ParseInfoArguments({"--smooth", "--", "--json"}, options, error));
-    EXPECT_TRUE(options.smooth);
-    EXPECT_FALSE(options.json);
-    EXPECT_EQ(options.files, std::vector<std::string>{"--json"});
 }
 
 }  // namespace

@@ -88,8 +88,7 @@ struct Viewer {
         ctx.closeWindow = [this] { ++closes; };
         ctx.endDrags = [this] { ++dragEnds; };
         ctx.showProgress = false;
-        BuildMenuBar(&bar, SelectMenuTexts(language), language, menus,
-                     [this](const Command& command) { DispatchCommand(ctx, command); });
+        BuildMenus(ctx, &bar);
     }
 
     // Chooses the entry of `id` (an object's entry by the identifier --info reports)
@@ -102,7 +101,7 @@ struct Viewer {
         ASSERT_NE(entry, nullptr) << id;
         entry->trigger();
     }
-    bool Checked(int32_t id) const { return IsChecked(menus, id); }
+    bool Checked(int32_t id) const { return menus.actions.count(id) != 0 && menus.actions.at(id)->isChecked(); }
     std::array<float, 3> Normal(size_t vertex) const {
         const SceneVertex v = VertexAt(scene, static_cast<int32_t>(vertex));
         return {v.normal[0], v.normal[1], v.normal[2]};
@@ -115,7 +114,7 @@ struct Viewer {
     MenuHandles menus;
     RecordingDialogs dialogs;
     QMenuBar bar;
-    ShellContext ctx{.shell = shell, .view = view, .scene = scene, .graphics = graphics, .menus = menus, .dialogs = dialogs};
+    ShellContext ctx{.shell = shell, .view = view, .scene = scene, .graphics = graphics, .dialogs = dialogs, .menus = &menus};
     int uploads = 0, closes = 0, dragEnds = 0;
     std::array<float, 3> uploadedNormal0{};
 };

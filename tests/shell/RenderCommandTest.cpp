@@ -12,7 +12,6 @@
 #include <QImage>
 
 #include "TestHelpers.h"
-#include "shell/RenderCommand.h"
 
 namespace talan {
 namespace {
@@ -137,57 +136,6 @@ TEST_F(RenderCommandTest, PickReportsThePointAndTheElementUnderAPixel) {
     EXPECT_EQ(pick("0,0 --size 160x120").second, "{\"hit\": false}\n");
     EXPECT_EQ(pick("160,0 --size 160x120").first.status, 2) << "outside the picture";
     EXPECT_EQ(Files(), (std::vector<std::string>{"pick.KDX"})) << "no picture is written";
-}
-
-TEST(RenderArguments, OptionsAreReadAsDocumented) {
-    RenderOptions options;
-    std::string error;
-    ASSERT_TRUE(ParseRenderArguments({"pic.png", "--size", "160x120", "--background", "0.5,1,0", "--yaw", "30",
-                                      "--pitch", "-10.5", "--cull", "back", "--transparent", "0,2", "--hide", "1",
-                                      "--smooth", "--wireframe", "a.KDX", "--", "--b.KDX"},
-                                     options, error))
-        << error;
-    EXPECT_EQ(options.output, "pic.png");
-    EXPECT_EQ(options.width, 160);
-    EXPECT_EQ(options.height, 120);
-    EXPECT_EQ(options.background, (std::array<float, 3>{0.5f, 1, 0}));
-    EXPECT_EQ(options.yaw, 30.0f);
-    EXPECT_EQ(options.pitch, -10.5f);
-    EXPECT_EQ(options.cull, CullMode::Back);
-    EXPECT_EQ(options.transparent, (std::vector<int32_t>{0, 2}));
-    EXPECT_EQ(options.hidden, (std::vector<int32_t>{1}));
-    EXPECT_TRUE(options.smooth && options.wireframe);
-    EXPECT_EQ(options.files, (std::vector<std::string>{"a.KDX", "--b.KDX"}));
-
-    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-             {"pic.png"}, {"pic.png", "a.KDX", "--size", "0"}, {"pic.png", "a.KDX", "--size", "10x"},
-             {"pic.png", "a.KDX", "--size", "16385"}, {"pic.png", "a.KDX", "--background", "2,0,0"},
-             {"pic.png", "a.KDX", "--hide", "-1"}, {"pic.png", "a.KDX", "--yaw"}, {"pic.png", "a.KDX", "--bogus", "1"},
-             {"pic.png", "a.KDX", "--section", "w,0,1"}, {"pic.png", "a.KDX", "--section", "x,0,0"}}) {
-        RenderOptions rejected;
-        EXPECT_FALSE(ParseRenderArguments(bad, rejected, error)) << bad.back();
-    }
-    RenderOptions thumbnail;
-    ASSERT_TRUE(ParseRenderArguments({"pic.png", "--size", "10x20", "--size", "256", "a.KDX"}, thumbnail, error));
-    EXPECT_EQ(thumbnail.longerSide, 256);
-    ASSERT_TRUE(ParseRenderArguments({"pic.png", "--size", "256", "--size", "10x20", "a.KDX"}, thumbnail, error));
-    EXPECT_EQ(thumbnail.longerSide, 0) << "the last --size counts";
-
-    RenderOptions section;
-    ASSERT_TRUE(ParseRenderArguments({"pic.png", "--section", "z,-12.5,4", "a.KDX"}, section, error)) << error;
-    EXPECT_EQ(section.section.axis, 2);
-    EXPECT_EQ(section.section.centre, -12.5);
-    EXPECT_EQ(section.section.thickness, 4.0);
-
-    RenderOptions pick;
-    pick.pick = true;
-    ASSERT_TRUE(ParseRenderArguments({"12,34", "--size", "64x48", "a.KDX"}, pick, error)) << error;
-    EXPECT_EQ(pick.pickX, 12);
-    EXPECT_EQ(pick.pickY, 34);
-    EXPECT_TRUE(pick.output.empty());
-    pick = RenderOptions{};
-    pick.pick = true;
-    EXPECT_FALSE(ParseRenderArguments({"12", "a.KDX"}, pick, error));
 }
 
 }  // namespace

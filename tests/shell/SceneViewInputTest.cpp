@@ -16,7 +16,6 @@
 #include "QtTestApplication.h"
 
 #include <QApplication>
-#include <QMenuBar>
 #include <QMouseEvent>
 #include <QWheelEvent>
 
@@ -34,7 +33,6 @@ class SceneViewInput : public testing::QtApplicationTest {
 protected:
     SceneViewInput() {
         shell.clientHeight = 500;
-        BuildMenuBar(&bar, SelectMenuTexts(2), 2, menus, [](const Command&) {});
         LoadScene();
     }
     // What a fit to a scene of size 10 centred on (1, 2, 3) leaves.
@@ -67,10 +65,8 @@ protected:
     ViewState view;
     SceneModel scene;
     GraphicsState graphics;
-    MenuHandles menus;
     bool graphicsReady = false;
-    QMenuBar bar;
-    SceneView area{{shell, view, scene, graphics, menus, graphicsReady}};
+    SceneView area{{shell, view, scene, graphics, graphicsReady}};
 };
 
 TEST_F(SceneViewInput, EachPressStartsItsDragAtTheGlobalPositionAndAMoveStepsIt) {
@@ -79,7 +75,7 @@ TEST_F(SceneViewInput, EachPressStartsItsDragAtTheGlobalPositionAndAMoveStepsIt)
         const char* name;
         Qt::MouseButton button;
         Qt::KeyboardModifiers keys;
-        bool autoTurnMode;  // the auto-turn entry's check mark
+        bool autoTurnMode;
         Flag flag;
         float (*watched)(const ViewState&);
         float after;  // the watched value after moving 20 px left and 10 px up
@@ -106,7 +102,7 @@ TEST_F(SceneViewInput, EachPressStartsItsDragAtTheGlobalPositionAndAMoveStepsIt)
         SCOPED_TRACE(c.name);
         view = ViewState{};
         LoadScene();
-        SetChecked(menus, kCommandAutoTurn, c.autoTurnMode);
+        view.autoTurnMode = c.autoTurnMode;
         Press({400, 300}, c.button, c.button, c.keys);
         EXPECT_TRUE(view.*c.flag);
         EXPECT_EQ(DragsOn(), 1);
@@ -221,7 +217,7 @@ TEST_F(SceneViewInput, FineWheelDeltasAddUpToWholeNotches) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        SceneView fresh({shell, view, scene, graphics, menus, graphicsReady});
+        SceneView fresh({shell, view, scene, graphics, graphicsReady});
         view = ViewState{};
         LoadScene();
         for (int delta : c.deltas) {

@@ -164,7 +164,7 @@ TEST(SettingsFile, MissingFileGivesStartValuesAndIsCreatedEmpty) {
     EXPECT_EQ(values.language, 1u);
 
     values.width = 800;
-    ASSERT_TRUE(SaveSettings(path.string(), file, values));
+    ASSERT_FALSE(SaveSettings(path.string(), file, values).Failed());
     EXPECT_TRUE(fs::exists(path));
     EXPECT_EQ(Contents(path), "");
 }
@@ -180,7 +180,7 @@ TEST(SettingsFile, SaveReplacesTheFileWholeAndLeavesNothingBeside) {
     EXPECT_EQ(values.width, 500u);
     EXPECT_EQ(values.posx, 3u);
     values.backgroundColor[0] = 0.5f;
-    ASSERT_TRUE(SaveSettings(path.string(), file, values));
+    ASSERT_FALSE(SaveSettings(path.string(), file, values).Failed());
     EXPECT_EQ(Contents(path), "# colours\r\ncolor_r : 0.5\r\nwidth : 500\nposx : 3\n");
     EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
@@ -189,19 +189,22 @@ TEST(SettingsFile, SaveReplacesTheFileWholeAndLeavesNothingBeside) {
     const fs::path link = dir / "link.cfg";
     fs::create_symlink("config.cfg", link);
     values.posx = 9;
-    ASSERT_TRUE(SaveSettings(link.string(), file, values));
+    ASSERT_FALSE(SaveSettings(link.string(), file, values).Failed());
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(Contents(path), "# colours\r\ncolor_r : 0.5\r\nwidth : 500\nposx : 9\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
 }
 
-TEST(SettingsFile, UnwritablePlacesReturnFalseAndLeaveTheOldFile) {
+TEST(SettingsFile, UnwritablePlacesFailWithTheReasonAndLeaveTheOldFile) {
     const fs::path dir = TestDirectory();
     SettingsFile file;
     SettingsValues values;
     ReadSettingsText("width : 800\n", file, values);
 
-    EXPECT_FALSE(SaveSettings((dir / "missing" / "config.cfg").string(), file, values));
+    const Failure missing = SaveSettings((dir / "missing" / "config.cfg").string(), file, values);
+    EXPECT_EQ(missing.kind, FailureKind::WriteFile);
+    EXPECT_NE(missing.message.find("missing/config.cfg: No such file or directory"), std::string::npos)
+        << missing.message;
     EXPECT_FALSE(fs::exists(dir / "missing"));
 
     // A directory where the file should be: neither readable nor replaceable.
@@ -209,7 +212,7 @@ TEST(SettingsFile, UnwritablePlacesReturnFalseAndLeaveTheOldFile) {
     SettingsFile none;
     LoadSettings((dir / "config.cfg").string(), none, values);
     EXPECT_TRUE(none.lines.empty());
-    EXPECT_FALSE(SaveSettings((dir / "config.cfg").string(), file, values));
+    EXPECT_TRUE(SaveSettings((dir / "config.cfg").string(), file, values).Failed());
     EXPECT_TRUE(fs::is_directory(dir / "config.cfg" / "inside"));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
@@ -226,8 +229,8 @@ TEST(SettingsFile, ReadOnlyFileOrDirectoryIsLeftAlone) {
     SettingsFile file;
     SettingsValues values;
     ReadSettingsText("width : 640\n", file, values);
-    const bool savedIntoLocked = SaveSettings((lockedDir / "config.cfg").string(), file, values);
-    const bool savedOverReadOnly = SaveSettings((dir / "config.cfg").string(), file, values);
+    const bool savedIntoLocked = !SaveSettings((lockedDir / "config.cfg").string(), file, values).Failed();
+    const bool savedOverReadOnly = !SaveSettings((dir / "config.cfg").string(), file, values).Failed();
     fs::permissions(lockedDir, fs::perms::owner_all);
     if (!enforced) GTEST_SKIP() << "permissions are not enforced for this user";
     EXPECT_FALSE(savedIntoLocked);

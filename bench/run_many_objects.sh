@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Files of many small sections, as drill-hole databases export them (one section of
+# 20 intervals per hole): how long the viewer takes from its start until its window
+# shows the scene, beside talan3d --render on the same file.
+#
+#   bench/run_many_objects.sh BUILD_DIR [HOLES...]
+#
+# BUILD_DIR  a Release build with tools/make_sample_scenes and shell/talan3d
+# HOLES      numbers of holes (default 1000 5000 20000)
+#
+# The viewer runs on a virtual X display of its own (xvfb-run, with openbox when it is
+# installed). It is taken to show the scene once its drawing area holds something
+# other than the background, polled every 50 ms; the times are medians of 3 runs.
+set -euo pipefail
+
+if [[ $# -lt 1 ]]; then
+    echo "usage: $0 BUILD_DIR [HOLES...]" >&2
+    exit 2
+fi
+build="$(cd "$1" && pwd)"
+shift
+counts=("$@")
+[[ ${#counts[@]} -gt 0 ]] || counts=(1000 5000 20000)
+generator="$build/tools/make_sample_scenes"
+talan="$build/shell/talan3d"
+for tool in "$generator" "$talan" xvfb-run xdotool import; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "missing $tool" >&2; exit 1; }
+done
+
+if [[ -z "${TALAN_BENCH_ON_XVFB:-}" ]]; then
+    export TALAN_BENCH_ON_XVFB=1
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build" "${counts[@]}"
+fi
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/talan-many.XXXXXX")"
+wm=
+trap '[[ -n "$wm" ]] && kill "$wm" 2>/dev/null; rm -rf "$work"' EXIT
+if command -v openbox >/dev/null 2>&1; then
+    openbox --sm-disable >/dev/null 2>&1 &
+    wm=$!
+    sleep 1
+fi
+cd "$work"
+printf 'width : 800\nheight : 600\nposx : 0\nposy : 0\nidioma : 2\n' >config.cfg
+
+now() { date +%s.%N; }
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# Seconds from the viewer's start until its drawing area is no longer all background.
+viewer_seconds() {
+    local file=$1 start pid window seconds=""
+    start=$(now)
+    "$talan" "$file" >/dev/null 2>&1 &
+    pid=$!
+    for ((i = 0; i < 1200; i++)); do
+        window=$(xdotool search --name '^Talan 3D$' 2>/dev/null | head -n 1 || true)
+        # The mean of the window's middle, brighter than the black background.
+        if [[ -n "$window" ]] &&
+            mean=$(import -window "$window" -gravity center -crop 50%x50%+0+0 -resize 1x1 -depth 8 txt:- 2>/dev/null |
+                   sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' | awk '{ print $1 + $2 + $3 }') &&
+            [[ -n "$mean" && "$mean" -gt 3 ]]; then
+            seconds=$(echo "$(now) - $start" | bc)
+            break
+        fi
+        sleep 0.05
+    done
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null || true
+    echo "${seconds:-timeout}"
+}
+
+render_seconds() {
+    local start
+    start=$(now)
+    "$talan" --render "$work/picture.png" "$1" >/dev/null 2>&1
+    echo "$(now) - $start" | bc
+}
+
+printf '%-8s %-10s %14s %14s\n' "holes" "file MB" "viewer s" "--render s"
+for holes in "${counts[@]}"; do
+    file="$work/holes$holes.KDX"
+    "$generator" --scene drill-holes --holes "$holes" --out "$file" 2>/dev/null
+    viewer=() render=()
+    for round in 1 2 3; do
+        viewer+=("$(viewer_seconds "$file")")
+        render+=("$(render_seconds "$file")")
+    done
+    printf '%-8s %-10s %14s %14s\n' "$holes" "$(($(stat -c %s "$file") / 1000000))" "$(median "${viewer[@]}")" \
+        "$(median "${render[@]}")"
+done

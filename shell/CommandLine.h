@@ -1,0 +1,50 @@
+// The command line. Every mode, option and exit status is declared once, in the
+// tables of CommandLine.cpp: the parser reads them, --help prints them, and a test
+// checks that the README's command-line section shows that same text.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "render/GraphicsState.h"
+#include "render/ViewState.h"
+#include "scene/Status.h"
+
+namespace talan {
+
+enum class Mode { Viewer, Info, Render, Pick, Help, Version };
+
+// What the command line asks for; each mode reads the fields its options set.
+struct CommandLine {
+    Mode mode = Mode::Viewer;
+    std::vector<std::string> files;  // scene files; for the viewer at most one, the rest of the line joined
+    bool json = false;               // --info: the JSON document instead of the table
+    bool vertices = false;           // --info: also list every vertex
+    bool smooth = false;             // as with "Smooth T3 wend open" checked
+    std::string output;              // --render: the PNG to write
+    int32_t pickX = 0, pickY = 0;    // --pick: the pixel, top row 0
+    int32_t width = 800, height = 600;
+    int32_t longerSide = 0;          // --size N: the longer side; the scene's shape gives the other (0: none)
+    std::array<float, 3> background{0, 0, 0};  // 0 to 1, as in the settings file
+    bool hasYaw = false, hasPitch = false;
+    float yaw = 0, pitch = 0;        // degrees, applied after the camera fit
+    bool wireframe = false;
+    CullMode cull = CullMode::None;
+    std::vector<int32_t> transparent, hidden;  // object numbers
+    SectionSlab section;             // only what lies within it is drawn
+    std::vector<int32_t> commands;   // menu command identifiers, replayed in order
+};
+
+// Reads the arguments that follow the program's name. Fails with FailureKind::Usage
+// and a one-line message.
+Failure ParseCommandLine(const std::vector<std::string>& args, CommandLine& line);
+
+// The text --help prints.
+std::string HelpText();
+
+// The exit status that tells a failure of this kind (0 for none).
+int ExitStatus(FailureKind kind);
+
+}  // namespace talan
