@@ -245,8 +245,7 @@ EOF
 
 # The second command, with every test run. A test skipped for want of a tool or of
 # OpenGL, or the end-to-end test going without its window manager for want of one,
-# means a missing package. The one skip allowed is a test of file permissions, which
-# root passes by.
+# means a missing package: no test may skip.
 second_command() {
     local log=$root$checkout/build/Testing/Temporary/LastTest.log skipped
     if ! in_root "$second_command" 2>&1 | tee "$work/second.log"; then
@@ -255,10 +254,9 @@ second_command() {
     grep -q '^100% tests passed' "$work/second.log" || die "ctest did not report every test passed"
     [ -r "$log" ] || die "ctest left no log in build/Testing/Temporary"
     skipped=$(awk '
-        / Testing: / { name = $3; skipped = 0; allowed = 0 }
+        / Testing: / { name = $3; skipped = 0 }
         /\[  SKIPPED \]|: SKIPPED:/ { skipped = 1 }
-        /permissions are not enforced for this user/ { allowed = 1 }
-        /^<end of output>/ && skipped && !allowed { print name }' "$log")
+        /^<end of output>/ && skipped { print name }' "$log")
     [ -z "$skipped" ] || die "tests skipped: $(tr '\n' ' ' <<<"$skipped")"
     # The end-to-end test leaves its window-manager checks out when openbox is
     # missing, a package the install script lacks (without xprop it skips whole).
