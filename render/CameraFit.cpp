@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "render/CameraMath.h"
 #include "scene/NumberParsing.h"
 
 namespace talan {
@@ -12,6 +13,11 @@ namespace {
 
 constexpr float kFallbackSceneSize = 1.0f;
 constexpr double kFarPlanePerUnit = 25.0;
+constexpr float kMinAspect = 0.5f, kMaxAspect = 2.0f, kFallbackAspect = 4.0f / 3.0f;
+
+bool HasExtent(const std::array<float, 3>& lo, const std::array<float, 3>& hi) {
+    return (hi[2] - lo[2]) + (hi[1] - lo[1]) + (hi[0] - lo[0]) != 0.0f;
+}
 
 void FitToBounds(const std::array<float, 3>& lo, const std::array<float, 3>& hi, ViewState& view) {
     const float extentX = hi[0] - lo[0];
@@ -46,6 +52,32 @@ GeometryBounds DrawnGeometryBounds(const SceneModel& scene) {
         bounds.empty = false;
     });
     return bounds;
+}
+
+float FittedBoxAspect(const SceneModel& scene, const ViewState& view) {
+    std::array<float, 3> lo = scene.boundsMin, hi = scene.boundsMax;
+    if (!HasExtent(lo, hi)) {
+        const GeometryBounds drawn = DrawnGeometryBounds(scene);
+        if (drawn.empty) return kFallbackAspect;
+        lo = drawn.min;
+        hi = drawn.max;
+    }
+    if (!Finite(lo) || !Finite(hi) || !HasExtent(lo, hi)) return kFallbackAspect;
+    const glm::mat4 viewMatrix =
+        BuildViewMatrix(view, view.cameraPitch * kDegreesToRadians, view.cameraYaw * kDegreesToRadians);
+    const float inf = std::numeric_limits<float>::infinity();
+    float left = inf, right = -inf, bottom = inf, top = -inf;
+    for (int corner = 0; corner < 8; ++corner) {
+        const float x = corner & 1 ? hi[0] : lo[0], y = corner & 2 ? hi[1] : lo[1], z = corner & 4 ? hi[2] : lo[2];
+        const glm::vec4 eye = viewMatrix * glm::vec4(x, z, y, 1.0f);  // stored axes: x, elevation, y
+        if (!(eye.z > kNearPlane)) return kFallbackAspect;
+        left = std::min(left, eye.x / eye.z);
+        right = std::max(right, eye.x / eye.z);
+        bottom = std::min(bottom, eye.y / eye.z);
+        top = std::max(top, eye.y / eye.z);
+    }
+    const float aspect = (right - left) / (top - bottom);
+    return std::isnan(aspect) ? kFallbackAspect : std::clamp(aspect, kMinAspect, kMaxAspect);
 }
 
 void FitCameraToScene(const SceneModel& scene, ViewState& view) {

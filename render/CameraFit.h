@@ -18,6 +18,13 @@ namespace talan {
 // and far plane 50. Scene bounds that are NaN or infinite keep the fit they give.
 void FitCameraToScene(const SceneModel& scene, ViewState& view);
 
+// The width-to-height ratio of a picture in which the box the camera was fitted to
+// (the scene bounds, or the drawn geometry where those have no extent) spans as much
+// of the width as of the height, seen from the camera of `view` as a frame draws it.
+// Held between 1/2 and 2; 4/3 when the box has no extent, is not finite or reaches
+// behind the eye.
+float FittedBoxAspect(const SceneModel& scene, const ViewState& view);
+
 // The box around everything that is drawn: every vertex of every object with
 // elements (block corners included), in file axes (x, y, elevation). NaN coordinates
 // are left out; an empty box has min +infinity and max -infinity.

@@ -53,21 +53,26 @@ Failure CreateHeadlessContext(HeadlessContext& headless, int32_t width, int32_t 
     }
     headless.display = display;
     headless.context = context;
-    headless.width = width;
-    headless.height = height;
 
     glGenFramebuffers(1, &headless.framebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, headless.framebuffer);
     glGenRenderbuffers(1, &headless.colourBuffer);
+    glGenRenderbuffers(1, &headless.depthBuffer);
+    Failure failure = ResizeHeadlessFramebuffer(headless, width, height);
+    if (failure.Failed()) DestroyHeadlessContext(headless);
+    return failure;
+}
+
+Failure ResizeHeadlessFramebuffer(HeadlessContext& headless, int32_t width, int32_t height) {
+    headless.width = width;
+    headless.height = height;
+    glBindFramebuffer(GL_FRAMEBUFFER, headless.framebuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, headless.colourBuffer);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, headless.colourBuffer);
-    glGenRenderbuffers(1, &headless.depthBuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, headless.depthBuffer);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT32F, width, height);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, headless.depthBuffer);
     if (const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER); status != GL_FRAMEBUFFER_COMPLETE) {
-        DestroyHeadlessContext(headless);
         char code[48];
         std::snprintf(code, sizeof code, " (framebuffer status 0x%04X)", status);
         return {FailureKind::NoContext, kStatusFail,

@@ -24,6 +24,10 @@ struct HeadlessContext {
 // had.
 Failure CreateHeadlessContext(HeadlessContext& headless, int32_t width, int32_t height);
 
+// Gives the framebuffer a new size (its contents are lost) and sets the viewport to
+// all of it. Fails with FailureKind::NoContext when the driver refuses that size.
+Failure ResizeHeadlessFramebuffer(HeadlessContext& headless, int32_t width, int32_t height);
+
 // The framebuffer's pixels as RGBA bytes, top row first.
 std::vector<uint8_t> ReadHeadlessPixels(const HeadlessContext& headless);
 

@@ -74,10 +74,15 @@ bool ReadObjectList(const std::string& text, std::vector<int32_t>& list) {
     return true;
 }
 
+// WxH, or N alone for the longer side of a picture shaped like the scene.
 bool ReadSize(const std::string& text, CommandLine& line) {
+    const auto side = [](const std::string& digits, int32_t& n) {
+        return ParseInt(digits, n) && n > 0 && n <= kMaxPictureSide;
+    };
     const auto parts = Split(text, 'x');
-    return parts.size() == 2 && ParseInt(parts[0], line.width) && ParseInt(parts[1], line.height) && line.width > 0 &&
-           line.height > 0 && line.width <= kMaxPictureSide && line.height <= kMaxPictureSide;
+    line.longerSide = 0;
+    return parts.size() == 1 ? side(parts[0], line.longerSide)
+                             : parts.size() == 2 && side(parts[0], line.width) && side(parts[1], line.height);
 }
 
 bool ReadBackground(const std::string& text, CommandLine& line) {
@@ -131,7 +136,10 @@ const OptionSpec kOptions[] = {
     {"--smooth", nullptr, Bit(Mode::Info) | kDrawing,
      "smooth the normals of triangulated surfaces as they are read, as \"Smooth T3 wend open\" does",
      [](const std::string&, CommandLine& l) { return l.smooth = true; }},
-    {"--size", "WxH", kDrawing, "picture size, each side 1 to 16384 (default 800x600)", ReadSize},
+    {"--size", "WxH|N", kDrawing,
+     "picture size, each side 1 to 16384 (default 800x600); N alone: N pixels on the longer side, the other as the "
+     "scene's box appears to the camera, between half and twice N (for thumbnails)",
+     ReadSize},
     {"--background", "R,G,B", kDrawing, "background colour, each 0 to 1 (default black)", ReadBackground},
     {"--yaw", "DEG", kDrawing, "turn the fitted camera DEG degrees about the vertical (default 0)",
      [](const std::string& v, CommandLine& l) { return l.hasYaw = ParseNumber(v, l.yaw); }},

@@ -26,6 +26,7 @@ struct CommandLine {
     std::string output;              // --render: the PNG to write
     int32_t pickX = 0, pickY = 0;    // --pick: the pixel, top row 0
     int32_t width = 800, height = 600;
+    int32_t longerSide = 0;          // --size N: the longer side; the scene's shape gives the other (0: none)
     std::array<float, 3> background{0, 0, 0};  // 0 to 1, as in the settings file
     bool hasYaw = false, hasPitch = false;
     float yaw = 0, pitch = 0;        // degrees, applied after the camera fit

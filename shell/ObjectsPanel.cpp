@@ -163,6 +163,7 @@ ObjectsPanel::ObjectsPanel(ShellContext& ctx, QWidget* parent)
     const PanelTexts& texts = ctx.shell.language == kLanguageSpanish ? kSpanishPanel : kEnglishPanel;
     filter_->setPlaceholderText(QString::fromUtf8(texts.filter));
     filter_->setClearButtonEnabled(true);
+    filter_->setAcceptDrops(false);  // a scene file dropped on it is loaded, as anywhere on the window
     connect(filter_, &QLineEdit::textChanged, rows_, &ObjectRows::SetFilter);
 
     table_->setModel(rows_);

@@ -1,9 +1,11 @@
 #include "shell/RenderCommand.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <optional>
 
+#include "render/CameraFit.h"
 #include "render/EffectFile.h"
 #include "render/Graphics.h"
 #include "render/HeadlessContext.h"
@@ -18,6 +20,10 @@
 namespace talan {
 
 namespace {
+
+// Where an installed program keeps its data, relative to the directory of the
+// executable (the build sets it from the install layout).
+constexpr char kDataDirectoryFromExecutable[] = TALAN_DATA_DIR_FROM_BIN;
 
 // The dialogs of a run without a window: the open and colour dialogs are cancelled
 // at once, and messages go to standard error.
@@ -120,10 +126,29 @@ Failure WritePicture(const HeadlessContext& headless, const std::string& path) {
     return {};
 }
 
+// --size N: gives the picture the shape of the scene's box as the camera sees it,
+// `longerSide` pixels on its longer side.
+Failure ShapeToScene(int32_t longerSide, HeadlessContext& headless, Picture& picture) {
+    const float aspect = FittedBoxAspect(picture.scene, picture.view);
+    const auto shorter = [longerSide](float ratio) {
+        return std::max(1, static_cast<int32_t>(std::lround(static_cast<float>(longerSide) * ratio)));
+    };
+    const int32_t width = aspect >= 1.0f ? longerSide : shorter(aspect);
+    const int32_t height = aspect >= 1.0f ? shorter(1.0f / aspect) : longerSide;
+    if (Failure failure = ResizeHeadlessFramebuffer(headless, width, height); failure.Failed()) return failure;
+    picture.shell.clientWidth = static_cast<uint32_t>(width);
+    picture.shell.clientHeight = static_cast<uint32_t>(height);
+    ResizeGraphics(picture.graphics, picture.view, width, height);
+    return {};
+}
+
 // Draws the picture in a headless context; the failure that ends the run.
 Failure Draw(const CommandLine& line, const std::string& executablePath, std::FILE* out, std::FILE* err) {
+    // With a longer side only, the picture is square until the scene gives its shape.
+    const int32_t width = line.longerSide > 0 ? line.longerSide : line.width;
+    const int32_t height = line.longerSide > 0 ? line.longerSide : line.height;
     HeadlessContext headless;
-    if (Failure failure = CreateHeadlessContext(headless, line.width, line.height); failure.Failed()) {
+    if (Failure failure = CreateHeadlessContext(headless, width, height); failure.Failed()) {
         failure.message = "cannot draw without OpenGL: " + failure.message;
         return failure;
     }
@@ -136,18 +161,21 @@ Failure Draw(const CommandLine& line, const std::string& executablePath, std::FI
         }
     } owned{headless, {}};
     Picture& picture = owned.picture;
-    if (Failure failure = InitGraphics(picture.graphics, FindEffectFile(executablePath), line.width, line.height);
+    if (Failure failure = InitGraphics(picture.graphics, FindEffectFile(executablePath), width, height);
         failure.Failed()) {
         return failure;
     }
     if (Failure failure = PrepareScene(line, picture, err); failure.Failed()) return failure;
+    if (line.longerSide > 0) {
+        if (Failure failure = ShapeToScene(line.longerSide, headless, picture); failure.Failed()) return failure;
+    }
 
     RenderFrame(picture.graphics, picture.view, picture.scene);
     if (line.mode != Mode::Pick) return WritePicture(headless, line.output);
-    if (line.pickX >= line.width || line.pickY >= line.height) {
+    if (line.pickX >= headless.width || line.pickY >= headless.height) {
         return {FailureKind::Usage, kStatusFail,
                 "the pixel " + std::to_string(line.pickX) + "," + std::to_string(line.pickY) + " is outside the " +
-                    std::to_string(line.width) + "x" + std::to_string(line.height) + " picture"};
+                    std::to_string(headless.width) + "x" + std::to_string(headless.height) + " picture"};
     }
     PrintPick(out, picture.scene,
               PickPixel(picture.graphics, picture.view, picture.scene, line.pickX, line.pickY, headless.framebuffer));
@@ -161,8 +189,11 @@ std::string FindEffectFile(const std::string& executablePath) {
     std::error_code ec;
     if (fs::is_regular_file(kEffectFileName, ec)) return kEffectFileName;
     if (!executablePath.empty()) {
-        const fs::path beside = fs::path(executablePath).parent_path() / kEffectFileName;
-        if (fs::is_regular_file(beside, ec)) return beside.string();
+        const fs::path directory = fs::path(executablePath).parent_path();
+        for (const fs::path& candidate :
+             {directory / kEffectFileName, directory / kDataDirectoryFromExecutable / kEffectFileName}) {
+            if (fs::is_regular_file(candidate, ec)) return candidate.lexically_normal().string();
+        }
     }
     return kEffectFileName;
 }

@@ -21,7 +21,8 @@ namespace talan {
 int RunRenderCommand(const CommandLine& line, const std::string& executablePath, std::FILE* out, std::FILE* err);
 
 // The effect file as the viewer finds it: in the current directory, else beside the
-// executable. Returns the name as given when neither has it.
+// executable, else in the installed program's data directory (share/talan3d beside
+// the executable's bin). Returns the name as given when none has it.
 std::string FindEffectFile(const std::string& executablePath);
 
 }  // namespace talan

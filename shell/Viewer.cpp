@@ -21,6 +21,7 @@
 #include "shell/ObjectsPanel.h"
 #include "shell/SceneView.h"
 #include "shell/RenderCommand.h"
+#include "shell/SceneFileDrop.h"
 #include "shell/Settings.h"
 #include "shell/ShellState.h"
 
@@ -166,6 +167,8 @@ void ChooseSurfaceFormat() {
 
 void NameApplication() {
     QApplication::setApplicationName(QStringLiteral("Talan 3D"));
+    // The installed application entry, which desktops show with the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TALAN_APP_ID));
     InitShellResources();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/talan3d.png")));
 }
@@ -393,6 +396,7 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
     if (!InitViewerGraphics(sceneView, program)) return 0;
     if (!LoadStartScene(ctx, sceneView, program)) return 0;
     sceneView->update();
+    new SceneFileDropTarget(&window, ctx);  // drops are taken once the start-up load is over
 
     const int status = QApplication::exec();
 

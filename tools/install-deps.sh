@@ -13,6 +13,8 @@ packages=(
   libegl-dev libegl-mesa0 libgl1-mesa-dri     # headless OpenGL through EGL and llvmpipe
   googletest libgtest-dev libbenchmark-dev    # tests and benchmarks
   xvfb xauth xdotool imagemagick openbox x11-utils  # GUI tests without a screen: window manager, screenshots, xprop
+  desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl  # the installed tree's test
+  file                                        # cpack's dependency list of the Debian package
 )
 for arg in "$@"; do
   case "$arg" in

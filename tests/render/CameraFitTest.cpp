@@ -103,6 +103,33 @@ TEST(CameraFit, HugeInfiniteAndNaNBoundsSaturateTheFarPlane) {
     }
 }
 
+TEST(CameraFit, PictureAspectFollowsTheBoxAsTheCameraSeesIt) {
+    SceneModel scene;
+    scene.boundsMin = {0, 0, 0};
+    scene.boundsMax = {100, 30, 10};  // long along x
+    ViewState view;
+    FitCameraToScene(scene, view);
+    const float across = FittedBoxAspect(scene, view);  // yaw 0: x runs across the picture
+    EXPECT_GT(across, 1.5f);
+    EXPECT_LE(across, 2.0f);
+    view.cameraYaw = 90.0f;  // x now runs away from the eye
+    EXPECT_LT(FittedBoxAspect(scene, view), 1.0f);
+    view.cameraPitch = 89.0f;  // from straight above the box is its plan, 100 by 30
+    EXPECT_NEAR(FittedBoxAspect(scene, view), 0.5f, 1e-6f) << "held at 1/2";
+
+    const float inf = std::numeric_limits<float>::infinity();
+    SceneModel unusable;
+    EXPECT_EQ(FittedBoxAspect(unusable, view), 4.0f / 3.0f) << "no extent, nothing drawn";
+    unusable.boundsMax = {inf, 1, 1};
+    EXPECT_EQ(FittedBoxAspect(unusable, view), 4.0f / 3.0f) << "infinite bounds";
+    unusable.boundsMin = {-10, 0, 0};
+    unusable.boundsMax = {10, 1, 1};
+    view.cameraTarget = {0, 0.5f, 0.5f};
+    view.cameraPitch = 0.0f;
+    view.cameraDistance = 1.0f;  // the eye inside the box, looking along x
+    EXPECT_EQ(FittedBoxAspect(unusable, view), 4.0f / 3.0f) << "a corner behind the eye";
+}
+
 TEST(SceneLoad, ASceneWithoutVerticesIsNotFittedAndFailsAsAnEmptyBufferWould) {
     SceneModel scene;
     ViewState view;

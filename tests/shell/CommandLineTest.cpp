@@ -49,6 +49,12 @@ TEST(CommandLine, ModesOptionsAndFilesAreReadAsDeclared) {
     EXPECT_EQ(line.commands, (std::vector<int32_t>{kCommandFrontFace, 10002}));
     EXPECT_EQ(line.files, (std::vector<std::string>{"a.KDX", "--b.KDX"}));
 
+    // --size N asks for a picture shaped like the scene; the last --size counts.
+    ASSERT_FALSE(ParseCommandLine({"--render", "p.png", "--size", "10x20", "--size", "256", "a.KDX"}, line).Failed());
+    EXPECT_EQ(line.longerSide, 256);
+    ASSERT_FALSE(ParseCommandLine({"--render", "p.png", "--size", "256", "--size", "10x20", "a.KDX"}, line).Failed());
+    EXPECT_EQ(line.longerSide, 0);
+
     ASSERT_FALSE(ParseCommandLine({"--pick", "12,34", "--size", "64x48", "a.KDX"}, line).Failed());
     EXPECT_EQ(line.mode, Mode::Pick);
     EXPECT_EQ(line.pickX, 12);
@@ -83,7 +89,8 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
         {{"--info"}, "--info needs at least one scene file"},
         {{"--info", "--size", "8x8", "a.KDX"}, "unknown option '--size' for --info"},
         {{"--render", "pic.png"}, "--render needs a picture file and at least one scene file"},
-        {{"--render", "pic.png", "a.KDX", "--size", "10"}, "bad value '10' for --size"},
+        {{"--render", "pic.png", "a.KDX", "--size", "0"}, "bad value '0' for --size"},
+        {{"--render", "pic.png", "a.KDX", "--size", "10x"}, "bad value '10x' for --size"},
         {{"--render", "pic.png", "a.KDX", "--size", "16385x1"}, "bad value '16385x1' for --size"},
         {{"--render", "pic.png", "a.KDX", "--background", "2,0,0"}, "bad value '2,0,0' for --background"},
         {{"--render", "pic.png", "a.KDX", "--hide", "-1"}, "bad value '-1' for --hide"},

@@ -21,16 +21,21 @@
 #include "shell/Commands.h"
 #include "shell/ObjectsPanel.h"
 #include "shell/ProgressBar.h"
+#include "shell/SceneFileDrop.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDropEvent>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QTableView>
+#include <QUrl>
 
 namespace talan {
 namespace {
@@ -754,6 +759,17 @@ TEST_F(MenuObjectEntries, NamesAreShownAsWritten) {
     EXPECT_EQ(Describe(viewer.menus, viewer.menus.transparentSubmenu), (std::vector<std::string>{"A&B #10000 [ ]"}));
 }
 
+// The Objects menu in English after the example scene, a file that is not a scene,
+// a block model and the example scene again were loaded one after the other.
+const std::vector<std::string> kObjectsMenuAfterFourLoads{
+    "T3 >", "  Pit floor #5000 [x]", "  Pit floor #5006 [x]",
+    "Blocks >", "  Bloques #5004 [x]",
+    "Surfaces >",
+    "Lines >", "  Ramp #5002 [x]", "  Ramp #5008 [x]",
+    "Points >",
+    "D.Holes >",
+};
+
 TEST_F(MenuObjectEntries, OpenAddContinuesTheNumberingAcrossFilesAndFailedReads) {
     SceneFiles files;
     Viewer viewer(2);
@@ -762,23 +778,63 @@ TEST_F(MenuObjectEntries, OpenAddContinuesTheNumberingAcrossFilesAndFailedReads)
     for (int i = 0; i < 4; ++i) viewer.Choose(kCommandOpenAdd);
     EXPECT_EQ(viewer.dialogs.messages,
               (std::vector<RecordingDialogs::Message>{{"Error en la lectura del fichero.", "Error"}}));
-    EXPECT_EQ(Describe(viewer.menus, viewer.menus.objectsMenu), (std::vector<std::string>{
-                                                      "T3 >",
-                                                      "  Pit floor #5000 [x]",
-                                                      "  Pit floor #5006 [x]",
-                                                      "Blocks >",
-                                                      "  Bloques #5004 [x]",
-                                                      "Surfaces >",
-                                                      "Lines >",
-                                                      "  Ramp #5002 [x]",
-                                                      "  Ramp #5008 [x]",
-                                                      "Points >",
-                                                      "D.Holes >",
-                                                  }));
+    EXPECT_EQ(Describe(viewer.menus, viewer.menus.objectsMenu), kObjectsMenuAfterFourLoads);
     EXPECT_EQ(Describe(viewer.menus, viewer.menus.transparentSubmenu),
               (std::vector<std::string>{"Pit floor #10000 [ ]", "Bloques #10004 [ ]", "Pit floor #10006 [ ]"}));
     EXPECT_EQ(viewer.scene.nextObjectMenuId, 5010);
     EXPECT_EQ(viewer.scene.nextTransparencyMenuId, 10010);
+}
+
+TEST_F(MenuObjectEntries, DroppedFilesLoadInOrderAsOpenAddLoadsThemOnceTheDropIsOver) {
+    SceneFiles files;
+    Viewer viewer(2);
+    QWidget window;
+    new SceneFileDropTarget(&window, viewer.ctx);
+    const auto urls = [](std::initializer_list<QString> texts) {
+        auto data = std::make_unique<QMimeData>();
+        QList<QUrl> list;
+        for (const QString& text : texts) list.append(text.startsWith('/') ? QUrl::fromLocalFile(text) : QUrl(text));
+        data->setUrls(list);
+        return data;
+    };
+    const auto local = [&](const char* name, std::string_view text) { return QString::fromStdString(files.Write(name, text)); };
+    const auto dragAccepted = [&](const QMimeData& data) {
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &enter);
+        return enter.isAccepted();
+    };
+    EXPECT_TRUE(window.acceptDrops());
+    const auto remoteOnly = urls({"https://talan3d.example.org/pit.KDX", "sftp://host/pit.KDX"});
+    EXPECT_FALSE(dragAccepted(*remoteOnly));
+
+    const auto dropped = urls({local("example.KDX", kExampleScene), "https://talan3d.example.org/pit.KDX",
+                               local("bad.KDX", kNotASceneFile), local("blocks.KDX", Blocks()),
+                               local("example2.KDX", kExampleScene)});
+    viewer.shell.loading = true;
+    EXPECT_FALSE(dragAccepted(*dropped)) << "no drop while a file is being read";
+    viewer.shell.loading = false;
+    ASSERT_TRUE(dragAccepted(*dropped));
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, dropped.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_TRUE(viewer.scene.objectNames.empty()) << "the files load after the drop has ended";
+
+    // A load still in progress when they are due (its progress window lets events
+    // through) makes them wait for its end.
+    viewer.shell.loading = true;
+    QApplication::processEvents();
+    EXPECT_TRUE(viewer.scene.objectNames.empty());
+    viewer.shell.loading = false;
+    QElapsedTimer waited;
+    waited.start();
+    while (viewer.scene.objectNames.size() < 5 && waited.elapsed() < 5000) QApplication::processEvents();
+
+    // The same as Open (Add) of the four files one after the other; the web address
+    // is passed over and no open dialog appears.
+    EXPECT_EQ(viewer.dialogs.openDialogs, 0);
+    EXPECT_EQ(viewer.dialogs.messages,
+              (std::vector<RecordingDialogs::Message>{{"Error en la lectura del fichero.", "Error"}}));
+    EXPECT_EQ(Describe(viewer.menus, viewer.menus.objectsMenu), kObjectsMenuAfterFourLoads);
 }
 
 TEST_F(MenuObjectEntries, AFileOfManySectionsGivesTheSameWithItsProgressWindowAndLeavesNoneOpen) {
