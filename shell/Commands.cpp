@@ -100,7 +100,8 @@ void ShowHelpText(ShellContext& ctx) {
             "Teclas:\n - X, Y, Z = corte según ese eje (la misma tecla o Retroceso lo quita)\n"
             " - RePág, AvPág = movemos el corte; +, - = doble o mitad de espesor\n"
             " - L = miramos a lo largo del corte\n"
-            " - Clic = el punto bajo el cursor; M = medimos entre dos puntos; Ctrl+C = copiamos el resultado",
+            " - Clic = el punto bajo el cursor; M = medimos entre dos puntos; Ctrl+C = copiamos el resultado\n"
+            " - F9 = panel de objetos: escribimos para filtrar, Espacio cambia los seleccionados",
             "Ayuda");
     } else {
         ctx.dialogs.ShowMessage(
@@ -111,7 +112,8 @@ void ShowHelpText(ShellContext& ctx) {
             "Keys:\n - X, Y, Z = section across that axis (the same key or Backspace removes it)\n"
             " - Page Up, Page Down = move the section; +, - = double or halve its thickness\n"
             " - L = look along the section\n"
-            " - Click = the point under the cursor; M = measure between two points; Ctrl+C = copy the result",
+            " - Click = the point under the cursor; M = measure between two points; Ctrl+C = copy the result\n"
+            " - F9 = objects panel: type to filter, Space switches the selected ones",
             "Help");
     }
 }
