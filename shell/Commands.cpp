@@ -5,6 +5,7 @@
 #include "render/SceneLoad.h"
 #include "scene/SceneFileReader.h"
 #include "scene/TextDecoding.h"
+#include "shell/ObjectsPanel.h"
 #include "shell/Inspection.h"
 #include "shell/ProgressBar.h"
 
@@ -25,11 +26,11 @@ void ShowObjectCheckMarks(const ShellContext& ctx, int32_t object) {
     }
 }
 
-// What a load shows: the object's menu entries as it is announced, and the progress
-// window of each section.
+// What a load shows: the object's menu entries as it is announced, and one progress
+// window for the whole load, which each section retitles.
 class ViewerLoadObserver : public SceneLoadObserver {
 public:
-    explicit ViewerLoadObserver(ShellContext& ctx) : ctx_(ctx), progress_(ctx.mainWindow) {}
+    explicit ViewerLoadObserver(ShellContext& ctx) : ctx_(ctx), progress_(ctx.mainWindow, ctx.progressShowDelayMs) {}
     void ObjectAnnounced(int32_t object, ObjectKind kind, std::string_view rawName, int32_t, int32_t) override {
         if (ctx_.menus == nullptr) return;
         ShellContext* ctx = &ctx_;
@@ -40,7 +41,8 @@ public:
         if (ctx_.showProgress) progress_.Show(DecodeNameForDisplay(rawTitle), ctx_.shell.clientWidth, ctx_.shell.clientHeight);
     }
     void ProgressChanged(int percent) override { progress_.SetPosition(percent); }
-    void ProgressClosed() override { progress_.Close(); }
+    // The load is over: the progress window goes.
+    void Finish() { progress_.Close(); }
 
 private:
     ShellContext& ctx_;
@@ -82,6 +84,7 @@ void NewScene(ShellContext& ctx) {
     SetFillMode(ctx.graphics, FillMode::Solid);
     ctx.graphics.opaqueRasterDesc.cullMode = CullMode::None;
     ResetScene(ctx.scene);
+    if (ctx.objectsPanel != nullptr) ctx.objectsPanel->ListObjects();
     ctx.view.lightSpinSpeed = 0.0f;
     ctx.view.transparencyLevel = kStartTransparencyLevel;
 }
@@ -97,7 +100,8 @@ void ShowHelpText(ShellContext& ctx) {
             "Teclas:\n - X, Y, Z = corte según ese eje (la misma tecla o Retroceso lo quita)\n"
             " - RePág, AvPág = movemos el corte; +, - = doble o mitad de espesor\n"
             " - L = miramos a lo largo del corte\n"
-            " - Clic = el punto bajo el cursor; M = medimos entre dos puntos; Ctrl+C = copiamos el resultado",
+            " - Clic = el punto bajo el cursor; M = medimos entre dos puntos; Ctrl+C = copiamos el resultado\n"
+            " - F9 = panel de objetos: escribimos para filtrar, Espacio cambia los seleccionados",
             "Ayuda");
     } else {
         ctx.dialogs.ShowMessage(
@@ -108,7 +112,8 @@ void ShowHelpText(ShellContext& ctx) {
             "Keys:\n - X, Y, Z = section across that axis (the same key or Backspace removes it)\n"
             " - Page Up, Page Down = move the section; +, - = double or halve its thickness\n"
             " - L = look along the section\n"
-            " - Click = the point under the cursor; M = measure between two points; Ctrl+C = copy the result",
+            " - Click = the point under the cursor; M = measure between two points; Ctrl+C = copy the result\n"
+            " - F9 = objects panel: type to filter, Space switches the selected ones",
             "Help");
     }
 }
@@ -175,6 +180,7 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
             ctx.view.autoTurnSpeed = ctx.view.autoTurnMode ? 5.0f : 0.0f;
             if (ctx.endDrags) ctx.endDrags();
             break;
+        case kCommandObjectsPanel: ctx.shell.objectsPanelShown = !ctx.shell.objectsPanelShown; break;
         default: RunInspectionCommand(ctx, id); break;
     }
     return kStatusOk;
@@ -195,25 +201,33 @@ int32_t LoadSceneFile(ShellContext& ctx) {
     ViewerLoadObserver observer(ctx);
     ctx.shell.loading = true;
     const SceneReadResult read = ReadSceneFile(ctx.scene, path, &observer);
-    ctx.shell.loading = false;
+    if (ctx.objectsPanel != nullptr) ctx.objectsPanel->ListObjects();
     bool fitted = false;
     const int32_t status = CompleteSceneLoad(ctx.scene, ctx.view, read, ctx.shell.smoothOnOpen, ctx.upload, &fitted);
     if (fitted) {
         FitCameraMatrices(ctx.graphics, ctx.view, static_cast<int32_t>(ctx.shell.clientWidth),
                           static_cast<int32_t>(ctx.shell.clientHeight));
     }
+    // Still loading: what the progress window covered shows the last picture until
+    // the first frame of the new scene is drawn.
+    observer.Finish();
+    ctx.shell.loading = false;
     if (ctx.refresh) ctx.refresh();
     return status;
 }
 
 int32_t DispatchCommand(ShellContext& ctx, int32_t id) { return DispatchCommand(ctx, CommandOfIdentifier(id)); }
 
-int32_t DispatchCommand(ShellContext& ctx, const Command& command) {
+int32_t DispatchCommand(ShellContext& ctx, const Command& command) { return DispatchCommands(ctx, {command}); }
+
+int32_t DispatchCommands(ShellContext& ctx, const std::vector<Command>& commands) {
     int32_t result = kStatusOk;
-    if (command.object >= 0) {
-        ToggleObjectFlag(ctx.scene, command.flag, command.object);
-    } else {
-        result = RunFixedCommand(ctx, command.id);
+    for (const Command& command : commands) {
+        if (command.object >= 0) {
+            ToggleObjectFlag(ctx.scene, command.flag, command.object);
+        } else {
+            result = RunFixedCommand(ctx, command.id);
+        }
     }
     ShowCheckMarks(ctx);
     if (ctx.showStatus) ctx.showStatus(StatusText(ctx));
@@ -237,6 +251,7 @@ std::optional<bool> SwitchState(const ShellContext& ctx, const Command& command)
         case kCommandAntialiased: return opaque.antialiasedLineEnable;
         case kCommandSpanish: return ctx.shell.language == kLanguageSpanish;
         case kCommandEnglish: return ctx.shell.language != kLanguageSpanish;
+        case kCommandObjectsPanel: return ctx.shell.objectsPanelShown;
         default: return InspectionSwitch(ctx, command.id);
     }
 }
@@ -245,6 +260,7 @@ void ShowCheckMarks(const ShellContext& ctx) {
     if (ctx.menus == nullptr) return;
     for (const auto& [id, entry] : ctx.menus->actions) ShowCheckMark(ctx, entry, Command::Fixed(id));
     for (size_t k = 0; k < ctx.menus->objectEntries.size(); ++k) ShowObjectCheckMarks(ctx, static_cast<int32_t>(k));
+    if (ctx.objectsPanel != nullptr) ctx.objectsPanel->ShowRecords();
 }
 
 void BuildMenus(ShellContext& ctx, QMenuBar* menuBar) {

@@ -7,18 +7,22 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "render/GraphicsState.h"
 #include "render/ViewState.h"
 #include "scene/SceneModel.h"
 #include "shell/Dialogs.h"
 #include "shell/Menus.h"
+#include "shell/ProgressBar.h"
 #include "shell/ShellState.h"
 
 class QMenuBar;
 class QWidget;
 
 namespace talan {
+
+class ObjectsPanel;
 
 // Everything a command reads or changes. Only the records and the dialogs are
 // needed: without a window (the command-line modes) the rest stays empty.
@@ -29,6 +33,7 @@ struct ShellContext {
     GraphicsState& graphics;
     Dialogs& dialogs;
     MenuHandles* menus = nullptr;         // the menu bar that shows the records; none without a window
+    ObjectsPanel* objectsPanel = nullptr; // the objects panel, which shows them too; none without a window
     QWidget* mainWindow = nullptr;        // owner of the dialogs and the progress bar's reference
     std::function<int32_t()> upload = {};     // makes the vertex buffer from the scene, in the drawing context
     std::function<void()> closeWindow = {};   // ends the program as the window's close box does
@@ -37,6 +42,7 @@ struct ShellContext {
     std::function<void(const std::string&)> showStatus = {};  // the status line; empty text hides it
     std::function<void(const std::string&)> copyText = {};    // puts text on the clipboard
     bool showProgress = true;             // progress windows while a section is read
+    int progressShowDelayMs = kProgressShowDelayMs;  // a load shows its progress window once it has run this long
 };
 
 // Loads the start-up file (the command line's, once) or asks for one, reads it into
@@ -50,12 +56,16 @@ int32_t LoadSceneFile(ShellContext& ctx);
 int32_t DispatchCommand(ShellContext& ctx, const Command& command);
 // The same for a command identifier as --info reports them (see CommandOfIdentifier).
 int32_t DispatchCommand(ShellContext& ctx, int32_t id);
+// The same for several commands in a row, shown once at the end: the objects panel
+// switches thousands of objects at a time. Returns the last command's result.
+int32_t DispatchCommands(ShellContext& ctx, const std::vector<Command>& commands);
 
 // Whether the switch of a command is on, read from the records: the check mark its
 // entry shows. None for a command that switches nothing.
 std::optional<bool> SwitchState(const ShellContext& ctx, const Command& command);
 
-// Sets every check mark of the menus from SwitchState: the only place that sets them.
+// Sets every check mark of the menus, and the objects panel's check boxes and whether
+// it is shown, from the records: the only place that sets them.
 void ShowCheckMarks(const ShellContext& ctx);
 
 // Fills the menu bar in the language's texts, with the check marks of the records;

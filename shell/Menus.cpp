@@ -16,6 +16,7 @@ constexpr MenuTexts kSpanish{
     "Archivo", "Nuevo", "Abrir (Añadir)", "Suavizar T3 al abrir", "Salir",
     "Objetos", {"T3", "Líneas", "Superficies", "Bloques", "Puntos", "Sondeos"},
     "Ver", "Suavizar T3 activos", "Transparente", "Cara Sólida", "Modo autogiro", "Cara Delantera", "Cara Trasera",
+    "Panel de objetos",
     "Configuración", "Color del Fondo", "Idioma", "Antialiased", "Español", "Ingles",
     "?", "Ayuda", "Acerca de...",
     "Sección", {"Según X", "Según Y", "Según Z"}, "Avanzar", "Retroceder", "Más gruesa", "Más fina", "Quitar",
@@ -26,6 +27,7 @@ constexpr MenuTexts kEnglish{
     "File", "New", "Open (Add)", "Smooth T3 wend open", "End",
     "Objects", {"T3", "Lines", "Surfaces", "Blocks", "Points", "D.Holes"},
     "View", "Smooth T3 actives", "Transparent", "Sólid face", "Mode auto-turn", "Front face", "Back face",
+    "Objects panel",
     "Setup", "Back color", "Language", "Antialiased", "Spanish", "English",
     "?", "Help", "About...",
     "Section", {"Across X", "Across Y", "Across Z"}, "Forward", "Back", "Thicker", "Thinner", "Remove",
@@ -35,19 +37,37 @@ constexpr MenuTexts kEnglish{
 // Menu texts are shown as written: '&' would otherwise mark a shortcut.
 QString MenuLabel(const std::string& utf8) { return QString::fromStdString(utf8).replace('&', QStringLiteral("&&")); }
 
-// Appends an entry that calls `dispatch` with `command`, and can carry a check mark
-// when `checkable`.
-QAction* AddEntry(QMenu* menu, const std::string& text, const Command& command, const CommandHandler& dispatch,
-                  bool checkable = false) {
-    QAction* action = menu->addAction(MenuLabel(text));
+// An entry of `menu`, not yet in it, that calls `dispatch` with `command`, and can
+// carry a check mark when `checkable`.
+QAction* MakeEntry(QMenu* menu, const std::string& text, const Command& command, const CommandHandler& dispatch,
+                   bool checkable) {
+    auto* action = new QAction(MenuLabel(text), menu);
     action->setCheckable(checkable);
     QObject::connect(action, &QAction::triggered, action, [command, dispatch](bool) { dispatch(command); });
     return action;
 }
 
+// An object's entry, appended to `menu` when it next opens.
+QAction* AddObjectEntry(MenuHandles& menus, QMenu* menu, const std::string& text, const Command& command,
+                        const CommandHandler& dispatch) {
+    QAction* action = MakeEntry(menu, text, command, dispatch, true);
+    menus.entriesToAppend[menu].append(action);
+    return action;
+}
+
+// The submenu takes the entries made since it was last opened, all at once.
+void AppendEntriesWhenOpened(MenuHandles& menus, QMenu* menu) {
+    QObject::connect(menu, &QMenu::aboutToShow, menu, [&menus, menu] {
+        QList<QAction*>& entries = menus.entriesToAppend[menu];
+        menu->addActions(entries);
+        entries.clear();
+    });
+}
+
 QAction* AddFixedEntry(QMenu* menu, MenuHandles& menus, const char* text, int32_t id, const CommandHandler& dispatch,
                        bool checkable = false) {
-    QAction* action = AddEntry(menu, text, Command::Fixed(id), dispatch, checkable);
+    QAction* action = MakeEntry(menu, text, Command::Fixed(id), dispatch, checkable);
+    menu->addAction(action);
     action->setData(id);
     menus.actions[id] = action;
     return action;
@@ -107,6 +127,7 @@ bool IsMenuIdentifier(int32_t id) {
         case kCommandHelp:
         case kCommandAbout:
         case kCommandAutoTurn:
+        case kCommandObjectsPanel:
         case kCommandSectionX:
         case kCommandSectionY:
         case kCommandSectionZ:
@@ -137,11 +158,13 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, con
     for (ObjectKind kind : {ObjectKind::T3, ObjectKind::BLKKDX, ObjectKind::SUP, ObjectKind::LIN, ObjectKind::PTS,
                             ObjectKind::SONKDX}) {
         menus.kindSubmenu[static_cast<size_t>(kind)] = menus.objectsMenu->addMenu(MenuLabel(t.kinds[static_cast<int>(kind)]));
+        AppendEntriesWhenOpened(menus, menus.kindSubmenu[static_cast<size_t>(kind)]);
     }
 
     menus.viewMenu = menuBar->addMenu(MenuLabel(t.view));
     AddFixedEntry(menus.viewMenu, menus, t.smoothActives, kCommandSmoothActives, dispatch);
     menus.transparentSubmenu = menus.viewMenu->addMenu(MenuLabel(t.transparent));
+    AppendEntriesWhenOpened(menus, menus.transparentSubmenu);
     menus.viewMenu->addSeparator();
     AddFixedEntry(menus.viewMenu, menus, t.solidFace, kCommandSolidFace, dispatch, true);
     menus.viewMenu->addSeparator();
@@ -149,6 +172,8 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, con
     menus.viewMenu->addSeparator();
     AddFixedEntry(menus.viewMenu, menus, t.frontFace, kCommandFrontFace, dispatch, true);
     AddFixedEntry(menus.viewMenu, menus, t.backFace, kCommandBackFace, dispatch, true);
+    menus.viewMenu->addSeparator();
+    AddFixedEntry(menus.viewMenu, menus, t.objectsPanel, kCommandObjectsPanel, dispatch, true)->setShortcut(Qt::Key_F9);
     AddSectionEntries(menus, t, dispatch);
 
     menus.setupMenu = menuBar->addMenu(MenuLabel(t.setup));
@@ -179,11 +204,11 @@ void AddObjectEntries(MenuHandles& menus, ObjectKind kind, std::string_view rawN
         menus.objectEntries.resize(k + 1, nullptr);
         menus.transparencyEntries.resize(k + 1, nullptr);
     }
-    menus.objectEntries[k] = AddEntry(menus.kindSubmenu[static_cast<size_t>(kind)], label,
-                                      Command::OfObject(ObjectFlag::Visible, object), dispatch, true);
+    menus.objectEntries[k] = AddObjectEntry(menus, menus.kindSubmenu[static_cast<size_t>(kind)], label,
+                                            Command::OfObject(ObjectFlag::Visible, object), dispatch);
     if (KindHasTransparencyEntry(kind)) {
-        menus.transparencyEntries[k] = AddEntry(menus.transparentSubmenu, label,
-                                                Command::OfObject(ObjectFlag::Transparent, object), dispatch, true);
+        menus.transparencyEntries[k] = AddObjectEntry(menus, menus.transparentSubmenu, label,
+                                                      Command::OfObject(ObjectFlag::Transparent, object), dispatch);
     }
 }
 
@@ -193,6 +218,7 @@ void RemoveObjectEntries(MenuHandles& menus) {
     for (QAction* action : menus.transparencyEntries) delete action;
     menus.objectEntries.clear();
     menus.transparencyEntries.clear();
+    menus.entriesToAppend.clear();
 }
 
 }  // namespace talan

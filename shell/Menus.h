@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include <QList>
+
 #include "scene/SceneModel.h"
 
 class QAction;
@@ -35,6 +37,7 @@ enum CommandId : int32_t {
     kCommandHelp = 4030,
     kCommandAbout = 4031,
     kCommandAutoTurn = 4060,
+    kCommandObjectsPanel = 4070,  // shows or hides the objects panel
     // Beyond the design's menus: sections and measuring (the View menu's "Section"
     // entry and the keys of the window).
     kCommandSectionX = 4100,
@@ -82,7 +85,7 @@ struct MenuTexts {
     const char* file; const char* newScene; const char* openAdd; const char* smoothOnOpen; const char* end;
     const char* objects; const char* kinds[kObjectKindCount];  // in ObjectKind order
     const char* view; const char* smoothActives; const char* transparent; const char* solidFace;
-    const char* autoTurn; const char* frontFace; const char* backFace;
+    const char* autoTurn; const char* frontFace; const char* backFace; const char* objectsPanel;
     const char* setup; const char* backColour; const char* language; const char* antialiased;
     const char* spanish; const char* english;
     const char* help; const char* helpEntry; const char* about;
@@ -106,6 +109,9 @@ struct MenuHandles {
     std::map<int32_t, QAction*> actions;  // the fixed command entries by identifier
     std::vector<QAction*> objectEntries;  // per object: its entry in its kind's submenu
     std::vector<QAction*> transparencyEntries;  // per object: its Transparent entry, or nullptr
+    // Object entries made since their submenu was last opened, in load order; they join
+    // it when it opens (appending entries one by one scans the menu's entries each time).
+    std::map<QMenu*, QList<QAction*>> entriesToAppend;
 };
 
 // Fills `menuBar` with the menus in both languages' order, each fixed action carrying
@@ -118,7 +124,8 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& texts, MenuHandles& menus,
 QAction* ObjectEntry(const MenuHandles& menus, ObjectFlag flag, int32_t object);
 
 // Appends the entries of object `object`, which can carry check marks: one in its
-// kind's submenu and, for T3 and block models, one in the Transparent submenu.
+// kind's submenu and, for T3 and block models, one in the Transparent submenu. They
+// are in their submenus from the moment one opens.
 void AddObjectEntries(MenuHandles& menus, ObjectKind kind, std::string_view rawName, int32_t object,
                       const CommandHandler& dispatch);
 

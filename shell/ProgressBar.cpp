@@ -21,46 +21,65 @@ QPoint ProgressBarPosition(uint32_t clientWidth, uint32_t clientHeight, const QR
             centre(clientHeight, kProgressHeight, screen.top(), screen.bottom() + 1)};
 }
 
-ProgressBar::ProgressBar(QWidget* owner) : owner_(owner) {}
+ProgressBar::ProgressBar(QWidget* owner, int showAfterMs) : owner_(owner), showAfterMs_(showAfterMs) {
+    sinceStart_.start();
+}
 ProgressBar::~ProgressBar() = default;
 
 void ProgressBar::Show(const std::string& title, uint32_t clientWidth, uint32_t clientHeight) {
+    title_ = QString::fromStdString(title);
+    percent_ = 0;
+    clientWidth_ = clientWidth;
+    clientHeight_ = clientHeight;
+    Paint();
+}
+
+void ProgressBar::SetPosition(int percent) {
+    if (percent_ < 0) return;  // no section yet
+    percent_ = percent;
+    Paint();
+}
+
+// The window shows the section being read when the events are served: a title set
+// for every one of thousands of small sections would only keep the window manager busy.
+void ProgressBar::Paint() {
+    if (sincePaint_.isValid() && sincePaint_.elapsed() < kProgressPaintIntervalMs) return;
+    if (window_ == nullptr && sinceStart_.elapsed() >= showAfterMs_) CreateWindow();
+    if (window_ != nullptr) {
+        if (window_->windowTitle() != title_) window_->setWindowTitle(title_);
+        bar_->setValue(percent_);
+    }
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    sincePaint_.start();
+}
+
+void ProgressBar::CreateWindow() {
     // A title and a close box only, no task-bar entry, kept over the main window.
     window_ = std::make_unique<QWidget>(
         owner_, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    window_->setWindowTitle(QString::fromStdString(title));
+    window_->setWindowTitle(title_);
     window_->setFixedSize(kProgressWidth, kProgressHeight);
     bar_ = new QProgressBar(window_.get());
     bar_->setRange(0, 100);
-    bar_->setValue(0);
+    bar_->setValue(percent_);
     bar_->setTextVisible(false);
     bar_->setStyleSheet(QStringLiteral("QProgressBar::chunk { background-color: #00ff00; }"));
     auto* layout = new QVBoxLayout(window_.get());
     layout->addWidget(bar_);
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    window_->move(ProgressBarPosition(clientWidth, clientHeight, area));
+    window_->move(ProgressBarPosition(clientWidth_, clientHeight_, area));
     window_->show();
-    Paint();
 }
-
-void ProgressBar::SetPosition(int percent) {
-    if (bar_ == nullptr) return;
-    bar_->setValue(percent);
-    Paint();
-}
-
-void ProgressBar::Paint() {
-    if (sincePaint_.isValid() && sincePaint_.elapsed() < kProgressPaintIntervalMs) return;
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    sincePaint_.start();
-}
-
-int ProgressBar::Position() const { return bar_ != nullptr ? bar_->value() : -1; }
 
 void ProgressBar::Close() {
+    if (window_ == nullptr) return;
     bar_ = nullptr;
     window_.reset();
+    // The main window may not return to its event loop for long (the first frame of a
+    // big model); without this the screen would keep the bar's last picture meanwhile.
+    if (owner_ != nullptr) owner_->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace talan

@@ -27,6 +27,7 @@ struct ShellState {
     uint32_t language = kLanguageSpanish;  // kLanguageSpanish, kLanguageEnglish, or another value kept as read
     bool smoothOnOpen = false;    // "Smooth T3 wend open"
     bool loading = false;         // a scene file is being read: the drawing area keeps its last picture
+    bool objectsPanelShown = false;  // the objects panel (F9) is shown
     std::array<uint32_t, 16> customColours{};  // the colour dialog's custom colours, kept for the run
     std::string pickText;         // what the last click picked, for the status line; empty: nothing
     std::string resultText;       // the last pick or measurement as Ctrl+C copies it

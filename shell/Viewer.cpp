@@ -18,6 +18,7 @@
 #include "shell/Dialogs.h"
 #include "shell/Inspection.h"
 #include "shell/Menus.h"
+#include "shell/ObjectsPanel.h"
 #include "shell/SceneView.h"
 #include "shell/RenderCommand.h"
 #include "shell/SceneFileDrop.h"
@@ -385,6 +386,7 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
                      .mainWindow = &window};
     ConnectCommands(ctx, window, sceneView, program);
     BuildMenus(ctx, window.menuBar());
+    AddObjectsPanel(ctx, window);
     ctx.showStatus(StatusText(ctx));
     PlaceWindow(window, program.shell);
 

@@ -19,6 +19,7 @@
 #include "TestHelpers.h"
 #include "shell/Inspection.h"
 #include "shell/Commands.h"
+#include "shell/ObjectsPanel.h"
 #include "shell/ProgressBar.h"
 #include "shell/SceneFileDrop.h"
 
@@ -26,10 +27,15 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
-#include <QMimeData>
-#include <QUrl>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QTableView>
+#include <QUrl>
 
 namespace talan {
 namespace {
@@ -89,6 +95,8 @@ struct Viewer {
         ctx.closeWindow = [this] { ++closes; };
         ctx.endDrags = [this] { ++dragEnds; };
         ctx.showProgress = false;
+        panel = std::make_unique<ObjectsPanel>(ctx);  // in the language of the menus
+        ctx.objectsPanel = panel.get();
         BuildMenus(ctx, &bar);
     }
 
@@ -116,6 +124,7 @@ struct Viewer {
     RecordingDialogs dialogs;
     QMenuBar bar;
     ShellContext ctx{.shell = shell, .view = view, .scene = scene, .graphics = graphics, .dialogs = dialogs, .menus = &menus};
+    std::unique_ptr<ObjectsPanel> panel;
     int uploads = 0, closes = 0, dragEnds = 0;
     std::array<float, 3> uploadedNormal0{};
 };
@@ -140,6 +149,13 @@ int32_t IdentifierOf(const MenuHandles& menus, const QAction* action) {
     return action->data().toInt();
 }
 
+// A menu's entries once it is open: the entries of objects join their submenu when
+// it opens.
+QList<QAction*> Opened(const QWidget* menuOrBar) {
+    if (auto* menu = qobject_cast<QMenu*>(const_cast<QWidget*>(menuOrBar))) emit menu->aboutToShow();
+    return menuOrBar->actions();
+}
+
 // One line per entry as the user sees it, submenus indented below their entry:
 // "Text >" opens a submenu, "Text #id" is a command with its identifier, followed
 // by "[x]" or "[ ]" when it carries a check mark, and "---" is a separator.
@@ -151,7 +167,7 @@ void Describe(const MenuHandles& menus, const QList<QAction*>& actions, const st
         } else if (const QMenu* submenu = QMenu::menuInAction(action)) {
             EXPECT_EQ(submenu->title(), action->text());
             lines.push_back(indent + Shown(action->text()) + " >");
-            Describe(menus, submenu->actions(), indent + "  ", lines);
+            Describe(menus, Opened(submenu), indent + "  ", lines);
         } else {
             std::string line = indent + Shown(action->text()) + " #" + std::to_string(IdentifierOf(menus, action));
             if (action->isCheckable()) line += action->isChecked() ? " [x]" : " [ ]";
@@ -162,7 +178,7 @@ void Describe(const MenuHandles& menus, const QList<QAction*>& actions, const st
 
 std::vector<std::string> Describe(const MenuHandles& menus, const QWidget* menuOrBar) {
     std::vector<std::string> lines;
-    Describe(menus, menuOrBar->actions(), "", lines);
+    Describe(menus, Opened(menuOrBar), "", lines);
     return lines;
 }
 
@@ -225,6 +241,8 @@ const std::vector<std::string> kEnglishMenuBar = {
     "  Front face #4012 [x]",
     "  Back face #4013 [x]",
     "  ---",
+    "  Objects panel #4070 [ ]",
+    "  ---",
     "  Section >",
     "    Across X #4100 [ ]",
     "    Across Y #4101 [ ]",
@@ -275,6 +293,8 @@ const std::vector<std::string> kSpanishMenuBar = {
     "  Cara Delantera #4012 [x]",
     "  Cara Trasera #4013 [x]",
     "  ---",
+    "  Panel de objetos #4070 [ ]",
+    "  ---",
     "  Sección >",
     "    Según X #4100 [ ]",
     "    Según Y #4101 [ ]",
@@ -301,8 +321,8 @@ const std::vector<std::string> kSpanishMenuBar = {
 };
 
 const std::vector<int32_t> kFixedCommands = {16,   4000, 4001, 4002, 4010, 4012, 4013, 4014, 4020,
-                                             4021, 4022, 4023, 4030, 4031, 4060, 4100, 4101, 4102,
-                                             4103, 4104, 4105, 4106, 4107, 4108, 4110, 4111};
+                                             4021, 4022, 4023, 4030, 4031, 4060, 4070, 4100, 4101,
+                                             4102, 4103, 4104, 4105, 4106, 4107, 4108, 4110, 4111};
 
 // ---------------------------------------------------------------------------------
 
@@ -680,8 +700,8 @@ TEST_F(MenuObjectEntries, EachEntrySwitchesItsOwnObjectPastTwoAndAHalfThousandAn
     viewer.Choose(kCommandOpenAdd);
     ASSERT_EQ(viewer.scene.objectNames.size(), static_cast<size_t>(kObjects));
     const QMenu* t3 = viewer.menus.kindSubmenu[static_cast<size_t>(ObjectKind::T3)];
-    ASSERT_EQ(t3->actions().size(), kObjects);
-    ASSERT_EQ(viewer.menus.transparentSubmenu->actions().size(), kObjects);
+    ASSERT_EQ(Opened(t3).size(), kObjects);
+    ASSERT_EQ(Opened(viewer.menus.transparentSubmenu).size(), kObjects);
 
     std::vector<bool> visible(kObjects, true), transparent(kObjects, false);
     auto expectFlags = [&] {
@@ -710,8 +730,8 @@ TEST_F(MenuObjectEntries, EachEntrySwitchesItsOwnObjectPastTwoAndAHalfThousandAn
     expectFlags();
 
     viewer.Choose(kCommandNew);  // and cancel the dialog
-    for (const QMenu* submenu : viewer.menus.kindSubmenu) EXPECT_TRUE(submenu->actions().isEmpty());
-    EXPECT_TRUE(viewer.menus.transparentSubmenu->actions().isEmpty());
+    for (const QMenu* submenu : viewer.menus.kindSubmenu) EXPECT_TRUE(Opened(submenu).isEmpty());
+    EXPECT_TRUE(Opened(viewer.menus.transparentSubmenu).isEmpty());
     EXPECT_TRUE(viewer.menus.objectEntries.empty());
     EXPECT_TRUE(viewer.menus.transparencyEntries.empty());
 }
@@ -817,14 +837,34 @@ TEST_F(MenuObjectEntries, DroppedFilesLoadInOrderAsOpenAddLoadsThemOnceTheDropIs
     EXPECT_EQ(Describe(viewer.menus, viewer.menus.objectsMenu), kObjectsMenuAfterFourLoads);
 }
 
-TEST_F(MenuObjectEntries, LoadingLeavesNoProgressWindowOpen) {
+TEST_F(MenuObjectEntries, AFileOfManySectionsGivesTheSameWithItsProgressWindowAndLeavesNoneOpen) {
+    // The progress window shows from the start, retitled by every section, while the
+    // window system's events are served between sections.
+    std::string many = "\"Tavrin\"\n";
+    for (int32_t k = 0; k < 3000; ++k) {
+        many += k % 3 == 0 ? TagLine("T3", 1) + "1,0,0,\nt" + std::to_string(k) + ",\n0,0,0,1,0,0,0,1,0,\n"
+                           : TagLine("SONKDX", 1) + "DDH-" + std::to_string(k) + ",\nx\n0,0,0,0,0,-10,255\n";
+    }
     SceneFiles files;
-    Viewer viewer(2);
-    viewer.ctx.showProgress = true;
-    viewer.dialogs.paths = {files.Write("example.KDX", kExampleScene), files.Write("blocks.KDX", Blocks())};
-    viewer.Choose(kCommandNew);
-    viewer.Choose(kCommandOpenAdd);
-    ASSERT_EQ(viewer.scene.objectNames.size(), 3u);
+    const std::vector<std::string> paths = {files.Write("example.KDX", kExampleScene), files.Write("many.KDX", many),
+                                            files.Write("blocks.KDX", Blocks())};
+    Viewer shown(2), silent(2);
+    shown.ctx.showProgress = true;
+    shown.ctx.progressShowDelayMs = 0;
+    for (Viewer* viewer : {&shown, &silent}) {
+        viewer->dialogs.paths = {paths.begin(), paths.end()};
+        viewer->Choose(kCommandNew);
+        viewer->Choose(kCommandOpenAdd);
+        viewer->Choose(kCommandOpenAdd);
+        ASSERT_EQ(viewer->scene.objectNames.size(), 3003u);
+    }
+    EXPECT_EQ(Describe(shown.menus, &shown.bar), Describe(silent.menus, &silent.bar));
+    EXPECT_EQ(shown.scene.objectNames, silent.scene.objectNames);
+    EXPECT_EQ(shown.scene.objectKinds, silent.scene.objectKinds);
+    EXPECT_EQ(shown.scene.firstVertex, silent.scene.firstVertex);
+    EXPECT_EQ(shown.scene.objectVisible, silent.scene.objectVisible);
+    EXPECT_EQ(shown.scene.objectTransparent, silent.scene.objectTransparent);
+    EXPECT_EQ(shown.scene.nextObjectMenuId, silent.scene.nextObjectMenuId);
     for (const QWidget* widget : QApplication::topLevelWidgets()) EXPECT_FALSE(widget->isVisible()) << widget->windowTitle().toStdString();
 }
 
@@ -863,7 +903,7 @@ TEST_F(MenuNew, ResetsTheSceneAndViewAndLeavesTheRest) {
     // The per-object entries are gone, the kind submenus stay.
     EXPECT_EQ(Describe(viewer.menus, viewer.menus.objectsMenu),
               (std::vector<std::string>{"T3 >", "Bloques >", "Superficies >", "Líneas >", "Puntos >", "Sondeos >"}));
-    EXPECT_TRUE(viewer.menus.transparentSubmenu->actions().isEmpty());
+    EXPECT_TRUE(Opened(viewer.menus.transparentSubmenu).isEmpty());
     std::vector<int32_t> ids;
     for (const auto& entry : viewer.menus.actions) ids.push_back(entry.first);
     EXPECT_EQ(ids, kFixedCommands);
@@ -970,9 +1010,175 @@ TEST_F(MenuNew, AFileThatCannotBeReadShowsTheSpanishReadErrorInBothLanguages) {
         if (c.objectsAfter == 2) {
             EXPECT_EQ(Describe(viewer.menus, viewer.menus.objectsMenu), objectsMenu);
         } else {
-            EXPECT_TRUE(viewer.menus.kindSubmenu[0]->actions().isEmpty());
+            EXPECT_TRUE(Opened(viewer.menus.kindSubmenu[0]).isEmpty());
         }
     }
+}
+
+// ---------------------------------------------------------------------------------
+
+class ObjectsPanelTest : public QtTest {};
+
+// Three holes whose names share their beginnings.
+std::string Holes() {
+    std::string text = "\"Tavrin\"\n";
+    for (const char* name : {"DDH-3172", "DDH-0031", "DDH-3100"}) {
+        text += TagLine("SONKDX", 1) + name + ",\nx\n0,0,0,0,0,-10,255\n";
+    }
+    return text;
+}
+
+// One line per row of the panel as shown: "[x] name | kind | elements", and "| [ ]"
+// after it where the object can be drawn transparent.
+std::vector<std::string> PanelRows(const ObjectsPanel& panel) {
+    const QAbstractItemModel& model = *panel.Table()->model();
+    const auto text = [&](int row, int column) { return model.data(model.index(row, column)).toString().toStdString(); };
+    const auto box = [&](int row, int column) -> std::string {
+        const QVariant state = model.data(model.index(row, column), Qt::CheckStateRole);
+        return !state.isValid() ? "" : state.toInt() == Qt::Checked ? "[x]" : "[ ]";
+    };
+    std::vector<std::string> rows;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        rows.push_back(box(row, 0) + " " + text(row, 0) + " | " + text(row, 1) + " | " + text(row, 2) +
+                       (box(row, 3).empty() ? "" : " | " + box(row, 3)));
+    }
+    return rows;
+}
+
+std::vector<std::string> PanelNames(const ObjectsPanel& panel) {
+    const QAbstractItemModel& model = *panel.Table()->model();
+    std::vector<std::string> names;
+    for (int row = 0; row < model.rowCount(); ++row) names.push_back(model.data(model.index(row, 0)).toString().toStdString());
+    return names;
+}
+
+// A key pressed and released over `widget`, as the keyboard sends it.
+void Key(QWidget* widget, int key, const QString& text = {}) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &release);
+}
+
+void Type(QWidget* widget, const std::string& text) {
+    for (char c : text) Key(widget, QChar(c).toUpper().unicode(), QString(QChar(c)));
+}
+
+// The example's surface and line, the block model, then the three holes.
+void LoadSixObjects(Viewer& viewer, const SceneFiles& files) {
+    viewer.dialogs.paths = {files.Write("example.KDX", kExampleScene), files.Write("blocks.KDX", Blocks()),
+                            files.Write("holes.KDX", Holes())};
+    for (int i = 0; i < 3; ++i) viewer.Choose(kCommandOpenAdd);
+}
+
+TEST_F(ObjectsPanelTest, ListsEveryObjectInLoadOrderAndNarrowsAsOneTypesInBothLanguages) {
+    SceneFiles files;
+    Viewer viewer(2);
+    LoadSixObjects(viewer, files);
+    EXPECT_EQ(PanelRows(*viewer.panel), (std::vector<std::string>{
+                                           "[x] Pit floor | T3 | 2 | [ ]",
+                                           "[x] Ramp | Lines | 1",
+                                           "[x] Bloques | Blocks | 2 | [ ]",
+                                           "[x] DDH-3172 | D.Holes | 1",
+                                           "[x] DDH-0031 | D.Holes | 1",
+                                           "[x] DDH-3100 | D.Holes | 1",
+                                       }));
+    QLineEdit* filter = viewer.panel->FilterField();
+    struct Step {
+        std::string typed;  // after the field is emptied
+        std::vector<std::string> names;
+    };
+    const Step steps[] = {
+        {"ddh-31", {"DDH-3172", "DDH-3100"}},  // by name, whatever the case
+        {"lines", {"Ramp"}},                   // by kind, as the menus call it
+        {"sonkdx", {"DDH-3172", "DDH-0031", "DDH-3100"}},  // by the kind's tag in the file
+        {"nothing", {}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.typed);
+        while (!filter->text().isEmpty()) Key(filter, Qt::Key_Backspace);
+        Type(filter, step.typed);
+        EXPECT_EQ(PanelNames(*viewer.panel), step.names);
+    }
+    Key(filter, Qt::Key_Backspace);  // "nothin"
+    EXPECT_TRUE(PanelNames(*viewer.panel).empty());
+    filter->clear();
+    Type(filter, "3172");
+    // Down goes from the field to the list, on its first row.
+    Key(filter, Qt::Key_Down);
+    EXPECT_EQ(viewer.panel->Table()->currentIndex().row(), 0);
+
+    Viewer spanish(1);
+    spanish.dialogs.paths = {files.Write("holes.KDX", Holes())};
+    spanish.Choose(kCommandOpenAdd);
+    EXPECT_EQ(spanish.panel->windowTitle().toStdString(), "Objetos");
+    const QAbstractItemModel& model = *spanish.panel->Table()->model();
+    std::vector<std::string> headers;
+    for (int column = 0; column < model.columnCount(); ++column) {
+        headers.push_back(model.headerData(column, Qt::Horizontal).toString().toStdString());
+    }
+    EXPECT_EQ(headers, (std::vector<std::string>{"Nombre", "Tipo", "Elementos", "Transparente"}));
+    Type(spanish.panel->FilterField(), "sondeos");
+    EXPECT_EQ(PanelRows(*spanish.panel), (std::vector<std::string>{"[x] DDH-3172 | Sondeos | 1", "[x] DDH-0031 | Sondeos | 1",
+                                                                  "[x] DDH-3100 | Sondeos | 1"}));
+}
+
+TEST_F(ObjectsPanelTest, SwitchesThroughTheCommandsSoThatMenusAndPanelAgree) {
+    SceneFiles files;
+    Viewer viewer(2);
+    LoadSixObjects(viewer, files);
+    ObjectsPanel& panel = *viewer.panel;
+    QTableView* table = panel.Table();
+    QAbstractItemModel& model = *table->model();
+    const auto expectMenusAgree = [&](const std::vector<bool>& visible, const std::vector<bool>& transparent) {
+        EXPECT_EQ(viewer.scene.objectVisible, visible);
+        EXPECT_EQ(viewer.scene.objectTransparent, transparent);
+        for (size_t k = 0; k < visible.size(); ++k) {
+            const auto object = static_cast<int32_t>(k);
+            EXPECT_EQ(ObjectEntry(viewer.menus, ObjectFlag::Visible, object)->isChecked(), visible[k]) << k;
+            if (const QAction* entry = ObjectEntry(viewer.menus, ObjectFlag::Transparent, object)) {
+                EXPECT_EQ(entry->isChecked(), transparent[k]) << k;
+            }
+        }
+    };
+
+    // Hidden at first; the View entry, F9, shows it and the close box hides it.
+    EXPECT_TRUE(panel.isHidden());
+    EXPECT_EQ(viewer.menus.actions.at(kCommandObjectsPanel)->shortcut(), QKeySequence(Qt::Key_F9));
+    viewer.Choose(kCommandObjectsPanel);
+    EXPECT_FALSE(panel.isHidden());
+    EXPECT_TRUE(viewer.Checked(kCommandObjectsPanel));
+
+    // A check box clicked is the object's command, and a menu entry chosen shows in
+    // the panel.
+    model.setData(model.index(1, 0), Qt::Unchecked, Qt::CheckStateRole);
+    viewer.Choose(10004);
+    expectMenusAgree({true, false, true, true, true, true}, {false, false, true, false, false, false});
+    EXPECT_EQ(PanelRows(panel)[2], "[x] Bloques | Blocks | 2 | [x]");
+
+    // Space switches every selected row to the opposite of the current one.
+    const auto select = [&](std::initializer_list<int> rows, int currentRow, int currentColumn) {
+        table->selectionModel()->clearSelection();
+        for (int row : rows) {
+            table->selectionModel()->select(model.index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        table->selectionModel()->setCurrentIndex(model.index(currentRow, currentColumn), QItemSelectionModel::NoUpdate);
+    };
+    select({0, 1, 3}, 0, 0);
+    Key(table, Qt::Key_Space, QStringLiteral(" "));
+    expectMenusAgree({false, false, true, false, true, true}, {false, false, true, false, false, false});
+    Key(table, Qt::Key_Space, QStringLiteral(" "));
+    expectMenusAgree({true, true, true, true, true, true}, {false, false, true, false, false, false});
+    // In the Transparent column it switches the transparency of those that have one.
+    select({0, 1, 2, 3, 4, 5}, 0, 3);
+    Key(table, Qt::Key_Space, QStringLiteral(" "));
+    expectMenusAgree({true, true, true, true, true, true}, {true, false, true, false, false, false});
+
+    panel.close();
+    EXPECT_TRUE(panel.isHidden());
+    EXPECT_FALSE(viewer.Checked(kCommandObjectsPanel));
+    viewer.Choose(kCommandNew);  // and cancel the dialog
+    EXPECT_EQ(model.rowCount(), 0);
 }
 
 // ---------------------------------------------------------------------------------

@@ -1,0 +1,293 @@
+#include "shell/ObjectsPanel.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <vector>
+
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "scene/TextDecoding.h"
+#include "shell/Commands.h"
+
+namespace talan {
+
+namespace {
+
+// The panel's texts beside those it shares with the menus (its title, the kinds and
+// "Transparent").
+struct PanelTexts {
+    const char* name; const char* kind; const char* elements; const char* filter;
+};
+constexpr PanelTexts kSpanishPanel{"Nombre", "Tipo", "Elementos", "Filtrar por nombre o tipo"};
+constexpr PanelTexts kEnglishPanel{"Name", "Kind", "Elements", "Filter by name or kind"};
+
+enum Column : int { kColumnName, kColumnKind, kColumnElements, kColumnTransparent, kColumnCount };
+
+// The flag a column's check box shows, if it has one.
+std::optional<ObjectFlag> FlagOfColumn(int column) {
+    if (column == kColumnName) return ObjectFlag::Visible;
+    if (column == kColumnTransparent) return ObjectFlag::Transparent;
+    return std::nullopt;
+}
+
+}  // namespace
+
+// The rows of the panel: the objects whose name or kind holds the filter text, in
+// load order. Everything shown is read from the records when it is drawn, but for
+// the names, which are decoded once per change of the objects.
+class ObjectRows : public QAbstractTableModel {
+public:
+    ObjectRows(ShellContext& ctx, QObject* parent) : QAbstractTableModel(parent), ctx_(ctx) {
+        const MenuTexts& menu = SelectMenuTexts(ctx.shell.language);
+        const PanelTexts& panel = ctx.shell.language == kLanguageSpanish ? kSpanishPanel : kEnglishPanel;
+        for (int kind = 0; kind < kObjectKindCount; ++kind) {
+            kindLabels_[static_cast<size_t>(kind)] = QString::fromUtf8(menu.kinds[kind]);
+        }
+        headers_ = {QString::fromUtf8(panel.name), QString::fromUtf8(panel.kind), QString::fromUtf8(panel.elements),
+                    QString::fromUtf8(menu.transparent)};
+    }
+
+    void Renew() {
+        beginResetModel();
+        names_.clear();
+        for (const std::string& raw : ctx_.scene.objectNames) names_.push_back(QString::fromStdString(DecodeNameForDisplay(raw)));
+        Filter();
+        endResetModel();
+    }
+
+    void SetFilter(const QString& text) {
+        beginResetModel();
+        filter_ = text.trimmed();
+        Filter();
+        endResetModel();
+    }
+
+    // The check boxes of every row may have changed.
+    void ShowFlags() {
+        if (!rows_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, kColumnCount - 1), {Qt::CheckStateRole});
+    }
+
+    int32_t ObjectAt(int row) const { return rows_[static_cast<size_t>(row)]; }
+
+    // The object has the flag: every object can be hidden, T3 surfaces and block
+    // models can be drawn transparent.
+    bool HasFlag(int32_t object, ObjectFlag flag) const {
+        return flag == ObjectFlag::Visible || KindHasTransparencyEntry(ctx_.scene.objectKinds[static_cast<size_t>(object)]);
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : kColumnCount; }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumnCount) return {};
+        return headers_[static_cast<size_t>(section)];
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+        const std::optional<ObjectFlag> flag = FlagOfColumn(index.column());
+        if (flag && HasFlag(ObjectAt(index.row()), *flag)) flags |= Qt::ItemIsUserCheckable;
+        return flags;
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        const int32_t object = ObjectAt(index.row());
+        const auto k = static_cast<size_t>(object);
+        if (role == Qt::CheckStateRole) {
+            const std::optional<ObjectFlag> flag = FlagOfColumn(index.column());
+            if (!flag || !HasFlag(object, *flag)) return {};
+            return SwitchState(ctx_, Command::OfObject(*flag, object)).value_or(false) ? Qt::Checked : Qt::Unchecked;
+        }
+        if (role == Qt::TextAlignmentRole && index.column() == kColumnElements) {
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        }
+        if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
+        switch (index.column()) {
+            case kColumnName: return names_[k];
+            case kColumnKind: return kindLabels_[static_cast<size_t>(ctx_.scene.objectKinds[k])];
+            case kColumnElements: return ctx_.scene.elementCounts[k];
+            default: return {};
+        }
+    }
+
+    // A check box clicked: the object's command, when the box is to change.
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override {
+        const std::optional<ObjectFlag> flag = FlagOfColumn(index.column());
+        if (role != Qt::CheckStateRole || !flag) return false;
+        const Command command = Command::OfObject(*flag, ObjectAt(index.row()));
+        if (SwitchState(ctx_, command).value_or(false) != (value.toInt() == Qt::Checked)) DispatchCommand(ctx_, command);
+        return true;
+    }
+
+private:
+    // The rows from the filter: a case-blind match in the name, the kind as the menus
+    // call it, or its tag in the file.
+    void Filter() {
+        rows_.clear();
+        for (size_t k = 0; k < names_.size(); ++k) {
+            const ObjectKind kind = ctx_.scene.objectKinds[k];
+            if (filter_.isEmpty() || names_[k].contains(filter_, Qt::CaseInsensitive) ||
+                kindLabels_[static_cast<size_t>(kind)].contains(filter_, Qt::CaseInsensitive) ||
+                QString::fromLatin1(ObjectKindTag(kind)).contains(filter_, Qt::CaseInsensitive)) {
+                rows_.push_back(static_cast<int32_t>(k));
+            }
+        }
+    }
+
+    ShellContext& ctx_;
+    std::array<QString, kObjectKindCount> kindLabels_;
+    std::array<QString, kColumnCount> headers_;
+    std::vector<QString> names_;   // every object's name, decoded for display
+    std::vector<int32_t> rows_;    // the objects shown, in load order
+    QString filter_;
+};
+
+ObjectsPanel::ObjectsPanel(ShellContext& ctx, QWidget* parent)
+    : QDockWidget(QString::fromUtf8(SelectMenuTexts(ctx.shell.language).objects), parent),
+      ctx_(ctx),
+      rows_(new ObjectRows(ctx, this)),
+      filter_(new QLineEdit),
+      table_(new QTableView) {
+    setObjectName(QStringLiteral("objectsPanel"));
+    const PanelTexts& texts = ctx.shell.language == kLanguageSpanish ? kSpanishPanel : kEnglishPanel;
+    filter_->setPlaceholderText(QString::fromUtf8(texts.filter));
+    filter_->setClearButtonEnabled(true);
+    filter_->setAcceptDrops(false);  // a scene file dropped on it is loaded, as anywhere on the window
+    connect(filter_, &QLineEdit::textChanged, rows_, &ObjectRows::SetFilter);
+
+    table_->setModel(rows_);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setTabKeyNavigation(false);  // Tab goes between the filter and the list
+    table_->setShowGrid(false);
+    table_->setWordWrap(false);
+    table_->setAlternatingRowColors(true);
+    table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    QHeaderView* header = table_->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(kColumnName, QHeaderView::Stretch);
+    header->setHighlightSections(false);
+
+    auto* contents = new QWidget;
+    // Room for names of some twenty characters beside the other columns.
+    contents->setMinimumWidth(fontMetrics().averageCharWidth() * 58);
+    auto* layout = new QVBoxLayout(contents);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(filter_);
+    layout->addWidget(table_);
+    setWidget(contents);
+    filter_->installEventFilter(this);
+    table_->installEventFilter(this);
+    hide();
+}
+
+void ObjectsPanel::ListObjects() { rows_->Renew(); }
+
+void ObjectsPanel::ShowRecords() {
+    rows_->ShowFlags();
+    const bool shown = ctx_.shell.objectsPanelShown;
+    if (shown != isHidden()) return;
+    const bool hadFocus = isAncestorOf(QApplication::focusWidget());
+    setVisible(shown);
+    if (shown) {
+        // Ready to type a name.
+        filter_->setFocus();
+        filter_->selectAll();
+    } else if (hadFocus) {
+        ReturnFocus();
+    }
+}
+
+void ObjectsPanel::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    if (ctx_.shell.objectsPanelShown) DispatchCommand(ctx_, Command::Fixed(kCommandObjectsPanel));
+}
+
+// The drawing area has the keyboard again.
+void ObjectsPanel::ReturnFocus() {
+    if (auto* window = qobject_cast<QMainWindow*>(parentWidget()); window != nullptr && window->centralWidget()) {
+        window->centralWidget()->setFocus();
+    }
+}
+
+// Space switches every selected object to the opposite of what the current row shows
+// (in the Transparent column its transparency, elsewhere whether it is shown), so a
+// mixed selection becomes one state. Objects without the flag are left alone.
+void ObjectsPanel::SwitchSelected() {
+    const QModelIndex current = table_->currentIndex();
+    const ObjectFlag flag = current.column() == kColumnTransparent ? ObjectFlag::Transparent : ObjectFlag::Visible;
+    std::vector<int32_t> objects;
+    for (const QModelIndex& row : table_->selectionModel()->selectedRows()) {
+        if (rows_->HasFlag(rows_->ObjectAt(row.row()), flag)) objects.push_back(rows_->ObjectAt(row.row()));
+    }
+    if (objects.empty()) return;
+    std::sort(objects.begin(), objects.end());
+    const bool currentCounts = current.isValid() && table_->selectionModel()->isRowSelected(current.row()) &&
+                               rows_->HasFlag(rows_->ObjectAt(current.row()), flag);
+    const int32_t reference = currentCounts ? rows_->ObjectAt(current.row()) : objects.front();
+    const bool target = !SwitchState(ctx_, Command::OfObject(flag, reference)).value_or(false);
+    std::vector<Command> commands;
+    for (int32_t object : objects) {
+        const Command command = Command::OfObject(flag, object);
+        if (SwitchState(ctx_, command).value_or(false) != target) commands.push_back(command);
+    }
+    DispatchCommands(ctx_, commands);
+}
+
+// The panel keeps the plain keys it uses while it has the keyboard: typing, moving in
+// the list, Space and Escape, which gives the keyboard back to the drawing area
+// instead of ending the program. Function keys and keys with Ctrl or Alt stay the
+// window's.
+bool ObjectsPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress) {
+        return QDockWidget::eventFilter(watched, event);
+    }
+    auto* key = static_cast<QKeyEvent*>(event);
+    const bool plain = (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0 &&
+                       (key->key() < Qt::Key_F1 || key->key() > Qt::Key_F35);
+    if (event->type() == QEvent::ShortcutOverride) {
+        if (!plain) return false;
+        event->accept();
+        return true;
+    }
+    if (!plain) return false;
+    if (key->key() == Qt::Key_Escape) {
+        ReturnFocus();
+        return true;
+    }
+    if (watched == filter_ && (key->key() == Qt::Key_Down || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        table_->setFocus();
+        if (!table_->currentIndex().isValid() && rows_->rowCount() > 0) table_->setCurrentIndex(rows_->index(0, 0));
+        return true;
+    }
+    if (watched == table_ && key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {
+        SwitchSelected();
+        return true;
+    }
+    return false;
+}
+
+void AddObjectsPanel(ShellContext& ctx, QMainWindow& window) {
+    auto* panel = new ObjectsPanel(ctx, &window);
+    window.addDockWidget(Qt::RightDockWidgetArea, panel);
+    // The main window's own context menu would show and hide its docks behind the
+    // commands' back.
+    window.setContextMenuPolicy(Qt::NoContextMenu);
+    ctx.objectsPanel = panel;
+    panel->ShowRecords();
+}
+
+}  // namespace talan
