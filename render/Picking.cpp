@@ -1,5 +1,7 @@
 #include "render/Picking.h"
 
+#include <cmath>
+
 #include <glm/mat4x4.hpp>
 #include <glm/matrix.hpp>
 #include <glm/vec4.hpp>
@@ -34,15 +36,33 @@ PickResult PickPixel(const GraphicsState& graphics, const ViewState& view, const
                                             glm::dmat4(graphics.worldMatrix));
     const double nx = 2.0 * (x + 0.5) / width - 1.0, ny = 1.0 - 2.0 * (y + 0.5) / height;
     const FilePoint drawn = Unproject(inverse, nx, ny, depth);
-    const SectionSlab& slab = view.section;
-    result.element = FindNearestElement(scene, drawn, slab.Active() ? slab.axis : -1,
-                                        slab.centre - slab.thickness / 2, slab.centre + slab.thickness / 2);
-    if (result.element.object < 0) return result;
-    result.hit = true;
     // The pixel's ray, from the near plane through the drawn point.
-    const FilePoint near = Unproject(inverse, nx, ny, 0.0);
-    const FilePoint direction{drawn[0] - near[0], drawn[1] - near[1], drawn[2] - near[2]};
-    if (!PointOnElement(scene, result.element, near, direction, result.point)) result.point = drawn;
+    PickQuery query;
+    query.drawn = drawn;
+    query.origin = Unproject(inverse, nx, ny, 0.0);
+    query.direction = {drawn[0] - query.origin[0], drawn[1] - query.origin[1], drawn[2] - query.origin[2]};
+    // How far off the drawn point may be: a few steps of the depth buffer there; and
+    // how wide a pixel is there, for lines and points.
+    const auto apart = [](const FilePoint& a, const FilePoint& b) {
+        return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
+    };
+    constexpr int kDepthSteps = 4;
+    float nearer = depth, farther = depth;
+    for (int i = 0; i < kDepthSteps; ++i) {
+        nearer = std::nextafter(nearer, 0.0f);
+        farther = std::nextafter(farther, 1.0f);
+    }
+    query.depthTolerance = apart(Unproject(inverse, nx, ny, nearer), Unproject(inverse, nx, ny, farther));
+    query.pixelSize = apart(drawn, Unproject(inverse, nx + 2.0 / width, ny, depth));
+    const SectionSlab& slab = view.section;
+    if (slab.Active()) {
+        query.axis = slab.axis;
+        query.keepLow = slab.centre - slab.thickness / 2;
+        query.keepHigh = slab.centre + slab.thickness / 2;
+    }
+    result.element = FindPickedElement(scene, query);
+    result.hit = result.element.object >= 0;
+    result.point = result.hit ? result.element.point : drawn;
     return result;
 }
 

@@ -18,8 +18,8 @@ struct PickResult {
 
 // Picks pixel (x, y), top row 0, of the frame RenderFrame last drew into
 // `framebuffer` of the current context, a viewport of graphics' size. The depth there
-// places a point; the element of a shown object nearest to it is what was picked,
-// and the pixel's ray through that element gives the point exactly.
+// places a point, which a depth buffer of 24 or 32 bits knows only roughly at a
+// distance; the element drawn there (FindPickedElement) gives it exactly.
 PickResult PickPixel(const GraphicsState& graphics, const ViewState& view, const SceneModel& scene, int32_t x,
                      int32_t y, GLuint framebuffer);
 

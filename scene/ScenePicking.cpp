@@ -88,12 +88,116 @@ struct Slab {
     double low, high;
     // Whether anything of [lo, hi] along the slab's axis lies within it.
     bool Keeps(double lo, double hi) const { return axis < 0 || (std::max(lo, hi) >= low && std::min(lo, hi) <= high); }
+    bool Keeps(const FilePoint& p) const { return Keeps(p[static_cast<size_t>(std::max(axis, 0))], p[static_cast<size_t>(std::max(axis, 0))]); }
 };
 
-// The distance from p to element e of a vertex object, or infinity when the slab
-// cuts it away or it cannot beat `best`.
-double ElementDistance(const SceneModel& scene, size_t k, int64_t e, const FilePoint& p, const Slab& slab,
-                       double best) {
+// A pick's place on one element: the point, how far it lies from the drawn point,
+// and, where it is what the pixel shows (met by the ray, or a segment or point
+// within reach of it, near enough the drawn point), how far along the ray.
+struct Candidate {
+    double distance = std::numeric_limits<double>::infinity();
+    FilePoint point{};
+    bool direct = false;
+    double along = 0;
+};
+
+FilePoint Along(const PickQuery& q, double t) { return Add(q.origin, Scale(q.direction, t)); }
+
+double ParameterOf(const PickQuery& q, const FilePoint& p) {
+    return Dot(Sub(p, q.origin), q.direction) / Dot(q.direction, q.direction);
+}
+
+// A point that the ray meets, direct when it lies within the depth buffer's reach of
+// the drawn point.
+Candidate Met(const PickQuery& q, const FilePoint& point) {
+    const double distance = Length(Sub(point, q.drawn));
+    return {distance, point, distance <= q.depthTolerance, ParameterOf(q, point)};
+}
+
+// A point of a line or a point set, `width` pixels across as drawn: direct when the ray
+// passes within half that of it, near the drawn point.
+Candidate Near(const PickQuery& q, const FilePoint& point, double distance, double width) {
+    const FilePoint onRay = Along(q, ParameterOf(q, point));
+    const bool direct = Length(Sub(point, onRay)) <= width / 2 * q.pixelSize &&
+                        Length(Sub(onRay, q.drawn)) <= q.depthTolerance;
+    return {distance, point, direct, ParameterOf(q, point)};
+}
+
+// The part of segment ab that lies within the slab; false when none does.
+bool ClipToSlab(const Slab& slab, FilePoint& a, FilePoint& b) {
+    if (slab.axis < 0) return true;
+    const auto axis = static_cast<size_t>(slab.axis);
+    const double from = a[axis], to = b[axis];
+    if (from == to) return slab.Keeps(a);
+    const double s0 = std::clamp((slab.low - from) / (to - from), 0.0, 1.0);
+    const double s1 = std::clamp((slab.high - from) / (to - from), 0.0, 1.0);
+    const FilePoint d = Sub(b, a), start = a;
+    a = Add(start, Scale(d, std::min(s0, s1)));
+    b = Add(start, Scale(d, std::max(s0, s1)));
+    return slab.Keeps(a) || slab.Keeps(b);
+}
+
+// Where the ray meets triangle abc, as the parameter along it; barycentric
+// coordinates may stray a little past the edges, which rounding puts pixels on.
+bool RayMeetsTriangle(const PickQuery& q, const FilePoint& a, const FilePoint& b, const FilePoint& c, double& t) {
+    constexpr double kEdgeSlack = 1e-6;
+    const FilePoint e1 = Sub(b, a), e2 = Sub(c, a);
+    const FilePoint p = Cross(q.direction, e2);
+    const double determinant = Dot(e1, p);
+    if (determinant == 0) return false;
+    const FilePoint s = Sub(q.origin, a);
+    const double u = Dot(s, p) / determinant;
+    const FilePoint r = Cross(s, e1);
+    const double v = Dot(q.direction, r) / determinant;
+    if (u < -kEdgeSlack || v < -kEdgeSlack || u + v > 1 + kEdgeSlack) return false;
+    t = Dot(e2, r) / determinant;
+    return t >= 0;
+}
+
+Candidate OnTriangle(const PickQuery& q, const Slab& slab, const FilePoint& a, const FilePoint& b, const FilePoint& c) {
+    double t = 0;
+    if (RayMeetsTriangle(q, a, b, c, t) && slab.Keeps(Along(q, t))) return Met(q, Along(q, t));
+    // Missed, as the edges of a wireframe triangle are: by its distance only.
+    return {Length(Sub(q.drawn, ClosestOnTriangle(q.drawn, a, b, c))), q.drawn};
+}
+
+// The point of segment ab nearest the ray.
+FilePoint NearestTheRay(const PickQuery& q, const FilePoint& a, const FilePoint& b) {
+    const FilePoint u = Sub(b, a), w = Sub(a, q.origin);
+    const double uu = Dot(u, u), ud = Dot(u, q.direction), dd = Dot(q.direction, q.direction);
+    const double denominator = uu * dd - ud * ud;
+    const double s =
+        denominator > 0 ? std::clamp((ud * Dot(q.direction, w) - dd * Dot(u, w)) / denominator, 0.0, 1.0) : 0.0;
+    return Add(a, Scale(u, s));
+}
+
+// Where the ray enters the box, or, where the slab cuts that side away, leaves it
+// (a cut box is open and shows its far sides).
+Candidate OnBox(const PickQuery& q, const Slab& slab, const BlockRecord& block) {
+    double enter = -std::numeric_limits<double>::infinity(), leave = std::numeric_limits<double>::infinity();
+    bool met = true;
+    for (int i = 0; i < 3 && met; ++i) {
+        const double lo = std::min(block.low[i], block.high[i]), hi = std::max(block.low[i], block.high[i]);
+        if (q.direction[i] == 0) {
+            met = q.origin[i] >= lo && q.origin[i] <= hi;
+            continue;
+        }
+        double t0 = (lo - q.origin[i]) / q.direction[i], t1 = (hi - q.origin[i]) / q.direction[i];
+        if (t0 > t1) std::swap(t0, t1);
+        enter = std::max(enter, t0);
+        leave = std::min(leave, t1);
+    }
+    if (met && enter <= leave && leave >= 0) {
+        for (double t : {std::max(enter, 0.0), leave}) {
+            if (slab.Keeps(Along(q, t))) return Met(q, Along(q, t));
+        }
+    }
+    return {DistanceToBoxSurface(q.drawn, block), q.drawn};
+}
+
+// The candidate of element e of a vertex object, or none when the slab cuts it away
+// or it lies farther from the drawn point than `reach`.
+Candidate OnElement(const SceneModel& scene, size_t k, int64_t e, const PickQuery& q, const Slab& slab, double reach) {
     const int32_t perElement = scene.verticesPerElement[k];
     const SceneVertex* v = &scene.sceneVertices[static_cast<size_t>(scene.firstStored[k] + e * perElement)];
     FilePoint corners[3];
@@ -108,88 +212,56 @@ double ElementDistance(const SceneModel& scene, size_t k, int64_t e, const FileP
             hi[i] = std::max(hi[i], corners[c][i]);
         }
     }
-    const double infinity = std::numeric_limits<double>::infinity();
-    if (slab.axis >= 0 && !slab.Keeps(lo[slab.axis], hi[slab.axis])) return infinity;
-    if (DistanceToBounds(p, lo, hi) >= best) return infinity;
-    if (n == 3) return Length(Sub(p, ClosestOnTriangle(p, corners[0], corners[1], corners[2])));
-    if (n == 2) return Length(Sub(p, ClosestOnSegment(p, corners[0], corners[1])));
-    return Length(Sub(p, corners[0]));
+    if (slab.axis >= 0 && !slab.Keeps(lo[slab.axis], hi[slab.axis])) return {};
+    if (DistanceToBounds(q.drawn, lo, hi) > reach) return {};
+    constexpr double kLineWidth = 2, kPointWidth = 5;  // pixels, with a little to spare
+    if (n == 3) return OnTriangle(q, slab, corners[0], corners[1], corners[2]);
+    if (n == 2) {
+        if (!ClipToSlab(slab, corners[0], corners[1])) return {};
+        return Near(q, NearestTheRay(q, corners[0], corners[1]),
+                    Length(Sub(q.drawn, ClosestOnSegment(q.drawn, corners[0], corners[1]))), kLineWidth);
+    }
+    return Near(q, corners[0], Length(Sub(q.drawn, corners[0])), kPointWidth);
+}
+
+// Whether `c` shows at the pixel rather than `best`: what the ray meets near the
+// drawn point comes first, the nearest the eye among those; otherwise the element
+// nearest the drawn point.
+bool Better(const Candidate& c, const Candidate& best) {
+    if (c.direct != best.direct) return c.direct;
+    return c.direct ? c.along < best.along : c.distance < best.distance;
 }
 
 }  // namespace
 
-ElementHit FindNearestElement(const SceneModel& scene, const FilePoint& point, int axis, double keepLow,
-                              double keepHigh) {
-    const Slab slab{axis >= 0 && axis < 3 ? axis : -1, keepLow, keepHigh};
-    ElementHit best;
-    best.distance = std::numeric_limits<double>::infinity();
+ElementHit FindPickedElement(const SceneModel& scene, const PickQuery& query) {
+    const Slab slab{query.axis >= 0 && query.axis < 3 ? query.axis : -1, query.keepLow, query.keepHigh};
+    ElementHit hit;
+    Candidate best;
     const size_t objects = std::min(static_cast<size_t>(std::max(scene.objectCount, 0)), scene.firstVertex.size());
     for (size_t k = 0; k < objects; ++k) {
         if (!scene.objectVisible[k]) continue;
         const int64_t elements = scene.elementCounts[k];
         for (int64_t e = 0; e < elements; ++e) {
-            double d;
+            // Beyond this an element can only win by its distance.
+            const double tolerance = query.depthTolerance + query.pixelSize * 8;
+            const double reach = best.direct ? tolerance : std::max(tolerance, best.distance);
+            Candidate candidate;
             if (IsBlockModel(scene, k)) {
                 const BlockRecord& block = scene.blockRecords[static_cast<size_t>(scene.firstStored[k] + e)];
-                d = slab.axis >= 0 && !slab.Keeps(block.low[slab.axis], block.high[slab.axis])
-                        ? std::numeric_limits<double>::infinity()
-                        : DistanceToBoxSurface(point, block);
+                if (slab.Keeps(block.low[std::max(slab.axis, 0)], block.high[std::max(slab.axis, 0)])) {
+                    candidate = OnBox(query, slab, block);
+                }
             } else {
-                d = ElementDistance(scene, k, e, point, slab, best.distance);
+                candidate = OnElement(scene, k, e, query, slab, reach);
             }
-            if (d < best.distance) best = {static_cast<int32_t>(k), e, d};
+            if (candidate.distance <= reach && Better(candidate, best)) {
+                best = candidate;
+                hit = {static_cast<int32_t>(k), e, candidate.distance, candidate.point};
+            }
         }
     }
-    if (best.object < 0) best.distance = 0;
-    return best;
-}
-
-bool PointOnElement(const SceneModel& scene, const ElementHit& hit, const FilePoint& origin,
-                    const FilePoint& direction, FilePoint& point) {
-    if (hit.object < 0) return false;
-    const auto k = static_cast<size_t>(hit.object);
-    if (IsBlockModel(scene, k)) {
-        // Where the ray enters the box: the slabs method.
-        const BlockRecord& block = scene.blockRecords[static_cast<size_t>(scene.firstStored[k] + hit.element)];
-        double enter = -std::numeric_limits<double>::infinity(), leave = std::numeric_limits<double>::infinity();
-        for (int i = 0; i < 3; ++i) {
-            const double lo = std::min(block.low[i], block.high[i]), hi = std::max(block.low[i], block.high[i]);
-            if (direction[i] == 0) {
-                if (origin[i] < lo || origin[i] > hi) return false;
-                continue;
-            }
-            double t0 = (lo - origin[i]) / direction[i], t1 = (hi - origin[i]) / direction[i];
-            if (t0 > t1) std::swap(t0, t1);
-            enter = std::max(enter, t0);
-            leave = std::min(leave, t1);
-        }
-        if (enter > leave || leave < 0) return false;
-        point = Add(origin, Scale(direction, std::max(enter, 0.0)));
-        return true;
-    }
-    const int32_t perElement = scene.verticesPerElement[k];
-    const SceneVertex* v = &scene.sceneVertices[static_cast<size_t>(scene.firstStored[k] + hit.element * perElement)];
-    if (perElement == 3) {
-        // Where the ray meets the triangle's plane.
-        const FilePoint a = FileAxes(v[0]);
-        const FilePoint normal = Cross(Sub(FileAxes(v[1]), a), Sub(FileAxes(v[2]), a));
-        const double facing = Dot(normal, direction);
-        if (facing == 0) return false;
-        point = Add(origin, Scale(direction, Dot(normal, Sub(a, origin)) / facing));
-        return true;
-    }
-    if (perElement == 2) {
-        // The point of the segment nearest the ray.
-        const FilePoint a = FileAxes(v[0]), u = Sub(FileAxes(v[1]), a), w = Sub(a, origin);
-        const double uu = Dot(u, u), ud = Dot(u, direction), dd = Dot(direction, direction);
-        const double denominator = uu * dd - ud * ud;
-        const double s = denominator > 0 ? std::clamp((ud * Dot(direction, w) - dd * Dot(u, w)) / denominator, 0.0, 1.0)
-                                         : 0.0;
-        point = Add(a, Scale(u, s));
-        return true;
-    }
-    point = FileAxes(v[0]);
-    return true;
+    return hit;
 }
 
 Measurement Measure(const FilePoint& from, const FilePoint& to) {

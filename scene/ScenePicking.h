@@ -13,24 +13,33 @@ using FilePoint = std::array<double, 3>;  // x, y, elevation
 
 // An element of an object: a triangle, segment, block, point or drill-hole interval.
 struct ElementHit {
-    int32_t object = -1;       // object number
+    int32_t object = -1;       // object number; -1 when no object is shown
     int64_t element = -1;      // element number within the object
-    double distance = 0.0;     // from the point asked about to the element
+    double distance = 0.0;     // from the drawn point to `point`
+    FilePoint point{};         // where the pick lies on the element
 };
 
-// The element of a shown object nearest to `point` (file axes), among those with a
-// part within `keepLow`..`keepHigh` along `axis` when `axis` is 0 to 2 (a section
-// slab). Triangles and block boxes count by their surface, segments and points by
-// themselves. Ties go to the earlier object and element. object is -1 when no object
-// is shown.
-ElementHit FindNearestElement(const SceneModel& scene, const FilePoint& point, int axis = -1, double keepLow = 0,
-                              double keepHigh = 0);
+// What a pixel shows: the point the frame drew there (from its depth), the ray
+// through the pixel's centre, and the section slab the frame was cut to.
+struct PickQuery {
+    FilePoint drawn{};
+    FilePoint origin{}, direction{};  // the ray, in file axes
+    double depthTolerance = 0;        // how far along the ray the drawn point may lie from what was
+                                      // drawn: a few steps of the depth buffer there
+    double pixelSize = 0;             // the width of a pixel at the drawn point
+    int axis = -1;                    // 0 to 2 for a slab across that file axis
+    double keepLow = 0, keepHigh = 0; // what the slab keeps along it
+};
 
-// Where a ray from `origin` along `direction` (file axes) meets the element, or
-// comes closest to it for segments and points; false when a triangle or a box is
-// not met. Used to place a picked point exactly on what was picked.
-bool PointOnElement(const SceneModel& scene, const ElementHit& hit, const FilePoint& origin,
-                    const FilePoint& direction, FilePoint& point);
+// The element of a shown object drawn at the pixel. A pixel is drawn by a triangle or
+// a box face whose surface its centre's ray meets, or by a segment or point as wide as
+// drawn around the ray; of those within the depth tolerance of the drawn point, the
+// nearest the eye is what the depth test kept. `point` is where the ray meets it (for a
+// segment the point nearest the ray, for a point the point itself). Where nothing
+// is met so (the edges of a wireframe triangle), the element nearest the drawn point
+// within the tolerance is taken, placed at the drawn point. Ties go to the earlier
+// object and element; object is -1 when nothing lies within reach.
+ElementHit FindPickedElement(const SceneModel& scene, const PickQuery& query);
 
 // Slope distance, horizontal distance, difference in elevation, azimuth (degrees
 // from north, clockwise, 0 to 360) and dip (degrees below the horizontal, negative

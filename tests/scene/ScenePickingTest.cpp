@@ -29,27 +29,34 @@ TEST(Measure, GivesDistancesAzimuthAndDipBetweenTwoPoints) {
     }
 }
 
-TEST(FindNearestElement, TakesTheShownElementNearestThePointWithinTheSlab) {
+TEST(FindPickedElement, TakesWhatTheRayMeetsNearestTheDrawnPointWithinTheSlab) {
     SceneModel scene;
     const std::string text = "\"Tavrin\"\n" + TagLine("T3", 2) + "1,0,0,\nFloor,\n0,0,0,10,0,0,0,10,0,\n" +
                              "10,0,0,10,10,0,0,10,0,\n" + TagLine("LIN", 1) + "0,\nRoad,\nx\n0,0,5,10,10,5\n" +
                              TagLine("BLKKDX", 2) + "2,2,2,\nx\nx\n20,0,0,255,\n30,0,0,255,\n" + TagLine("PTS", 1) +
                              "0,\nMarker,\nx\n-5,-5,-5\n";
     ASSERT_EQ(ReadSceneText(scene, text, nullptr).Status(), kStatusOk);
-    const auto at = [&](FilePoint p, int axis = -1, double lo = 0, double hi = 0) {
-        const ElementHit hit = FindNearestElement(scene, p, axis, lo, hi);
-        return std::make_pair(hit.object, hit.element);
+    // A ray straight down at (x, y), and a drawn point known only roughly (+0.3 up).
+    const auto down = [&](double x, double y, double z, int axis = -1, double lo = 0, double hi = 0) {
+        return FindPickedElement(scene, {{x, y, z + 0.3}, {x, y, 100}, {0, 0, -1}, 0.5, 0.05, axis, lo, hi});
     };
-    EXPECT_EQ(at({8, 7, 0.01}), std::make_pair(0, int64_t{1}));   // inside the second triangle
-    EXPECT_EQ(at({5, 5, 4.9}), std::make_pair(1, int64_t{0}));    // just under the road
-    EXPECT_EQ(at({30.5, 0.2, 0.9}), std::make_pair(2, int64_t{1})); // on the second block's top
-    EXPECT_EQ(at({29.5, 0, 0}), std::make_pair(2, int64_t{1}));   // inside it, nearest its side
-    EXPECT_EQ(at({-5, -5, -4}), std::make_pair(3, int64_t{0}));
+    ElementHit hit = down(8, 7, 0);  // the second triangle, at exactly its elevation
+    EXPECT_EQ(std::make_pair(hit.object, hit.element), std::make_pair(0, int64_t{1}));
+    EXPECT_EQ(hit.point, (FilePoint{8, 7, 0}));
+    hit = down(5, 5, 5);  // on the road, at the point of it nearest the ray
+    EXPECT_EQ(hit.object, 1);
+    EXPECT_NEAR(hit.point[2], 5.0, 1e-12);
+    hit = down(30.5, 0.2, 0.92);  // the second block's top
+    EXPECT_EQ(std::make_pair(hit.object, hit.element), std::make_pair(2, int64_t{1}));
+    EXPECT_NEAR(hit.point[2], 0.92, 1e-6);
+    hit = down(30.5, 0.2, -0.92, 2, -1, 0.5);  // its top cut away by a slice: its bottom, seen from inside
+    EXPECT_NEAR(hit.point[2], -0.92, 1e-6);
+    EXPECT_EQ(down(-5, -5, -5).object, 3);
     scene.objectVisible[1] = false;
-    EXPECT_EQ(at({5, 5, 4.9}).first, 0) << "a hidden road is not picked";
-    EXPECT_EQ(at({21, 0, 0}, 0, 25, 35), std::make_pair(2, int64_t{1})) << "the first block lies outside the slab";
+    EXPECT_EQ(down(5, 5, 5).object, 0) << "a hidden road is not picked";
+    EXPECT_EQ(down(20.5, 0, 0.92, 0, 25, 35).element, 1) << "the first block lies outside the slab";
     for (size_t k = 0; k < scene.objectVisible.size(); ++k) scene.objectVisible[k] = false;
-    EXPECT_EQ(at({0, 0, 0}).first, -1);
+    EXPECT_EQ(down(0, 0, 0).object, -1);
 }
 
 }  // namespace
