@@ -249,7 +249,12 @@ ElementHit FindPickedElement(const SceneModel& scene, const PickQuery& query) {
             Candidate candidate;
             if (IsBlockModel(scene, k)) {
                 const BlockRecord& block = scene.blockRecords[static_cast<size_t>(scene.firstStored[k] + e)];
-                if (slab.Keeps(block.low[std::max(slab.axis, 0)], block.high[std::max(slab.axis, 0)])) {
+                const FilePoint lo{std::min(block.low[0], block.high[0]), std::min(block.low[1], block.high[1]),
+                                   std::min(block.low[2], block.high[2])};
+                const FilePoint hi{std::max(block.low[0], block.high[0]), std::max(block.low[1], block.high[1]),
+                                   std::max(block.low[2], block.high[2])};
+                if (slab.Keeps(block.low[std::max(slab.axis, 0)], block.high[std::max(slab.axis, 0)]) &&
+                    DistanceToBounds(query.drawn, lo, hi) <= reach) {
                     candidate = OnBox(query, slab, block);
                 }
             } else {
