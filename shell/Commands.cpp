@@ -6,7 +6,7 @@
 #include "scene/SceneFileReader.h"
 #include "scene/TextDecoding.h"
 #include "shell/ObjectsPanel.h"
-#include "shell/Inspection.h"
+#include "shell/SlabsAndPicks.h"
 #include "shell/ProgressBar.h"
 
 #include <QAction>
@@ -77,7 +77,7 @@ CullMode ChosenFace(CullMode cull, int32_t id) {
 
 void NewScene(ShellContext& ctx) {
     if (ctx.menus != nullptr) RemoveObjectEntries(*ctx.menus);
-    ClearInspection(ctx);
+    ClearSlabAndPicks(ctx);
     ctx.view.autoTurnMode = false;
     ctx.view.autoTurnSpeed = 0.0f;
     ctx.view.autoTurnDrag = false;
@@ -181,7 +181,7 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
             if (ctx.endDrags) ctx.endDrags();
             break;
         case kCommandObjectsPanel: ctx.shell.objectsPanelShown = !ctx.shell.objectsPanelShown; break;
-        default: RunInspectionCommand(ctx, id); break;
+        default: RunSlabOrPickCommand(ctx, id); break;
     }
     return kStatusOk;
 }
@@ -252,7 +252,7 @@ std::optional<bool> SwitchState(const ShellContext& ctx, const Command& command)
         case kCommandSpanish: return ctx.shell.language == kLanguageSpanish;
         case kCommandEnglish: return ctx.shell.language != kLanguageSpanish;
         case kCommandObjectsPanel: return ctx.shell.objectsPanelShown;
-        default: return InspectionSwitch(ctx, command.id);
+        default: return SlabOrPickSwitch(ctx, command.id);
     }
 }
 

@@ -73,7 +73,7 @@ QAction* AddFixedEntry(QMenu* menu, MenuHandles& menus, const char* text, int32_
     return action;
 }
 
-// After the design's View entries: the section slab with its keys, measuring, and
+// After the View menu's first entries: the section slab with its keys, measuring, and
 // copying what the last click or measurement gave.
 void AddSectionEntries(MenuHandles& menus, const MenuTexts& t, const CommandHandler& dispatch) {
     menus.viewMenu->addSeparator();

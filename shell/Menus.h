@@ -38,7 +38,7 @@ enum CommandId : int32_t {
     kCommandAbout = 4031,
     kCommandAutoTurn = 4060,
     kCommandObjectsPanel = 4070,  // shows or hides the objects panel
-    // Beyond the design's menus: sections and measuring (the View menu's "Section"
+    // Sections and measuring, after the first menus' entries (the View menu's "Section"
     // entry and the keys of the window).
     kCommandSectionX = 4100,
     kCommandSectionY = 4101,

@@ -16,7 +16,7 @@
 #include "shell/CommandLine.h"
 #include "shell/Commands.h"
 #include "shell/Dialogs.h"
-#include "shell/Inspection.h"
+#include "shell/SlabsAndPicks.h"
 #include "shell/Menus.h"
 #include "shell/ObjectsPanel.h"
 #include "shell/SceneView.h"

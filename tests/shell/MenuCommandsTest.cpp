@@ -17,7 +17,7 @@
 // The shell's headers bring the GL declarations; Qt's must come after them.
 #include "QtTestApplication.h"
 #include "TestHelpers.h"
-#include "shell/Inspection.h"
+#include "shell/SlabsAndPicks.h"
 #include "shell/Commands.h"
 #include "shell/ObjectsPanel.h"
 #include "shell/ProgressBar.h"

@@ -1,4 +1,4 @@
-#include "shell/Inspection.h"
+#include "shell/SlabsAndPicks.h"
 
 #include <cstdio>
 
@@ -90,7 +90,7 @@ void LookAlongSlab(ViewState& view) {
 
 }  // namespace
 
-bool RunInspectionCommand(ShellContext& ctx, int32_t id) {
+bool RunSlabOrPickCommand(ShellContext& ctx, int32_t id) {
     SectionSlab& slab = ctx.view.section;
     switch (id) {
         case kCommandSectionX:
@@ -118,7 +118,7 @@ bool RunInspectionCommand(ShellContext& ctx, int32_t id) {
     return true;
 }
 
-std::optional<bool> InspectionSwitch(const ShellContext& ctx, int32_t id) {
+std::optional<bool> SlabOrPickSwitch(const ShellContext& ctx, int32_t id) {
     if (id >= kCommandSectionX && id <= kCommandSectionZ) return ctx.view.section.axis == id - kCommandSectionX;
     if (id == kCommandMeasure) return ctx.view.measure.Shown();
     return std::nullopt;
@@ -139,7 +139,7 @@ void Picked(ShellContext& ctx, const PickResult& pick) {
     if (pick.hit) ctx.shell.resultText = ctx.shell.pickText;
 }
 
-void ClearInspection(ShellContext& ctx) {
+void ClearSlabAndPicks(ShellContext& ctx) {
     ctx.view.section = SectionSlab{};
     ctx.view.measure = MeasureMarks{};
     ctx.shell.pickText.clear();

@@ -14,11 +14,11 @@ namespace talan {
 
 // Carries out a section or measurement command (kCommandSectionX to
 // kCommandCopyResult) on the records; false for any other command.
-bool RunInspectionCommand(ShellContext& ctx, int32_t id);
+bool RunSlabOrPickCommand(ShellContext& ctx, int32_t id);
 
 // The switch of a section or measurement command, for its check mark; none for the
 // others.
-std::optional<bool> InspectionSwitch(const ShellContext& ctx, int32_t id);
+std::optional<bool> SlabOrPickSwitch(const ShellContext& ctx, int32_t id);
 
 // A click on the picture picked this: during a measurement it is the next point (a
 // click on the background adds none); otherwise it is what the status line tells,
@@ -26,7 +26,7 @@ std::optional<bool> InspectionSwitch(const ShellContext& ctx, int32_t id);
 void Picked(ShellContext& ctx, const PickResult& pick);
 
 // Forgets the pick, the measurement and the slab, as a new scene does.
-void ClearInspection(ShellContext& ctx);
+void ClearSlabAndPicks(ShellContext& ctx);
 
 // The status line: where the slab is, what the last click picked, the measurement;
 // empty when there is none of them.
