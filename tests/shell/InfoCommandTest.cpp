@@ -3,33 +3,25 @@
 
 #include <sys/wait.h>
 
-#include <array>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "TestHelpers.h"
 
 namespace talan {
 namespace {
 
-struct ProcessRun {
-    int status;
+// Runs the program with `arguments` (already quoted for the shell): its exit status and standard output.
+std::pair<int, std::string> RunTalan3d(const std::string& arguments) {
+    FILE* pipe = popen((std::string(TALAN3D_EXECUTABLE) + " " + arguments + " 2>/dev/null").c_str(), "r");
     std::string out;
-};
-
-// Runs the program with `arguments` (already quoted for the shell), stdout only.
-ProcessRun RunTalan3d(const std::string& arguments) {
-    const std::string command = std::string(TALAN3D_EXECUTABLE) + " " + arguments + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    ProcessRun run{-1, {}};
-    if (pipe == nullptr) return run;
-    std::array<char, 4096> buffer;
-    size_t got;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), got);
-    const int raw = pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return run;
+    char buffer[4096];
+    for (size_t got; pipe != nullptr && (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, got);
+    const int raw = pipe != nullptr ? pclose(pipe) : -1;
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, out};
 }
 
 // Files are named after the test too, so that tests running side by side never share one.
@@ -40,10 +32,10 @@ std::string WriteFile(const std::string& name, std::string_view content) {
     return path;
 }
 
-TEST(InfoCommand, JsonOfTheExampleSceneGivesObjectsMenuIdsAndTheFit) {
+TEST(InfoCommand, TheExampleSceneAsJsonAndAsATable) {
     const std::string path = WriteFile("example.KDX", testing::kExampleScene);
-    const ProcessRun run = RunTalan3d("--info --json " + path);
-    EXPECT_EQ(run.status, 0);
+    const auto [status, out] = RunTalan3d("--info --json " + path);
+    EXPECT_EQ(status, 0);
     const std::string expected =
         "{\n"
         "  \"loads\": [{\"path\": \"" + path + "\", \"status\": 0}],\n"
@@ -61,7 +53,12 @@ TEST(InfoCommand, JsonOfTheExampleSceneGivesObjectsMenuIdsAndTheFit) {
         "\"firstVertex\": 6, \"visible\": true, \"transparent\": false, \"menuId\": 5002, \"transparencyMenuId\": null}\n"
         "  ]\n"
         "}\n";
-    EXPECT_EQ(run.out, expected);
+    EXPECT_EQ(out, expected);
+    // The plain table, and a usage error.
+    const auto [plainStatus, plain] = RunTalan3d("--info " + path);
+    EXPECT_EQ(plainStatus, 0);
+    EXPECT_TRUE(plain.find("Pit floor") != std::string::npos && plain.find("far plane 2000") != std::string::npos) << plain;
+    EXPECT_EQ(RunTalan3d("--info --bogus " + path).first, 2);
 }
 
 TEST(InfoCommand, VerticesNamesAndNonFiniteValuesAreWrittenAsJsonCanHoldThem) {
@@ -69,42 +66,26 @@ TEST(InfoCommand, VerticesNamesAndNonFiniteValuesAreWrittenAsJsonCanHoldThem) {
     // quote and a control character in another, an infinite point.
     const std::string path = WriteFile("odd.KDX", "\"Tavrin\"\n" + testing::TagLine("PTS", 1) +
                                                       "255,\nA\xF1o\x80 \"q\"\x01,\nskip\n1e39,0.1,-0\n");
-    const ProcessRun run = RunTalan3d("--info --json --vertices " + path);
-    EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.out.find("\"name\": \"A\xC3\xB1o\xE2\x82\xAC \\\"q\\\"\\u0001\""), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("[\"Infinity\", -0, 0.1, 0, 0, 0, 1, 0, 0, 1]"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("\"farPlane\": 2147483647"), std::string::npos) << run.out;
+    const std::string out = RunTalan3d("--info --json --vertices " + path).second;
+    EXPECT_NE(out.find("\"name\": \"A\xC3\xB1o\xE2\x82\xAC \\\"q\\\"\\u0001\""), std::string::npos) << out;
+    EXPECT_NE(out.find("[\"Infinity\", -0, 0.1, 0, 0, 0, 1, 0, 0, 1]"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"farPlane\": 2147483647"), std::string::npos) << out;
 }
 
 TEST(InfoCommand, StatusOfEachLoadAndTheExitStatus) {
     const std::string good = WriteFile("good.KDX", testing::kExampleScene);
     const std::string empty = WriteFile("empty.KDX", "\"Tavrin\"\n");
     const std::string refused = WriteFile("refused.KDX", "\"Tavrin\"\n" + testing::TagLine("T3", -1));
-    const ProcessRun run = RunTalan3d("--info --json " + empty + " /nonexistent.KDX " + good + " " + refused);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("\"status\": -2147024809}, {\"path\": \"/nonexistent.KDX\", \"status\": -2147467259}"),
-              std::string::npos)
-        << run.out;
+    const auto [status, out] = RunTalan3d("--info --json " + empty + " /nonexistent.KDX " + good + " " + refused);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(out.find("\"status\": -2147024809}, {\"path\": \"/nonexistent.KDX\", \"status\": -2147467259}"), std::string::npos)
+        << out;
     // The refused section's file still completes its load: the camera is fitted again.
-    EXPECT_NE(run.out.find(refused + "\", \"status\": -2147467259}]"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("\"objectCount\": 2"), std::string::npos);
-
+    EXPECT_NE(out.find(refused + "\", \"status\": -2147467259}]"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"objectCount\": 2"), std::string::npos);
     // An empty scene alone leaves the camera unfitted.
-    const ProcessRun alone = RunTalan3d("--info --json " + empty);
-    EXPECT_EQ(alone.status, 1);
-    EXPECT_NE(alone.out.find("\"camera\": null"), std::string::npos);
-}
-
-TEST(InfoCommand, PlainOutputAndUsage) {
-    const std::string path = WriteFile("example.KDX", testing::kExampleScene);
-    const ProcessRun plain = RunTalan3d("--info " + path);
-    EXPECT_EQ(plain.status, 0);
-    EXPECT_NE(plain.out.find("Pit floor"), std::string::npos);
-    EXPECT_NE(plain.out.find("far plane 2000"), std::string::npos);
-    EXPECT_EQ(RunTalan3d("--info").status, 2);
-    EXPECT_EQ(RunTalan3d("--info --bogus " + path).status, 2);
-    EXPECT_EQ(RunTalan3d("--help").status, 0);
-    EXPECT_EQ(RunTalan3d("--version").status, 0);
+    const auto [aloneStatus, alone] = RunTalan3d("--info --json " + empty);
+    EXPECT_EQ(std::tuple(aloneStatus, alone.find("\"camera\": null") != std::string::npos), std::tuple(1, true));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -44,67 +45,50 @@ fs::path TestDirectory() {
 }
 
 std::string Contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream out;
-    out << in.rdbuf();
+    out << std::ifstream(path, std::ios::binary).rdbuf();
     return out.str();
 }
 
 void Write(const fs::path& path, std::string_view text) { std::ofstream(path, std::ios::binary) << text; }
 
+size_t Entries(const fs::path& dir) { return static_cast<size_t>(std::distance(fs::directory_iterator(dir), {})); }
+
 TEST(Settings, UnchangedValuesComeBackByteForByte) {
-    const char* const texts[] = {
-        "",
-        "\n",
-        "width : 800",
-        "# window\n\nwidth : 800\nheight : 600\nfuture_key : 7\n  # indented note\n\n",
-        "color_r : 0.501961\r\ncolor_g : 1\r\ncolor_b : 0\r\n",
-        "idioma : 2\r\nposx : 10\nposy : 4294967295\r\n\n\r\nlast line",
-        "a\rb\nno colon here\n:\nx : y : z\n\t\n",
-    };
-    for (const char* text : texts) EXPECT_EQ(Rewrite(text, Read(text)), text) << text;
+    for (const char* text : {"", "\n", "width : 800", "# window\n\nwidth : 800\nheight : 600\nfuture_key : 7\n  # indented note\n\n",
+                             "color_r : 0.501961\r\ncolor_g : 1\r\ncolor_b : 0\r\n",
+                             "idioma : 2\r\nposx : 10\nposy : 4294967295\r\n\n\r\nlast line", "a\rb\nno colon here\n:\nx : y : z\n\t\n"}) {
+        EXPECT_EQ(Rewrite(text, Read(text)), text) << text;
+    }
 }
 
 TEST(Settings, ReadRules) {
-    struct Case {
-        const char* text;
-        uint32_t width, height, posx, posy, language;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t> cases[] = {
+        // text, then width, height, posx, posy, language
         {"", 0, 0, 0, 0, 1},
         {"width : 150\nheight : 199", 500, 500, 0, 0, 1},
-        {"width : 200\nheight : 4000", 200, 4000, 0, 0, 1},
-        {"width : -5\nposx : -1", 4294967291u, 0, 4294967295u, 0, 1},
+        {"width : 200\nheight : 4000\nidioma : 3", 200, 4000, 0, 0, 3},
+        {"width : -5\nposx : -1\nidioma : 0", 4294967291u, 0, 4294967295u, 0, 1},
         {"width : wide\nheight :", 500, 500, 0, 0, 1},
         {" \twidth\t :\t 640 \t\nheight:480\r\nposx :12px\n  posy  :  34", 640, 480, 12, 34, 1},
         {"width : 300\nwidth : 400\nidioma : 2\nidioma : 0", 300, 0, 0, 0, 2},
-        {"idioma : 0", 0, 0, 0, 0, 1},
-        {"idioma : 1", 0, 0, 0, 0, 1},
-        {"idioma : 2", 0, 0, 0, 0, 2},
-        {"idioma : 3", 0, 0, 0, 0, 3},
         {"# width : 300\n   # height : 300\n\t#posx : 5", 0, 0, 0, 0, 1},
         {"Width : 300\nwidthx : 300\nwidth 300\nposx = 5\n : 9", 0, 0, 0, 0, 1},
     };
-    for (const Case& c : cases) {
-        const SettingsValues v = Read(c.text);
-        EXPECT_EQ(v.width, c.width) << c.text;
-        EXPECT_EQ(v.height, c.height) << c.text;
-        EXPECT_EQ(v.posx, c.posx) << c.text;
-        EXPECT_EQ(v.posy, c.posy) << c.text;
-        EXPECT_EQ(v.language, c.language) << c.text;
+    for (const auto& [text, width, height, posx, posy, language] : cases) {
+        const SettingsValues v = Read(text);
+        EXPECT_EQ(std::tuple(v.width, v.height, v.posx, v.posy, v.language), std::tuple(width, height, posx, posy, language))
+            << text;
     }
-
     const SettingsValues colour = Read("color_r : 0.501961\ncolor_g:\t1e-1\r\ncolor_b : 0x1p-2\ncolor_r : 1");
     EXPECT_EQ(colour.backgroundColor, (std::array<float, 3>{0.501961f, 0.1f, 0.25f}));
     EXPECT_EQ(Read("color_r : red\ncolor_g : 1e39").backgroundColor, (std::array<float, 3>{0, INFINITY, 0}));
-}
 
-TEST(Settings, EntriesKeepTheFirstValueTrimmedWithoutTheCarriageReturn) {
+    // Entries keep the first value, trimmed, without the carriage return.
     SettingsFile file;
     SettingsValues values;
     ReadSettingsText("posx : 1 \r\n posx:2\n : empty key\r\nnote : a : b\t\r\n", file, values);
-    const std::map<std::string, std::string> expected = {{"", "empty key"}, {"note", "a : b"}, {"posx", "1"}};
-    EXPECT_EQ(file.entries, expected);
+    EXPECT_EQ(file.entries, (std::map<std::string, std::string>{{"", "empty key"}, {"note", "a : b"}, {"posx", "1"}}));
     EXPECT_EQ(file.lines, (std::vector<std::string>{"posx : 1 ", " posx:2", " : empty key", "note : a : b\t", ""}));
     EXPECT_EQ(file.crlf, (std::vector<bool>{true, false, true, true, false}));
 }
@@ -112,25 +96,14 @@ TEST(Settings, EntriesKeepTheFirstValueTrimmedWithoutTheCarriageReturn) {
 TEST(Settings, KnownKeyLinesGetTheCurrentValueInCanonicalForm) {
     SettingsValues values;
     values.width = 640;
-    const std::pair<const char*, const char*> cases[] = {
-        {"width : 800", "width : 640"},
-        {"width :  800 # wide", "width : 640"},
-        {"width : ", "width : 640"},
-        {"width:800", "width : 640"},
-        {"  width : 800", "width : 640"},
-        {"width\t: 800", "width : 640"},
-        {"width :800", "width : 640"},
-        {"\twidth", "\twidth"},
-        {"widthx : 5", "widthx : 5"},
-        {"width_old:5", "width_old:5"},
-        {"width 800", "width 800"},
-        {"#width : 800", "#width : 800"},
-        {"  # width : 800", "  # width : 800"},
-        {"Width : 800", "Width : 800"},
-    };
-    for (const auto& [line, written] : cases) EXPECT_EQ(Rewrite(line, values), written) << line;
-
-    // Every key, duplicates included, with each line's own line end.
+    for (const char* line : {"width : 800", "width :  800 # wide", "width : ", "width:800", "  width : 800", "width\t: 800"}) {
+        EXPECT_EQ(Rewrite(line, values), "width : 640") << line;
+    }
+    for (const char* line : {"\twidth", "widthx : 5", "width_old:5", "width 800", "  # width : 800", "Width : 800"}) {
+        EXPECT_EQ(Rewrite(line, values), line);
+    }
+    // Every key, duplicates included, with each line's own line end; colours with at
+    // most six significant digits.
     values.backgroundColor = {0, 1, 128.0f / 255.0f};
     values.height = 4294967291u;
     values.posx = 7;
@@ -141,58 +114,39 @@ TEST(Settings, KnownKeyLinesGetTheCurrentValueInCanonicalForm) {
                       values),
               "color_r : 0\r\ncolor_g : 1\ncolor_b : 0.501961\r\nwidth : 640\nheight : 4294967291\r\n"
               "posx : 7\nposy : 0\nidioma : 3\r\n# end\r\nidioma : 3");
-}
-
-TEST(Settings, ColoursAreWrittenWithAtMostSixSignificantDigits) {
-    const std::pair<float, const char*> cases[] = {
-        {0.0f, "0"}, {1.0f, "1"}, {128.0f / 255.0f, "0.501961"}, {0.1f, "0.1"}, {1e-7f, "1e-07"}, {1234567.0f, "1.23457e+06"}};
-    for (const auto& [value, written] : cases) {
-        SettingsValues values;
+    for (const auto& [value, written] : {std::pair(0.1f, "0.1"), std::pair(1e-7f, "1e-07"), std::pair(1234567.0f, "1.23457e+06")}) {
         values.backgroundColor[1] = value;
         EXPECT_EQ(Rewrite("color_g : 0", values), std::string("color_g : ") + written) << value;
     }
 }
 
-TEST(SettingsFile, MissingFileGivesStartValuesAndIsCreatedEmpty) {
-    const fs::path path = TestDirectory() / "config.cfg";
+TEST(SettingsFile, AMissingFileGivesStartValuesAndSavingReplacesTheFileWholeLeavingNothingBeside) {
+    const fs::path dir = TestDirectory(), path = dir / "config.cfg";
     SettingsFile file;
     SettingsValues values;
     values.width = 99;  // start values, whatever the caller held
     LoadSettings(path.string(), file, values);
-    EXPECT_TRUE(file.lines.empty());
-    EXPECT_EQ(values.width, 0u);
-    EXPECT_EQ(values.language, 1u);
-
-    values.width = 800;
+    EXPECT_EQ(std::tuple(file.lines.empty(), values.width, values.language), std::tuple(true, 0u, 1u));
     ASSERT_FALSE(SaveSettings(path.string(), file, values).Failed());
-    EXPECT_TRUE(fs::exists(path));
-    EXPECT_EQ(Contents(path), "");
-}
+    EXPECT_EQ(Contents(path), "") << "created empty";
 
-TEST(SettingsFile, SaveReplacesTheFileWholeAndLeavesNothingBeside) {
-    const fs::path dir = TestDirectory();
-    const fs::path path = dir / "config.cfg";
     Write(path, "# colours\r\ncolor_r : 0\r\nwidth:150\nposx : 3\n");
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);  // kept by the new file
-    SettingsFile file;
-    SettingsValues values;
     LoadSettings(path.string(), file, values);
-    EXPECT_EQ(values.width, 500u);
-    EXPECT_EQ(values.posx, 3u);
+    EXPECT_EQ(std::tuple(values.width, values.posx), std::tuple(500u, 3u));
     values.backgroundColor[0] = 0.5f;
     ASSERT_FALSE(SaveSettings(path.string(), file, values).Failed());
     EXPECT_EQ(Contents(path), "# colours\r\ncolor_r : 0.5\r\nwidth : 500\nposx : 3\n");
     EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    EXPECT_EQ(Entries(dir), 1u);
 
     // Through a link the linked file is rewritten and the link stays.
-    const fs::path link = dir / "link.cfg";
-    fs::create_symlink("config.cfg", link);
+    fs::create_symlink("config.cfg", dir / "link.cfg");
     values.posx = 9;
-    ASSERT_FALSE(SaveSettings(link.string(), file, values).Failed());
-    EXPECT_TRUE(fs::is_symlink(link));
+    ASSERT_FALSE(SaveSettings((dir / "link.cfg").string(), file, values).Failed());
+    EXPECT_TRUE(fs::is_symlink(dir / "link.cfg"));
     EXPECT_EQ(Contents(path), "# colours\r\ncolor_r : 0.5\r\nwidth : 500\nposx : 9\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+    EXPECT_EQ(Entries(dir), 2u);
 }
 
 TEST(SettingsFile, UnwritablePlacesFailWithTheReasonAndLeaveTheOldFile) {
@@ -200,12 +154,9 @@ TEST(SettingsFile, UnwritablePlacesFailWithTheReasonAndLeaveTheOldFile) {
     SettingsFile file;
     SettingsValues values;
     ReadSettingsText("width : 800\n", file, values);
-
     const Failure missing = SaveSettings((dir / "missing" / "config.cfg").string(), file, values);
     EXPECT_EQ(missing.kind, FailureKind::WriteFile);
-    EXPECT_NE(missing.message.find("missing/config.cfg: No such file or directory"), std::string::npos)
-        << missing.message;
-    EXPECT_FALSE(fs::exists(dir / "missing"));
+    EXPECT_NE(missing.message.find("missing/config.cfg: No such file or directory"), std::string::npos) << missing.message;
 
     // A directory where the file should be: neither readable nor replaceable.
     fs::create_directories(dir / "config.cfg" / "inside");
@@ -214,13 +165,8 @@ TEST(SettingsFile, UnwritablePlacesFailWithTheReasonAndLeaveTheOldFile) {
     EXPECT_TRUE(none.lines.empty());
     EXPECT_TRUE(SaveSettings((dir / "config.cfg").string(), file, values).Failed());
     EXPECT_TRUE(fs::is_directory(dir / "config.cfg" / "inside"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
-}
+    EXPECT_EQ(Entries(dir), 1u);
 
-TEST(SettingsFile, ReadOnlyFileOrDirectoryIsLeftAlone) {
-    SettingsFile file;
-    SettingsValues values;
-    ReadSettingsText("width : 640\n", file, values);
     // Places that no user, the superuser included, may replace a file in: a kernel
     // file under /proc, and a new name in /proc itself.
     const std::string kernelText = Contents("/proc/version");
@@ -229,23 +175,19 @@ TEST(SettingsFile, ReadOnlyFileOrDirectoryIsLeftAlone) {
     EXPECT_TRUE(SaveSettings("/proc/talan3d-config.cfg", file, values).Failed());
 
     // Permissions, where they hold for this user (a superuser passes them by).
-    const fs::path dir = TestDirectory();
-    const fs::path lockedDir = dir / "locked";
-    fs::create_directories(lockedDir);
-    Write(lockedDir / "config.cfg", "width : 800\n");
-    Write(dir / "config.cfg", "width : 800\n");
-    fs::permissions(lockedDir, fs::perms::owner_read | fs::perms::owner_exec);
-    fs::permissions(dir / "config.cfg", fs::perms::owner_read);
-    const bool enforced = !std::ofstream(lockedDir / "probe");
-    const bool savedIntoLocked = !SaveSettings((lockedDir / "config.cfg").string(), file, values).Failed();
-    const bool savedOverReadOnly = !SaveSettings((dir / "config.cfg").string(), file, values).Failed();
-    fs::permissions(lockedDir, fs::perms::owner_all);
+    const fs::path locked = dir / "locked";
+    fs::create_directories(locked);
+    Write(locked / "config.cfg", "width : 800\n");
+    Write(dir / "readonly.cfg", "width : 800\n");
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+    fs::permissions(dir / "readonly.cfg", fs::perms::owner_read);
+    const bool enforced = !std::ofstream(locked / "probe");
+    const bool savedIntoLocked = !SaveSettings((locked / "config.cfg").string(), file, values).Failed();
+    const bool savedOverReadOnly = !SaveSettings((dir / "readonly.cfg").string(), file, values).Failed();
+    fs::permissions(locked, fs::perms::owner_all);
     if (!enforced) return;
-    EXPECT_FALSE(savedIntoLocked);
-    EXPECT_FALSE(savedOverReadOnly);
-    EXPECT_EQ(Contents(lockedDir / "config.cfg"), "width : 800\n");
-    EXPECT_EQ(Contents(dir / "config.cfg"), "width : 800\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(lockedDir), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::tuple(savedIntoLocked, savedOverReadOnly, Entries(locked)), std::tuple(false, false, 1u));
+    EXPECT_EQ(Contents(locked / "config.cfg") + Contents(dir / "readonly.cfg"), "width : 800\nwidth : 800\n");
 }
 
 }  // namespace
