@@ -1,6 +1,7 @@
 // Shared helpers of the tests: loading scene text and recording what a load shows.
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,6 +69,29 @@ inline constexpr std::string_view kExampleScene =
 // A tag line in the usual form: quote, signature, quote, two blanks, tag, six blanks, count.
 inline std::string TagLine(std::string_view tag, long long count) {
     return "\"Tavrin\"  " + std::string(tag) + "      " + std::to_string(count) + ",\n";
+}
+
+// Everything a read leaves in the scene model, records and bounds to the byte: for
+// "the same scene" and "the scene as it was". Compare with EXPECT_TRUE(a == b), as
+// the records make long strings.
+struct SceneSnapshot {
+    std::vector<std::string> names;
+    std::vector<ObjectKind> kinds;
+    std::vector<int32_t> counts, firstVertex, perElement;
+    std::vector<int64_t> firstStored;
+    std::array<int32_t, kObjectKindCount> kindCount;
+    int32_t objects, totalVertices, nextMenuId, nextTransparencyMenuId;
+    bool boundsFromFile;
+    std::string vertices, blocks, bounds;
+    bool operator==(const SceneSnapshot&) const = default;
+};
+inline std::string RawBytes(const void* data, size_t size) { return {static_cast<const char*>(data), size}; }
+inline SceneSnapshot Snapshot(const SceneModel& s) {
+    return {s.objectNames, s.objectKinds, s.elementCounts, s.firstVertex, s.verticesPerElement, s.firstStored,
+            s.kindCount, s.objectCount, s.totalVertexCount, s.nextObjectMenuId, s.nextTransparencyMenuId,
+            s.boundsFromFile, RawBytes(s.sceneVertices.data(), static_cast<size_t>(s.storedVertexCount) * sizeof(SceneVertex)),
+            RawBytes(s.blockRecords.data(), static_cast<size_t>(s.storedBlockCount) * sizeof(BlockRecord)),
+            RawBytes(s.boundsMin.data(), sizeof s.boundsMin) + RawBytes(s.boundsMax.data(), sizeof s.boundsMax)};
 }
 
 }  // namespace talan::testing
