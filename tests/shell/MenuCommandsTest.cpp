@@ -226,12 +226,18 @@ TEST_F(MenuCommands, SectionSlabStepsThroughTheSceneAndMeasuringTakesTwoPicks) {
     Viewer viewer(2);
     viewer.view.cameraTarget = {1000, 2000, 300};
     viewer.view.sceneSize = 400;
+    viewer.view.cameraYaw = viewer.view.cameraPitch = 30.0f;
+    // Looking along a slab across X turns the camera to face along X, level.
+    viewer.Choose(kCommandSectionX, kCommandLookAlongSection);
+    EXPECT_EQ(std::pair(viewer.view.cameraYaw, viewer.view.cameraPitch), std::pair(90.0f, 0.0f));
+    viewer.Choose(kCommandSectionRemove);
     // The status line after each command.
     const std::pair<int32_t, const char*> steps[] = {
         {kCommandSectionY, "Section across Y = 2000.00, 20.00 thick"},  // at the target, 1/20 of the scene
         {kCommandSectionForward, "Section across Y = 2020.00, 20.00 thick"},
         {kCommandSectionThicker, "Section across Y = 2020.00, 40.00 thick"},
         {kCommandSectionBack, "Section across Y = 1980.00, 40.00 thick"},
+        {kCommandSectionThinner, "Section across Y = 1980.00, 20.00 thick"},
         {kCommandSectionZ, "Section across Z = 300.00, 20.00 thick"},  // another axis replaces the slab
         {kCommandSectionZ, ""},                                         // the same one removes it
         {kCommandSectionX, "Section across X = 1000.00, 20.00 thick"},
