@@ -17,6 +17,7 @@
 #include "TestHelpers.h"
 #include "render/Graphics.h"
 #include "render/HeadlessContext.h"
+#include "render/Picking.h"
 #include "render/SceneLoad.h"
 #include "scene/SceneFileReader.h"
 
@@ -29,7 +30,6 @@ constexpr int32_t kWidth = 96, kHeight = 72;
 using Rgba = std::array<int, 4>;
 const Rgba kBackground{51, 102, 153, 0};  // the clear colour (0.2, 0.4, 0.6); alpha stays 0
 
-
 using Triangle = std::array<float, 9>;  // three corners (x, y, elevation) in file order
 // A T3 section of the triangles in one colour (red + 256 green + 65536 blue).
 std::string T3(const std::vector<Triangle>& triangles, int32_t colour) {
@@ -41,7 +41,6 @@ std::string T3(const std::vector<Triangle>& triangles, int32_t colour) {
     return text;
 }
 
-
 struct Picture {
     std::vector<uint8_t> bytes;
     Rgba At(glm::ivec2 at) const {
@@ -50,22 +49,20 @@ struct Picture {
     }
     int Count(const Rgba& colour) const {
         int n = 0;
-        for (size_t i = 0; i < bytes.size(); i += 4) n += colour == Rgba{bytes[i], bytes[i + 1], bytes[i + 2], bytes[i + 3]};
+        for (size_t i = 0; i < bytes.size(); i += 4) n += std::equal(colour.begin(), colour.end(), &bytes[i]);
         return n;
     }
 };
 
 // `front` drawn over `behind` with the share `level` of what lies behind; the blend writes alpha 0.
 Rgba Blend(const Rgba& front, const Rgba& behind, float level) {
-    Rgba out{0, 0, 0, 0};
-    for (int c = 0; c < 3; ++c) out[c] = static_cast<int>(std::lround(front[c] * (1.0f - level) + behind[c] * level));
-    return out;
+    const auto mix = [&](int c) { return static_cast<int>(std::lround(front[c] * (1 - level) + behind[c] * level)); };
+    return {mix(0), mix(1), mix(2), 0};
 }
 
 ::testing::AssertionResult SameColour(const Rgba& a, const Rgba& b, int tolerance) {
-    if (std::equal(a.begin(), a.end(), b.begin(), [&](int x, int y) { return std::abs(x - y) <= tolerance; })) {
-        return ::testing::AssertionSuccess();
-    }
+    const bool same = std::ranges::equal(a, b, [&](int x, int y) { return std::abs(x - y) <= tolerance; });
+    if (same) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << ::testing::PrintToString(a) << " expected " << ::testing::PrintToString(b);
 }
 
@@ -125,7 +122,7 @@ protected:
     // Pixel column and row (top row 0) of a triangle's centroid through the matrices of the last frame.
     glm::ivec2 Centroid(const Triangle& t) const {
         const glm::vec4 clip = graphics.projectionMatrix * graphics.viewMatrix * graphics.worldMatrix *
-                               glm::vec4((t[0] + t[3] + t[6]) / 3, (t[2] + t[5] + t[8]) / 3, (t[1] + t[4] + t[7]) / 3, 1);
+            glm::vec4((t[0] + t[3] + t[6]) / 3, (t[2] + t[5] + t[8]) / 3, (t[1] + t[4] + t[7]) / 3, 1);
         return glm::ivec2(glm::floor(glm::vec2((clip.x / clip.w * 0.5f + 0.5f) * kWidth,
                                                (0.5f - clip.y / clip.w * 0.5f) * kHeight)));
     }
@@ -154,12 +151,13 @@ TEST_F(RenderFrameTest, FrameWithNothingToDrawIsAllBackground) {
 // A flat box (20 x 20 x 6) seen at 30 degrees: the ray through the middle of the
 // picture enters the top face and leaves through the bottom one. Box faces turned
 // towards the viewer run clockwise on screen, so culling the front (counter-clockwise)
-// faces leaves the near sides, culling the back the far ones. Transparent, each
-// winding is drawn in one of two sweeps: the far side over the background, then the
-// near side over that. The sweeps start once some object was transparent, hidden or
-// not, and go on after it is opaque again.
+// faces leaves the near sides, culling the back the far ones (lit alike, as light
+// falls on both sides). Transparent, each winding is drawn in one of two sweeps: the
+// far side over the background, then the near side over that. The sweeps start once
+// some object was transparent, hidden or not, and go on after it is opaque again.
 TEST_F(RenderFrameTest, TransparentBoxShowsItsNearSidesOverItsFarSides) {
-    ASSERT_EQ(Load(TagLine("BLKKDX", 1) + "20,20,6,\nskipped\nskipped\n0,0,0,33023,\n"), kStatusOk);  // orange
+    // An orange box.
+    ASSERT_EQ(Load(TagLine("BLKKDX", 1) + "20,20,6,\nskipped\nskipped\n0,0,0,33023,\n"), kStatusOk);
     const glm::ivec2 middle(kWidth / 2, kHeight / 2);
     view.cameraYaw = 30.0f;
     graphics.opaqueRasterDesc.cullMode = CullMode::Front;
@@ -167,15 +165,16 @@ TEST_F(RenderFrameTest, TransparentBoxShowsItsNearSidesOverItsFarSides) {
     graphics.opaqueRasterDesc.cullMode = CullMode::Back;
     const Rgba farSide = Render().At(middle);
     ASSERT_TRUE(nearSide != kBackground && farSide != kBackground);
-    EXPECT_FALSE(graphics.anyTransparent);
-    EXPECT_TRUE(graphics.transparentRasterDesc.frontCounterClockwise);  // no sweep has touched it
+    const auto sweeps = [&g = graphics] {  // whether the sweeps run, and the winding the last one left
+        return std::pair(g.anyTransparent, g.transparentRasterDesc.frontCounterClockwise);
+    };
+    EXPECT_EQ(sweeps(), std::pair(false, true));  // no sweep has run or touched the winding
 
     graphics.opaqueRasterDesc.cullMode = CullMode::None;
     scene.objectTransparent[0] = true;
     scene.objectVisible[0] = false;  // a hidden transparent object is enough
     EXPECT_EQ(Render().At(middle), kBackground);
-    EXPECT_TRUE(graphics.anyTransparent);
-    EXPECT_FALSE(graphics.transparentRasterDesc.frontCounterClockwise);  // the second sweep ran last
+    EXPECT_EQ(sweeps(), std::pair(true, false));  // the second sweep ran last
     scene.objectVisible[0] = true;
     for (float level : {0.4f, 0.95f}) {
         view.transparencyLevel = level;
@@ -184,9 +183,8 @@ TEST_F(RenderFrameTest, TransparentBoxShowsItsNearSidesOverItsFarSides) {
     }
     scene.objectTransparent[0] = false;
     graphics.transparentRasterDesc.frontCounterClockwise = true;
-    EXPECT_EQ(Render().At(middle), nearSide);  // drawn opaque again
-    EXPECT_TRUE(graphics.anyTransparent);      // but the sweeps keep running
-    EXPECT_FALSE(graphics.transparentRasterDesc.frontCounterClockwise);
+    EXPECT_EQ(Render().At(middle), nearSide);      // drawn opaque again
+    EXPECT_EQ(sweeps(), std::pair(true, false));  // but the sweeps keep running
 }
 
 // Lines, points and a measurement's marks are drawn in their own colour whatever the
@@ -212,9 +210,10 @@ TEST_F(RenderFrameTest, LinesPointsAndMeasurementsKeepTheirOwnColour) {
 // on both sides, on top of a constant share: 0.8 x (0.3 + 0.7 |n.key| + 0.15 |n.fill|)
 // of its colour, with the key light (sin a cos e, sin e, cos a cos e) and the fill
 // light (-x, -y, z) of it in stored axes.
-TEST_F(RenderFrameTest, SurfaceShadeFollowsTheKeyAndFillLights) {
+TEST_F(RenderFrameTest, SurfaceShadeFollowsTheKeyAndFillLightsAndAPickFindsTheSurface) {
     const Triangle tilted{0, 0, 0, 10, 0, 5, 0, 10, 3};  // stored face normal along (50, -100, 30)
     ASSERT_EQ(Load(T3({tilted}, 0xFFFFFF)), kStatusOk);
+    const glm::ivec2 at = Centroid(tilted);
     const glm::dvec3 n = glm::normalize(glm::dvec3(50, -100, 30));
     for (const auto& [elevation, azimuth] : {std::pair{50.0, 240.0}, std::pair{40.0, 150.0}, std::pair{20.0, 300.0}}) {
         view.lightElevation = static_cast<float>(elevation);
@@ -224,8 +223,12 @@ TEST_F(RenderFrameTest, SurfaceShadeFollowsTheKeyAndFillLights) {
         const glm::dvec3 fill(-key.x, -key.y, key.z);
         const int shade = static_cast<int>(
             std::lround(255 * 0.8 * (0.3 + 0.7 * std::abs(glm::dot(n, key)) + 0.15 * std::abs(glm::dot(n, fill)))));
-        EXPECT_TRUE(SameColour(Render().At(Centroid(tilted)), {shade, shade, shade, 255}, 1)) << elevation << azimuth;
+        EXPECT_TRUE(SameColour(Render().At(at), {shade, shade, shade, 255}, 1)) << elevation << azimuth;
     }
+    // A pick there unprojects the pixel through the frame's matrices onto the surface, within a pixel or so.
+    const PickResult pick = PickPixel(graphics, view, scene, at.x, at.y, headless_.framebuffer);
+    EXPECT_TRUE(pick.hit && pick.element.object == 0);
+    EXPECT_LT(std::hypot(pick.point[0] - 10 / 3.0, pick.point[1] - 10 / 3.0, pick.point[2] - 8 / 3.0), 1.0);
 }
 
 // The fit of the example scene gives its view and projection matrices, and every
@@ -239,16 +242,15 @@ TEST_F(RenderFrameTest, FitAndEachFrameGiveTheDirect3DMatrices) {
     ExpectSameMatrix(graphics.projectionMatrix, PerspectiveFovLH(glm::radians(45.0), 4.0 / 3.0, 0.1, 2000), 1e-6);
     EXPECT_EQ(graphics.worldMatrix, glm::mat4(1.0f));
     const auto expectViewFrom = [&](double yaw, double pitch) {
-        const double w = glm::radians(yaw), p = glm::radians(pitch);
+        const double w = glm::radians(yaw), c = std::cos(glm::radians(pitch)), s = std::sin(glm::radians(pitch));
         const glm::dvec3 target(1000, 300, 2000);  // (tx, tz, ty)
-        const glm::dvec3 eye = target + 40.0 * glm::dvec3(-std::sin(w) * std::cos(p), std::sin(p), -std::cos(w) * std::cos(p));
+        const glm::dvec3 eye = target + 40.0 * glm::dvec3(-std::sin(w) * c, s, -std::cos(w) * c);
         ExpectSameMatrix(graphics.viewMatrix, LookAtLH(eye, target, {0, 1, 0}), 1e-5);
     };
     expectViewFrom(10, 45);
     view.cameraPitch = 30.0f;
     view.autoTurnSpeed = view.lightSpinSpeed = 5.0f;
-    Render();
-    Render();
+    for (int frame = 0; frame < 2; ++frame) Render();
     EXPECT_FLOAT_EQ(view.cameraYaw, 10.05f);  // 0.025 degrees a frame
     EXPECT_FLOAT_EQ(view.lightAzimuth, 240.05f);
     expectViewFrom(view.cameraYaw, 30);
@@ -280,15 +282,13 @@ TEST_F(RenderFrameTest, BlockRecordsDrawExactlyAsTheirExpandedVertices) {
     ASSERT_EQ(ReadSceneFile(scene, TALAN_TEST_SCENES_DIR "/blocks.KDX", nullptr).Status(), kStatusOk);
     ASSERT_EQ(ReadSceneFile(scene, TALAN_TEST_SCENES_DIR "/windings.KDX", nullptr).Status(), kStatusOk);
     ASSERT_EQ(CompleteSceneLoad(scene, view, {true, false, false}, false), kStatusOk);
-    ASSERT_EQ(scene.storedBlockCount, 20);
     SceneModel expanded = WithBlocksExpanded(scene);
     ASSERT_EQ(UploadSceneVertices(graphics, expanded), kStatusOk);
     GraphicsState cut;  // the block records from buffers of a few records each
     ASSERT_FALSE(InitGraphics(cut, TALAN_EFFECT_FILE, kWidth, kHeight).Failed());
     cut.maxBufferBytes = 3 * sizeof(BlockRecord) + 1;
     ASSERT_EQ(UploadSceneVertices(cut, scene), kStatusOk);
-    ASSERT_GT(cut.blockPieces.size(), 6u);
-    ASSERT_GT(cut.vertexPieces.size(), 1u);
+    ASSERT_TRUE(cut.blockPieces.size() > 6 && cut.vertexPieces.size() > 1);
 
     using enum FillMode;
     using enum CullMode;
