@@ -3,6 +3,7 @@
 
 #include <limits>
 #include <string>
+#include <tuple>
 
 #include "TestHelpers.h"
 #include "render/CameraFit.h"
@@ -12,94 +13,51 @@
 namespace talan {
 namespace {
 
-TEST(CameraFit, ExampleSceneIsFramedByItsDeclaredBounds) {
-    SceneModel scene;
-    ViewState view;
-    view.cameraYaw = 33.0f;
-    const SceneReadResult read = ReadSceneText(scene, testing::kExampleScene, nullptr);
-    ASSERT_EQ(CompleteSceneLoad(scene, view, read, false), kStatusOk);
-    EXPECT_EQ(view.cameraTarget, (std::array<float, 3>{1000, 2000, 300}));
-    EXPECT_EQ(view.sceneSize, 20.0f);
-    EXPECT_EQ(view.cameraDistance, 40.0f);
-    EXPECT_EQ(view.cameraPitch, 45.0f);
-    EXPECT_EQ(view.farPlane, 2000);      // 25 x (20 + 20 + 40): the elevation extent does not enter
-    EXPECT_EQ(view.cameraYaw, 33.0f);    // a new scene does not turn the view
-}
-
-TEST(CameraFit, TheFarPlaneTakesThePlanExtentsAndTheDistance) {
-    SceneModel scene;
-    scene.boundsMin = {0, 10, 100};
-    scene.boundsMax = {30, 70, 190};  // extents 30, 60, 90
-    ViewState view;
-    FitCameraToScene(scene, view);
-    EXPECT_EQ(view.cameraTarget, (std::array<float, 3>{15, 40, 145}));
-    EXPECT_FLOAT_EQ(view.sceneSize, 60.0f);
-    EXPECT_EQ(view.farPlane, 25 * 210);  // 25 x trunc(60 + 30 + 2 x 60): the elevation's 90 does not enter
-
-    // Flat in plan: the far plane comes from the distance alone.
-    scene.boundsMin = {5, 5, 0};
-    scene.boundsMax = {5, 5, 30};
-    FitCameraToScene(scene, view);
-    EXPECT_EQ(view.sceneSize, 30.0f * 0.33333334f);
-    EXPECT_EQ(view.farPlane, 25 * static_cast<int32_t>(view.cameraDistance));
-}
-
-TEST(CameraFit, BoundsWithoutExtentFitTheDrawnGeometryOrAUnitView) {
-    using testing::TagLine;
-    const std::string block = TagLine("BLKKDX", 1) + "10,10,5,\nx\nx\n20,30,40,255,\n";
-    const std::string point = TagLine("PTS", 1) + "0,\np,\nskip\n5,6,7\n";
-    struct Case {
-        const char* name;
-        std::string text;
-        std::array<float, 3> target;
-        float sceneSize;
-        int32_t farPlane;
-    };
-    const Case cases[] = {
+// Every fit looks at the box's centre from twice the scene size, the mean of the three
+// extents, 45 degrees up, and keeps the yaw: a new scene does not turn the view. The
+// far plane is 25 x trunc(x extent + y extent + distance): the elevation extent does
+// not enter it. Bounds without extent fit the drawn geometry, or else a unit view.
+TEST(CameraFit, ASceneIsFramedByItsDeclaredBoundsOrItsGeometryOrAUnitView) {
+    const std::string header = "\"Tavrin\"\n", bounds = "\"Tavrin\"  MAX\n";  // bounds: largest,smallest for x, y, z
+    const auto point = [](const std::string& at) { return testing::TagLine("PTS", 1) + "0,\np,\nskip\n" + at + "\n"; };
+    const std::string block = testing::TagLine("BLKKDX", 1) + "10,10,5,\nx\nx\n20,30,40,255,\n";
+    using Case = std::tuple<std::string, std::array<float, 3>, float, int32_t>;  // text, target, scene size, far plane
+    for (const auto& [text, target, sceneSize, farPlane] : std::initializer_list<Case>{
+        // Extents 30, 60, 90: 25 x trunc(30 + 60 + 2 x 60).
+        {bounds + "30,0\n70,10\n190,100\n" + point("15,40,145"), {15, 40, 145}, 60, 25 * 210},
+        {bounds + "5,5\n5,5\n30,0\n" + point("5,5,15"), {5, 5, 15}, 10, 25 * 20},  // flat in plan
+        {std::string(testing::kExampleScene), {1000, 2000, 300}, 20, 2000},                 // 25 x (20 + 20 + 40)
         // Blocks are drawn at 0.92 of their size: 9.2 x 9.2 x 4.6 around the centre.
-        {"one block", block, {20, 30, 40}, 23.0f / 3, 825},  // 25 x trunc(9.2 + 9.2 + 2 x 23 / 3)
-        {"a file's flat bounds, wider geometry", "\"Tavrin\"  MAX\n20,20\n30,30\n40,40\n" + block, {20, 30, 40},
-         23.0f / 3, 825},
-        {"one point", point, {5, 6, 7}, 1.0f, 50},
-        {"every object at one place",
-         point + TagLine("T3", 1) + "1,0,0,\nt,\n5,6,7,5,6,7,5,6,7,\n" + TagLine("LIN", 1) + "0,\nl,\nx\n5,6,7,5,6,7\n",
-         {5, 6, 7}, 1.0f, 50},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        {header + block, {20, 30, 40}, 23.0f / 3, 825},  // 25 x trunc(9.2 + 9.2 + 2 x 23 / 3)
+        {bounds + "20,20\n30,30\n40,40\n" + block, {20, 30, 40}, 23.0f / 3, 825},  // flat declared bounds
+        {header + point("5,6,7"), {5, 6, 7}, 1, 50},
+    }) {
+        SCOPED_TRACE(text);
         SceneModel scene;
         ViewState view;
-        const SceneReadResult read = ReadSceneText(scene, "\"Tavrin\"\n" + c.text, nullptr);
-        ASSERT_EQ(CompleteSceneLoad(scene, view, read, false), kStatusOk);
-        for (int i = 0; i < 3; ++i) EXPECT_NEAR(view.cameraTarget[i], c.target[i], 1e-5f) << i;
-        EXPECT_NEAR(view.sceneSize, c.sceneSize, 1e-5f);
+        view.cameraYaw = 33.0f;
+        ASSERT_EQ(CompleteSceneLoad(scene, view, ReadSceneText(scene, text, nullptr), false), kStatusOk);
+        EXPECT_EQ(view.cameraTarget, target);
+        EXPECT_NEAR(view.sceneSize, sceneSize, 1e-5f);
         EXPECT_EQ(view.cameraDistance, 2 * view.sceneSize);
-        EXPECT_EQ(view.cameraPitch, 45.0f);
-        EXPECT_EQ(view.farPlane, c.farPlane);
+        EXPECT_EQ(std::tuple(view.cameraPitch, view.cameraYaw), std::tuple(45.0f, 33.0f));
+        EXPECT_EQ(view.farPlane, farPlane);
     }
 }
 
 TEST(CameraFit, HugeInfiniteAndNaNBoundsSaturateTheFarPlane) {
-    const float inf = std::numeric_limits<float>::infinity();
-    struct Case {
-        std::array<float, 3> lo, hi;
-        int32_t farPlane;
-    };
-    const Case cases[] = {
-        {{0, 0, 0}, {1e30f, 0, 0}, std::numeric_limits<int32_t>::max()},
-        {{0, 0, 0}, {inf, 0, 0}, std::numeric_limits<int32_t>::max()},
-        {{0, 0, 0}, {-1e30f, 0, 0}, std::numeric_limits<int32_t>::min()},
-        {{-inf, 0, 0}, {inf, 0, 0}, std::numeric_limits<int32_t>::max()},
-        {{inf, 0, 0}, {inf, 0, 0}, 0},  // inf - inf is NaN
-        {{0, 0, 0}, {85899346.0f, 0, 0}, std::numeric_limits<int32_t>::max()},  // fits alone, not times 25
-    };
-    for (const Case& c : cases) {
+    constexpr float inf = std::numeric_limits<float>::infinity();
+    constexpr int32_t most = std::numeric_limits<int32_t>::max(), least = std::numeric_limits<int32_t>::min();
+    // Lowest and highest x: inf - inf is NaN; 85899346 fits alone, not times 25.
+    using Case = std::tuple<float, float, int32_t>;
+    for (const auto& [lo, hi, farPlane] : {Case{0, 1e30f, most}, Case{0, inf, most}, Case{0, -1e30f, least},
+                                           Case{-inf, inf, most}, Case{inf, inf, 0}, Case{0, 85899346.0f, most}}) {
         SceneModel scene;
-        scene.boundsMin = c.lo;
-        scene.boundsMax = c.hi;
+        scene.boundsMin = {lo, 0, 0};
+        scene.boundsMax = {hi, 0, 0};
         ViewState view;
         FitCameraToScene(scene, view);
-        EXPECT_EQ(view.farPlane, c.farPlane) << c.hi[0];
+        EXPECT_EQ(view.farPlane, farPlane) << lo << " " << hi;
     }
 }
 
@@ -110,17 +68,15 @@ TEST(CameraFit, PictureAspectFollowsTheBoxAsTheCameraSeesIt) {
     ViewState view;
     FitCameraToScene(scene, view);
     const float across = FittedBoxAspect(scene, view);  // yaw 0: x runs across the picture
-    EXPECT_GT(across, 1.5f);
-    EXPECT_LE(across, 2.0f);
+    EXPECT_TRUE(across > 1.5f && across <= 2.0f) << across;
     view.cameraYaw = 90.0f;  // x now runs away from the eye
     EXPECT_LT(FittedBoxAspect(scene, view), 1.0f);
     view.cameraPitch = 89.0f;  // from straight above the box is its plan, 100 by 30
     EXPECT_NEAR(FittedBoxAspect(scene, view), 0.5f, 1e-6f) << "held at 1/2";
 
-    const float inf = std::numeric_limits<float>::infinity();
     SceneModel unusable;
     EXPECT_EQ(FittedBoxAspect(unusable, view), 4.0f / 3.0f) << "no extent, nothing drawn";
-    unusable.boundsMax = {inf, 1, 1};
+    unusable.boundsMax = {std::numeric_limits<float>::infinity(), 1, 1};
     EXPECT_EQ(FittedBoxAspect(unusable, view), 4.0f / 3.0f) << "infinite bounds";
     unusable.boundsMin = {-10, 0, 0};
     unusable.boundsMax = {10, 1, 1};

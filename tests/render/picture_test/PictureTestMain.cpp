@@ -13,8 +13,8 @@
 //
 // Exit status: 0 passed, 1 failed, 77 skipped (the command found no OpenGL context,
 // its exit status 3, and REQUIRE_GL is 0).
+#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -25,35 +25,27 @@
 #include <QColor>
 #include <QImage>
 
+extern char** environ;
+
 namespace {
 
 constexpr int kNoOpenGlStatus = 3;  // talan3d's exit status when no context can be had
 constexpr int kSkipped = 77;
 
-int Fail(const char* format, const std::string& a, const std::string& b = {}) {
-    std::fprintf(stderr, format, a.c_str(), b.c_str());
-    std::fputc('\n', stderr);
+int Fail(const QString& message) {
+    std::fprintf(stderr, "%s\n", qPrintable(message));
     return 1;
 }
 
-// Runs the command and returns its exit status (-1 when it did not exit normally).
+// Runs the command and returns its exit status (-1 when it did not start or did not exit normally).
 int Run(std::vector<std::string> command) {
     std::vector<char*> argv;
     for (std::string& word : command) argv.push_back(word.data());
     argv.push_back(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-        execv(argv[0], argv.data());
-        std::perror(argv[0]);
-        _exit(127);
-    }
+    pid_t child = 0;
     int raw = 0;
-    if (child < 0 || waitpid(child, &raw, 0) != child) return -1;
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-}
-
-int LargestChannelDifference(QRgb a, QRgb b) {
-    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+    if (posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    return waitpid(child, &raw, 0) == child && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 }
 
 }  // namespace
@@ -63,63 +55,53 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: picture_test NAME BASELINE OUT_DIR SHARE LEVEL REQUIRE_GL -- PROGRAM ARG...\n");
         return 2;
     }
-    const std::string name = argv[1], baselinePath = argv[2], outDir = argv[3];
+    const QString name = argv[1], baselinePath = argv[2], picturePath = QString(argv[3]) + "/" + name + ".png";
+    const QString diffPath = QString(argv[3]) + "/" + name + ".diff.png";
     const double share = std::atof(argv[4]);
     const int level = std::atoi(argv[5]);
-    const bool requireGl = std::atoi(argv[6]) != 0;
-    const std::string picturePath = outDir + "/" + name + ".png";
-    const std::string diffPath = outDir + "/" + name + ".diff.png";
-    std::remove(picturePath.c_str());
-    std::remove(diffPath.c_str());
+    std::remove(qPrintable(picturePath));
+    std::remove(qPrintable(diffPath));
 
     std::vector<std::string> command(argv + 8, argv + argc);
-    for (std::string& word : command) {
-        if (word == "@PICTURE@") word = picturePath;
-    }
+    std::replace(command.begin(), command.end(), std::string("@PICTURE@"), picturePath.toStdString());
     const int status = Run(command);
-    if (status == kNoOpenGlStatus && !requireGl) {
+    if (status == kNoOpenGlStatus && std::atoi(argv[6]) == 0) {
         std::printf("skipped: no OpenGL context here\n");
         return kSkipped;
     }
-    if (status != 0) return Fail("the command ended with status %s", std::to_string(status));
+    if (status != 0) return Fail(QString("the command ended with status %1").arg(status));
 
-    QImage picture;
-    if (!picture.load(QString::fromStdString(picturePath))) return Fail("no picture at %s", picturePath);
+    QImage picture, baseline;
+    if (!picture.load(picturePath)) return Fail("no picture at " + picturePath);
     picture = picture.convertToFormat(QImage::Format_RGB32);
-    QImage baseline;
-    if (!baseline.load(QString::fromStdString(baselinePath))) {
-        if (!picture.save(QString::fromStdString(baselinePath))) return Fail("cannot write %s", baselinePath);
-        return Fail("there was no baseline: %s is now the new picture; look at it before committing it",
-                    baselinePath);
+    if (!baseline.load(baselinePath)) {
+        if (!picture.save(baselinePath)) return Fail("cannot write " + baselinePath);
+        return Fail("no baseline: " + baselinePath + " is now the new picture; look at it before committing it");
     }
     baseline = baseline.convertToFormat(QImage::Format_RGB32);
-    if (baseline.size() != picture.size()) {
-        return Fail("the picture %s differs in size from the baseline %s", picturePath, baselinePath);
-    }
+    if (baseline.size() != picture.size()) return Fail("the picture and its baseline differ in size: " + picturePath);
 
     QImage diff(picture.size(), QImage::Format_RGB32);
     long long differing = 0;
     int largest = 0;
     for (int y = 0; y < picture.height(); ++y) {
-        const auto* now = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-        const auto* before = reinterpret_cast<const QRgb*>(baseline.constScanLine(y));
-        auto* out = reinterpret_cast<QRgb*>(diff.scanLine(y));
         for (int x = 0; x < picture.width(); ++x) {
-            const int d = LargestChannelDifference(now[x], before[x]);
+            const QRgb now = picture.pixel(x, y), before = baseline.pixel(x, y);
+            const int d = std::max({std::abs(qRed(now) - qRed(before)), std::abs(qGreen(now) - qGreen(before)),
+                                    std::abs(qBlue(now) - qBlue(before))});
+            const int faded = qGray(before) / 3 + 170;
+            diff.setPixel(x, y, d > level ? qRgb(255, 0, 0) : qRgb(faded, faded, faded));
             largest = std::max(largest, d);
-            const int faded = qGray(before[x]) / 3 + 170;
-            out[x] = d > level ? qRgb(255, 0, 0) : qRgb(faded, faded, faded);
             differing += d > level ? 1 : 0;
         }
     }
     const long long pixels = static_cast<long long>(picture.width()) * picture.height();
-    const double differingShare = static_cast<double>(differing) / static_cast<double>(pixels);
-    std::printf("%s: %lld of %lld pixels differ by more than %d (largest difference %d)\n", name.c_str(), differing,
+    std::printf("%s: %lld of %lld pixels differ by more than %d (largest difference %d)\n", qPrintable(name), differing,
                 pixels, level, largest);
-    if (differingShare <= share) {
-        std::remove(picturePath.c_str());
+    if (static_cast<double>(differing) / static_cast<double>(pixels) <= share) {
+        std::remove(qPrintable(picturePath));
         return 0;
     }
-    diff.save(QString::fromStdString(diffPath));
-    return Fail("the picture differs from its baseline; see %s and %s", picturePath, diffPath);
+    diff.save(diffPath);
+    return Fail("the picture differs from its baseline; see " + picturePath + " and " + diffPath);
 }
