@@ -234,9 +234,9 @@ TEST(HostileTruncation, AFileEndingInsideAnElementKeepsTheBegunElementWithZeros)
 
 TEST(HostileLineEnds, CrLfIsALineEndEvenInsideARunOnFieldWhileALoneCrIsAnOrdinaryByte) {
     SceneModel scene;
-    ReadSceneText(scene, "\"Tavrin\"  PTS      3\r\r\n255,\r\nP\r,\r\nskipped\r\n1,2,3\r\r\n4,\r\n5,6\r\n7,8,9\r",
+    ReadSceneText(scene, "\"Tavrin\"  PTS      3\r\r\n255,\r\nP\r\nQ\r,\r\nskipped\r\n1,2,3\r\r\n4,\r\n5,6\r\n7,8,9\r",
                   nullptr);
-    EXPECT_EQ(scene.objectNames, std::vector<std::string>{"P\r"});
+    EXPECT_EQ(scene.objectNames, std::vector<std::string>{"P\nQ\r"});
     EXPECT_EQ(Positions(scene), (Points{{1, 3, 2}, {4, 6, 5}, {7, 9, 8}}));
 
     // Lone CRs end no line: the whole file is line 1, which holds no tag at position 10.
