@@ -167,9 +167,10 @@ TEST(SceneFileReader, ObjectsAreNumberedInLoadOrderAcrossOpenAddUntilAReset) {
 
     ResetScene(scene);
     EXPECT_EQ(CountObjects(scene), 0);
-    EXPECT_EQ(scene.boundsMax[0], -kBoundsResetValue);
     RecordingObserver after;
-    ReadSceneText(scene, kPoint + TagLine("SONKDX", 1) + "h,\nskip\n0,0,0,0,0,1,255\n", &after);
+    ReadSceneText(scene, kPoint + TagLine("SONKDX", 1) + "h,\nskip\n5,5,5,5,5,6,255\n", &after);
+    // The bounds started over too: the new vertices alone give them.
+    EXPECT_EQ(std::pair(scene.boundsMin, scene.boundsMax), std::pair(Vec3{1, 2, 3}, Vec3{5, 5, 6}));
     EXPECT_EQ(scene.firstVertex, (std::vector<int32_t>{0, 1}));
     EXPECT_EQ(scene.totalVertexCount, 3);
     EXPECT_EQ(MenuIds(after), (Ids{{5000, -1}, {5002, -1}}));
