@@ -152,8 +152,19 @@ void ReadSettingsText(std::string_view text, SettingsFile& file, SettingsValues&
 
 std::string SettingsText(const SettingsFile& file, const SettingsValues& values) {
     const auto texts = ValueTexts(values);
+    std::array<bool, kKeyCount> written{};
     std::string out;
-    for (size_t i = 0; i < file.lines.size(); ++i) {
+    // The final line is empty when the text ended with a line end (or was empty); lines
+    // for missing keys go before it, so that the text still ends with a line end.
+    const size_t count = file.lines.size();
+    const bool endsWithLineEnd = count == 0 || file.lines.back().empty();
+    const size_t kept = endsWithLineEnd && count > 0 ? count - 1 : count;
+    bool lastEndCrlf = false;  // missing keys get the line end the file used last
+    const auto lineEnd = [&file, &lastEndCrlf](size_t i) {
+        lastEndCrlf = i < file.crlf.size() && file.crlf[i];
+        return lastEndCrlf ? "\r\n" : "\n";
+    };
+    for (size_t i = 0; i < kept; ++i) {
         const std::string& line = file.lines[i];
         // A line in the canonical form, the key at the start followed by " : ", keeps
         // exactly its key and separator and gets the new value. Any other line whose
@@ -166,10 +177,24 @@ std::string SettingsText(const SettingsFile& file, const SettingsValues& values)
             out += kKeys[*index];
             out += " : ";
             out += texts[*index];
+            written[*index] = true;
         } else {
             out += line;
         }
-        if (i + 1 < file.lines.size()) out += i < file.crlf.size() && file.crlf[i] ? "\r\n" : "\n";
+        if (i + 1 < count) out += lineEnd(i);
+    }
+
+    // A key the file has no line for gets one, in the order of the key list, so that a
+    // new or hand-trimmed file keeps what the run set instead of losing it.
+    bool appended = false;
+    for (size_t k = 0; k < kKeyCount; ++k) {
+        if (written[k]) continue;
+        if (!appended && kept == count && count > 0) out += lastEndCrlf ? "\r\n" : "\n";  // the last line had none
+        appended = true;
+        out += kKeys[k];
+        out += " : ";
+        out += texts[k];
+        out += lastEndCrlf ? "\r\n" : "\n";
     }
     return out;
 }

@@ -2,7 +2,8 @@
 // background colour, kept between runs as "key : value" lines that users may also
 // edit by hand. It is read once at start-up and rewritten once after a normal run;
 // the rewrite keeps every line as read (comments, blank lines, unknown keys, line
-// ends) and only replaces the values of the recognised keys.
+// ends) and only replaces the values of the recognised keys; a key that has no line
+// yet gets one added at the end.
 #pragma once
 
 #include <array>
@@ -42,14 +43,17 @@ void ReadSettingsText(std::string_view text, SettingsFile& file, SettingsValues&
 // The text to write: every line of `file` in order, with the line end it was read
 // with (none after the last one); a line whose key is one of the known ones becomes
 // "key : value" with the value from `values`, any other line is kept byte for byte.
+// Each known key that no line holds is then added as a "key : value" line, in the
+// order color_r, color_g, color_b, width, height, posx, posy, idioma, each ended with
+// the line end the file used last (LF in a new file).
 std::string SettingsText(const SettingsFile& file, const SettingsValues& values);
 
 // Reads the file at `path`; a missing or unreadable file leaves `values` at their
 // start values and `file` empty.
 void LoadSettings(const std::string& path, SettingsFile& file, SettingsValues& values);
 
-// Rewrites `path` from `file` and `values` (a file that was not read is created
-// empty). The new text is written to a temporary file beside it and renamed over it,
+// Rewrites `path` from `file` and `values` (a file that was not read is created with
+// a line for each key). The new text is written to a temporary file beside it and renamed over it,
 // so the old file is either replaced whole or untouched. Fails with
 // FailureKind::WriteFile and the system's reason, leaving the old file as it was,
 // when it could not be written or is not writable.

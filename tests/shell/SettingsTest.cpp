@@ -35,6 +35,8 @@ std::string Rewrite(std::string_view text, const SettingsValues& values) {
     return SettingsText(file, values);
 }
 
+std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
 // A fresh, empty directory named after the test.
 fs::path TestDirectory() {
     const fs::path dir = fs::path(::testing::TempDir()) /
@@ -54,12 +56,46 @@ void Write(const fs::path& path, std::string_view text) { std::ofstream(path, st
 
 size_t Entries(const fs::path& dir) { return static_cast<size_t>(std::distance(fs::directory_iterator(dir), {})); }
 
+// Every known key, so that nothing is added on the way back.
+constexpr char kOtherKeys[] = "color_r : 0\ncolor_g : 1\ncolor_b : 0\nposx : 0\nposy : 0\nidioma : 1\n";
+
 TEST(Settings, UnchangedValuesComeBackByteForByte) {
-    for (const char* text : {"", "\n", "width : 800", "# window\n\nwidth : 800\nheight : 600\nfuture_key : 7\n  # indented note\n\n",
-                             "color_r : 0.501961\r\ncolor_g : 1\r\ncolor_b : 0\r\n",
-                             "idioma : 2\r\nposx : 10\nposy : 4294967295\r\n\n\r\nlast line", "a\rb\nno colon here\n:\nx : y : z\n\t\n"}) {
-        EXPECT_EQ(Rewrite(text, Read(text)), text) << text;
+    for (const std::string text : {"# window\n\nwidth : 800\nheight : 600\nfuture_key : 7\n  # indented note\n\n",
+                                   "width : 500\r\nheight : 500\r\n",
+                                   "height : 300\r\n\n\r\nwidth : 300\nlast line", "a\rb\nno colon here\n:\nx : y : z\n\t\nheight : 500\nwidth : 500"}) {
+        for (const std::string& whole : {std::string(kOtherKeys) + text, text + "\n" + kOtherKeys}) {
+            EXPECT_EQ(Rewrite(whole, Read(whole)), whole) << whole;
+        }
     }
+}
+
+// A key without a line gets one after the file's last line, in the order of the key
+// list, with the file's last line end; a line that holds a key in any form counts.
+TEST(Settings, MissingKeysAreAddedInKeyOrderAfterTheLinesKept) {
+    SettingsValues values;
+    values.backgroundColor = {0.25f, 0.5f, 1};
+    values.width = 640;
+    values.height = 480;
+    values.posx = 10;
+    values.posy = 20;
+    values.language = 2;
+    const std::string all = "color_r : 0.25\ncolor_g : 0.5\ncolor_b : 1\nwidth : 640\nheight : 480\nposx : 10\nposy : 20\nidioma : 2\n";
+    EXPECT_EQ(SettingsText(SettingsFile{}, values), all) << "a file that was never read";
+    EXPECT_EQ(Rewrite("", values), all) << "an empty file";
+    EXPECT_EQ(Rewrite("\n", values), "\n" + all);
+    EXPECT_EQ(Rewrite("# mine", values), "# mine\n" + all) << "the last line gets its line end first";
+    EXPECT_EQ(Rewrite("# mine\r\n", values),
+              "# mine\r\ncolor_r : 0.25\r\ncolor_g : 0.5\r\ncolor_b : 1\r\nwidth : 640\r\nheight : 480\r\n"
+              "posx : 10\r\nposy : 20\r\nidioma : 2\r\n");
+    EXPECT_EQ(Rewrite("idioma : 1\nfoo : bar\n  posx:3\ncolor_g\t: 0\n# width : 1\nWidth : 1\nposy", values),
+              "idioma : 2\nfoo : bar\nposx : 10\ncolor_g : 0.5\n# width : 1\nWidth : 1\nposy\n"
+              "color_r : 0.25\ncolor_b : 1\nwidth : 640\nheight : 480\nposy : 20\n");
+    // What was added is read back as it was written, and not added a second time.
+    const std::string once = Rewrite("# mine\n", values);
+    EXPECT_EQ(Rewrite(once, Read(once)), once);
+    const SettingsValues back = Read(once);
+    EXPECT_EQ(std::tuple(back.backgroundColor, back.width, back.height, back.posx, back.posy, back.language),
+              std::tuple(values.backgroundColor, 640u, 480u, 10u, 20u, 2u));
 }
 
 TEST(Settings, ReadRules) {
@@ -97,10 +133,10 @@ TEST(Settings, KnownKeyLinesGetTheCurrentValueInCanonicalForm) {
     SettingsValues values;
     values.width = 640;
     for (const char* line : {"width : 800", "width :  800 # wide", "width : ", "width:800", "  width : 800", "width\t: 800"}) {
-        EXPECT_EQ(Rewrite(line, values), "width : 640") << line;
+        EXPECT_EQ(FirstLine(Rewrite(line, values)), "width : 640") << line;
     }
     for (const char* line : {"\twidth", "widthx : 5", "width_old:5", "width 800", "  # width : 800", "Width : 800"}) {
-        EXPECT_EQ(Rewrite(line, values), line);
+        EXPECT_EQ(FirstLine(Rewrite(line, values)), line);
     }
     // Every key, duplicates included, with each line's own line end; colours with at
     // most six significant digits.
@@ -116,7 +152,7 @@ TEST(Settings, KnownKeyLinesGetTheCurrentValueInCanonicalForm) {
               "posx : 7\nposy : 0\nidioma : 3\r\n# end\r\nidioma : 3");
     for (const auto& [value, written] : {std::pair(0.1f, "0.1"), std::pair(1e-7f, "1e-07"), std::pair(1234567.0f, "1.23457e+06")}) {
         values.backgroundColor[1] = value;
-        EXPECT_EQ(Rewrite("color_g : 0", values), std::string("color_g : ") + written) << value;
+        EXPECT_EQ(FirstLine(Rewrite("color_g : 0", values)), std::string("color_g : ") + written) << value;
     }
 }
 
@@ -128,15 +164,16 @@ TEST(SettingsFile, AMissingFileGivesStartValuesAndSavingReplacesTheFileWholeLeav
     LoadSettings(path.string(), file, values);
     EXPECT_EQ(std::tuple(file.lines.empty(), values.width, values.language), std::tuple(true, 0u, 1u));
     ASSERT_FALSE(SaveSettings(path.string(), file, values).Failed());
-    EXPECT_EQ(Contents(path), "") << "created empty";
+    EXPECT_EQ(Contents(path), "color_r : 0\ncolor_g : 0\ncolor_b : 0\nwidth : 0\nheight : 0\nposx : 0\nposy : 0\nidioma : 1\n")
+        << "created with every key";
 
-    Write(path, "# colours\r\ncolor_r : 0\r\nwidth:150\nposx : 3\n");
+    Write(path, "# colours\r\ncolor_r : 0\r\nwidth:150\nposx : 3\ncolor_g : 0\ncolor_b : 0\nheight : 500\nposy : 0\nidioma : 1\n");
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);  // kept by the new file
     LoadSettings(path.string(), file, values);
     EXPECT_EQ(std::tuple(values.width, values.posx), std::tuple(500u, 3u));
     values.backgroundColor[0] = 0.5f;
     ASSERT_FALSE(SaveSettings(path.string(), file, values).Failed());
-    EXPECT_EQ(Contents(path), "# colours\r\ncolor_r : 0.5\r\nwidth : 500\nposx : 3\n");
+    EXPECT_EQ(Contents(path), "# colours\r\ncolor_r : 0.5\r\nwidth : 500\nposx : 3\ncolor_g : 0\ncolor_b : 0\nheight : 500\nposy : 0\nidioma : 1\n");
     EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(Entries(dir), 1u);
 
@@ -145,7 +182,7 @@ TEST(SettingsFile, AMissingFileGivesStartValuesAndSavingReplacesTheFileWholeLeav
     values.posx = 9;
     ASSERT_FALSE(SaveSettings((dir / "link.cfg").string(), file, values).Failed());
     EXPECT_TRUE(fs::is_symlink(dir / "link.cfg"));
-    EXPECT_EQ(Contents(path), "# colours\r\ncolor_r : 0.5\r\nwidth : 500\nposx : 9\n");
+    EXPECT_EQ(Contents(path), "# colours\r\ncolor_r : 0.5\r\nwidth : 500\nposx : 9\ncolor_g : 0\ncolor_b : 0\nheight : 500\nposy : 0\nidioma : 1\n");
     EXPECT_EQ(Entries(dir), 2u);
 }
 
