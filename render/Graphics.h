@@ -43,7 +43,9 @@ void FitCameraMatrices(GraphicsState& graphics, const ViewState& view, int32_t w
 // by their speeds times kTurnPerFrame, and objectCount is refreshed from kindCount.
 void AdvanceFrame(ViewState& view, SceneModel& scene);
 
-// Draws the records as they are: clears to the background colour, then draws the
+// Draws the records as they are: rebuilds the view matrix from the camera and, once
+// the camera was fitted, the projection for the camera's distance (NearPlane) in the
+// viewport's size; clears to the background colour, then draws the
 // opaque objects and, once any object has been transparent, the two transparent
 // sweeps. The caller presents the frame.
 void DrawFrame(GraphicsState& graphics, const ViewState& view, const SceneModel& scene);

@@ -52,6 +52,20 @@ struct Picture {
         for (size_t i = 0; i < bytes.size(); i += 4) n += std::equal(colour.begin(), colour.end(), &bytes[i]);
         return n;
     }
+    // The mean column and row of the pixels in which channel c (0 red, 1 green, 2 blue)
+    // is lit and the others at most half of it; NaN when there are none.
+    glm::vec2 Where(int c) const {
+        glm::dvec2 sum(0);
+        int n = 0;
+        for (size_t i = 0; i < bytes.size(); i += 4) {
+            const int v = bytes[i + static_cast<size_t>(c)];
+            if (v > 40 && 2 * bytes[i + (c + 1) % 3] < v && 2 * bytes[i + (c + 2) % 3] < v) {
+                sum += glm::dvec2(static_cast<double>(i / 4 % kWidth), static_cast<double>(i / 4 / kWidth));
+                ++n;
+            }
+        }
+        return glm::vec2(sum / static_cast<double>(n));
+    }
 };
 
 // `front` drawn over `behind` with the share `level` of what lies behind; the blend writes alpha 0.
@@ -109,6 +123,14 @@ protected:
     // axis from 40 units away, and completes the load as the viewer does: upload, then fit.
     int32_t Load(const std::string& text) {
         const SceneReadResult read = ReadSceneText(scene, "\"Tavrin\"  MAX\n10,-10\n10,-10\n10,-10\n" + text, nullptr);
+        const int32_t status =
+            CompleteSceneLoad(scene, view, read, false, [&] { return UploadSceneVertices(graphics, scene); });
+        if (status == kStatusOk) FitCameraMatrices(graphics, view, kWidth, kHeight);
+        return status;
+    }
+    // Reads scene text without bounds of its own, so that the fit frames what it holds.
+    int32_t LoadFitted(const std::string& text) {
+        const SceneReadResult read = ReadSceneText(scene, "\"Tavrin\"\n" + text, nullptr);
         const int32_t status =
             CompleteSceneLoad(scene, view, read, false, [&] { return UploadSceneVertices(graphics, scene); });
         if (status == kStatusOk) FitCameraMatrices(graphics, view, kWidth, kHeight);
@@ -254,6 +276,80 @@ TEST_F(RenderFrameTest, FitAndEachFrameGiveTheDirect3DMatrices) {
     EXPECT_FLOAT_EQ(view.cameraYaw, 10.05f);  // 0.025 degrees a frame
     EXPECT_FLOAT_EQ(view.lightAzimuth, 240.05f);
     expectViewFrom(view.cameraYaw, 30);
+}
+
+// A flat scene seen straight down has north up and east right, seen straight up south
+// up and east right, as the orbit reaches those views from just short of them; past
+// the vertical the picture goes on without a flip.
+TEST_F(RenderFrameTest, AFlatSceneSeenStraightDownOrUpIsDrawnTheWayTheOrbitComesToIt) {
+    const auto at = [](float x, float y) { return Triangle{x - 2, y - 2, 7, x + 2, y - 2, 7, x, y + 2, 7}; };
+    ASSERT_EQ(LoadFitted(T3({at(0, 6)}, 255) + T3({at(6, 0)}, 65280) + T3({at(0, -6)}, 16711680)), kStatusOk);
+    view.backgroundColor = {0, 0, 0, 0};
+    const glm::vec2 centre(kWidth / 2.0f, kHeight / 2.0f);
+    struct Case {
+        float yaw, pitch;
+        glm::vec2 north, east;  // which way on the picture (rows grow downwards) they lie from the centre
+    };
+    for (const Case& c : {Case{0, 90, {0, -1}, {1, 0}}, Case{0, 89.9f, {0, -1}, {1, 0}}, Case{0, 91, {0, -1}, {1, 0}},
+                          Case{0, -90, {0, 1}, {1, 0}}, Case{0, -91, {0, 1}, {1, 0}}, Case{90, 90, {-1, 0}, {0, -1}},
+                          Case{0, 60, {0, -1}, {1, 0}}}) {
+        SCOPED_TRACE(::testing::Message() << "yaw " << c.yaw << ", pitch " << c.pitch);
+        view.cameraYaw = c.yaw;
+        view.cameraPitch = c.pitch;
+        const Picture frame = Render();
+        const glm::vec2 north = frame.Where(0) - centre, east = frame.Where(1) - centre, south = frame.Where(2) - centre;
+        EXPECT_GT(glm::dot(north, c.north), 10.0f) << north.x << "," << north.y;
+        EXPECT_GT(glm::dot(east, c.east), 10.0f) << east.x << "," << east.y;
+        EXPECT_LT(glm::dot(south, c.north), -10.0f) << south.x << "," << south.y;
+        if (c.yaw != 90) continue;
+        // East is up here and nothing lies west: a pick reads the depth of its own row,
+        // not of the row as far from the bottom.
+        const glm::ivec2 pixel(glm::round(frame.Where(1)));
+        const PickResult pick = PickPixel(graphics, view, scene, pixel.x, pixel.y, headless_.framebuffer);
+        EXPECT_TRUE(pick.hit && pick.element.object == 1);
+        EXPECT_NEAR(pick.point[2], 7.0, 1e-6);
+    }
+}
+
+// An outline of the world in metres, 4,999 segments with coordinates up to 2e7, draws
+// as the same outline a hundredth of its size: seen from above and at the fit's 45
+// degrees, they light nearly the same pixels.
+TEST_F(RenderFrameTest, LinesTheSizeOfTheWorldDrawAsTheSameLinesScaledDown) {
+    constexpr int32_t kWide = 500, kHigh = 300, kSegments = 4999;
+    const auto outline = [](double scale) {
+        std::string text = TagLine("LIN", kSegments) + "65535,\nWorld,\nskipped\n";
+        const auto corner = [scale](int i) {
+            const double a = 2 * 3.141592653589793 * i / kSegments, r = 1 + 0.15 * std::sin(7 * a);
+            return std::to_string(1.6e7 * r * std::cos(a) / scale) + "," + std::to_string(8e6 * r * std::sin(a) / scale) +
+                   "," + std::to_string(3e3 / scale);
+        };
+        for (int i = 0; i < kSegments; ++i) text += corner(i) + "," + corner(i + 1) + "\n";
+        return text;
+    };
+    struct Restore {
+        HeadlessContext& headless;
+        ~Restore() { ResizeHeadlessFramebuffer(headless, kWidth, kHeight); }
+    } restore{headless_};
+    ASSERT_FALSE(ResizeHeadlessFramebuffer(headless_, kWide, kHigh).Failed());
+    int lit[2][2] = {};
+    for (int big = 0; big < 2; ++big) {
+        ResetScene(scene);
+        ASSERT_EQ(LoadFitted(outline(big ? 1 : 100)), kStatusOk);
+        ResizeGraphics(graphics, view, kWide, kHigh);
+        for (int from = 0; from < 2; ++from) {
+            view.cameraPitch = from == 0 ? 90.0f : 45.0f;
+            RenderFrame(graphics, view, scene);
+            const std::vector<uint8_t> pixels = ReadHeadlessPixels(headless_);
+            for (size_t i = 0; i < pixels.size(); i += 4) {
+                lit[big][from] += pixels[i] == 255 && pixels[i + 1] == 255 && pixels[i + 2] == 0;
+            }
+        }
+    }
+    for (int from = 0; from < 2; ++from) {
+        SCOPED_TRACE(from == 0 ? "from above" : "at 45 degrees");
+        EXPECT_GT(lit[0][from], 800);  // the outline runs round most of the picture
+        EXPECT_NEAR(lit[1][from], lit[0][from], lit[0][from] / 50);
+    }
 }
 
 // The scene with every block model replaced by a triangulated object of the same 36
