@@ -331,6 +331,13 @@ TEST_F(RenderFrameTest, LinesTheSizeOfTheWorldDrawAsTheSameLinesScaledDown) {
         ~Restore() { ResizeHeadlessFramebuffer(headless, kWidth, kHeight); }
     } restore{headless_};
     ASSERT_FALSE(ResizeHeadlessFramebuffer(headless_, kWide, kHigh).Failed());
+    const auto litPixels = [&] {
+        RenderFrame(graphics, view, scene);
+        const std::vector<uint8_t> pixels = ReadHeadlessPixels(headless_);
+        int n = 0;
+        for (size_t i = 0; i < pixels.size(); i += 4) n += pixels[i] == 255 && pixels[i + 1] == 255 && pixels[i + 2] == 0;
+        return n;
+    };
     int lit[2][2] = {};
     for (int big = 0; big < 2; ++big) {
         ResetScene(scene);
@@ -338,13 +345,15 @@ TEST_F(RenderFrameTest, LinesTheSizeOfTheWorldDrawAsTheSameLinesScaledDown) {
         ResizeGraphics(graphics, view, kWide, kHigh);
         for (int from = 0; from < 2; ++from) {
             view.cameraPitch = from == 0 ? 90.0f : 45.0f;
-            RenderFrame(graphics, view, scene);
-            const std::vector<uint8_t> pixels = ReadHeadlessPixels(headless_);
-            for (size_t i = 0; i < pixels.size(); i += 4) {
-                lit[big][from] += pixels[i] == 255 && pixels[i + 1] == 255 && pixels[i + 2] == 0;
-            }
+            lit[big][from] = litPixels();
         }
     }
+    // Zoomed in from 40,000 km to 10 km above the coast, the near plane comes along:
+    // the coast crosses the picture.
+    view.cameraPitch = 90;
+    view.cameraTarget = {1.6e7f, 0, 3e3f};
+    view.cameraDistance = 1e4f;
+    EXPECT_GT(litPixels(), kWide / 2);
     for (int from = 0; from < 2; ++from) {
         SCOPED_TRACE(from == 0 ? "from above" : "at 45 degrees");
         EXPECT_GT(lit[0][from], 800);  // the outline runs round most of the picture
