@@ -64,7 +64,8 @@ float FittedBoxAspect(const SceneModel& scene, const ViewState& view) {
     }
     if (!Finite(lo) || !Finite(hi) || !HasExtent(lo, hi)) return kFallbackAspect;
     const glm::mat4 viewMatrix =
-        BuildViewMatrix(view, view.cameraPitch * kDegreesToRadians, view.cameraYaw * kDegreesToRadians);
+        BuildViewMatrix(view, view.cameraPitch * kDegreesToRadians, view.cameraYaw * kDegreesToRadians) *
+        BuildWorldMatrix(view);
     const float inf = std::numeric_limits<float>::infinity();
     float left = inf, right = -inf, bottom = inf, top = -inf;
     for (int corner = 0; corner < 8; ++corner) {

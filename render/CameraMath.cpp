@@ -8,12 +8,24 @@
 
 namespace talan {
 
-glm::vec3 CameraEye(const ViewState& view, float pitchRadians, float yawRadians) {
-    const float d = view.cameraDistance;
-    const auto& t = view.cameraTarget;
+namespace {
+
+// Where the eye lies from the target, in view-space axes.
+glm::vec3 EyeOffset(float distance, float pitchRadians, float yawRadians) {
     const float cosPitch = std::cos(pitchRadians);
-    return {t[0] - std::sin(yawRadians) * cosPitch * d, t[2] + std::sin(pitchRadians) * d,
-            t[1] - std::cos(yawRadians) * cosPitch * d};
+    return {-std::sin(yawRadians) * cosPitch * distance, std::sin(pitchRadians) * distance,
+            -std::cos(yawRadians) * cosPitch * distance};
+}
+
+glm::vec3 StoredTarget(const ViewState& view) {
+    const auto& t = view.cameraTarget;
+    return {t[0], t[2], t[1]};
+}
+
+}  // namespace
+
+glm::vec3 CameraEye(const ViewState& view, float pitchRadians, float yawRadians) {
+    return StoredTarget(view) + EyeOffset(view.cameraDistance, pitchRadians, yawRadians);
 }
 
 glm::vec3 CameraUp(float pitchRadians, float yawRadians) {
@@ -24,10 +36,11 @@ glm::vec3 CameraUp(float pitchRadians, float yawRadians) {
     return {std::sin(yawRadians) * sinPitch, std::cos(pitchRadians), std::cos(yawRadians) * sinPitch};
 }
 
+glm::mat4 BuildWorldMatrix(const ViewState& view) { return glm::translate(glm::mat4(1.0f), -StoredTarget(view)); }
+
 glm::mat4 BuildViewMatrix(const ViewState& view, float pitchRadians, float yawRadians) {
-    const auto& t = view.cameraTarget;
-    const glm::vec3 eye = CameraEye(view, pitchRadians, yawRadians);
-    return glm::lookAtLH(eye, glm::vec3(t[0], t[2], t[1]), CameraUp(pitchRadians, yawRadians));
+    return glm::lookAtLH(EyeOffset(view.cameraDistance, pitchRadians, yawRadians), glm::vec3(0.0f),
+                         CameraUp(pitchRadians, yawRadians));
 }
 
 float NearPlane(float cameraDistance, int32_t farPlane) {

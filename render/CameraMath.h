@@ -30,7 +30,15 @@ glm::vec3 CameraEye(const ViewState& view, float pitchRadians, float yawRadians)
 // picture goes on turning the same way instead of flipping.
 glm::vec3 CameraUp(float pitchRadians, float yawRadians);
 
-// Look-at matrix from the eye towards cameraTarget, with CameraUp as up.
+// The world matrix: stored positions moved by -cameraTarget, so that what is drawn
+// near the target is near the origin before anything large multiplies it. Map
+// coordinates run to millions of units while a float keeps 24 bits: taken through a
+// view matrix whole, they would lose more than the detail a close view shows.
+glm::mat4 BuildWorldMatrix(const ViewState& view);
+
+// Look-at matrix from the eye towards cameraTarget, with CameraUp as up, for
+// positions given relative to the target (as BuildWorldMatrix leaves them): the view
+// matrix of the whole scene is BuildViewMatrix × BuildWorldMatrix.
 glm::mat4 BuildViewMatrix(const ViewState& view, float pitchRadians, float yawRadians);
 
 // The near plane for a camera at `cameraDistance` from its target, with the far plane

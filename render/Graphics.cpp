@@ -174,7 +174,7 @@ void ReleaseGraphics(GraphicsState& graphics) {
 }
 
 void FitCameraMatrices(GraphicsState& graphics, const ViewState& view, int32_t width, int32_t height) {
-    graphics.worldMatrix = glm::mat4(1.0f);
+    graphics.worldMatrix = BuildWorldMatrix(view);
     graphics.viewMatrix = BuildViewMatrix(view, 0.7853982f, view.cameraYaw * kDegreesToRadians);
     if (width > 0 && height > 0) {
         graphics.projectionMatrix =

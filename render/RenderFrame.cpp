@@ -278,6 +278,7 @@ void DrawFrame(GraphicsState& graphics, const ViewState& view, const SceneModel&
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
+    graphics.worldMatrix = BuildWorldMatrix(view);
     graphics.viewMatrix =
         BuildViewMatrix(view, view.cameraPitch * kDegreesToRadians, view.cameraYaw * kDegreesToRadians);
     // The near plane follows the camera's distance, which a zoom changes between fits.

@@ -16,7 +16,8 @@ namespace {
 // view space: x right, y up on the picture, z away from the eye.
 glm::vec3 Seen(const ViewState& view, glm::vec3 file) {
     const glm::mat4 m =
-        BuildViewMatrix(view, view.cameraPitch * kDegreesToRadians, view.cameraYaw * kDegreesToRadians);
+        BuildViewMatrix(view, view.cameraPitch * kDegreesToRadians, view.cameraYaw * kDegreesToRadians) *
+        BuildWorldMatrix(view);
     return glm::vec3(m * glm::vec4(file.x, file.z, file.y, 1.0f));
 }
 
@@ -95,7 +96,7 @@ TEST(CameraMath, DepthSeparatesWhatTheCameraLooksAtAtEveryScale) {
             EXPECT_EQ(near, kNearPlane);
         }
         const glm::mat4 m = BuildProjectionMatrix(1000, 600, view.farPlane, near) *
-                            BuildViewMatrix(view, view.cameraPitch * kDegreesToRadians, 0.0f);
+                            BuildViewMatrix(view, view.cameraPitch * kDegreesToRadians, 0.0f) * BuildWorldMatrix(view);
         const auto depth = [&](float beyond) {
             const glm::vec3 eye = CameraEye(view, view.cameraPitch * kDegreesToRadians, 0.0f);
             const glm::vec3 target(view.cameraTarget[0], view.cameraTarget[2], view.cameraTarget[1]);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include <glm/glm.hpp>
+#include <glm/ext/matrix_transform.hpp>
 
 #include "TestHelpers.h"
 #include "render/Graphics.h"
@@ -262,12 +263,14 @@ TEST_F(RenderFrameTest, FitAndEachFrameGiveTheDirect3DMatrices) {
               kStatusOk);
     FitCameraMatrices(graphics, view, kWidth, kHeight);
     ExpectSameMatrix(graphics.projectionMatrix, PerspectiveFovLH(glm::radians(45.0), 4.0 / 3.0, 0.1, 2000), 1e-6);
-    EXPECT_EQ(graphics.worldMatrix, glm::mat4(1.0f));
+    // The world matrix moves the target, (1000, 2000, 300) in file axes, to the origin;
+    // the view matrix looks from there.
+    EXPECT_EQ(graphics.worldMatrix, glm::translate(glm::mat4(1.0f), glm::vec3(-1000, -300, -2000)));
     const auto expectViewFrom = [&](double yaw, double pitch) {
         const double w = glm::radians(yaw), c = std::cos(glm::radians(pitch)), s = std::sin(glm::radians(pitch));
         const glm::dvec3 target(1000, 300, 2000);  // (tx, tz, ty)
         const glm::dvec3 eye = target + 40.0 * glm::dvec3(-std::sin(w) * c, s, -std::cos(w) * c);
-        ExpectSameMatrix(graphics.viewMatrix, LookAtLH(eye, target, {0, 1, 0}), 1e-5);
+        ExpectSameMatrix(graphics.viewMatrix * graphics.worldMatrix, LookAtLH(eye, target, {0, 1, 0}), 1e-5);
     };
     expectViewFrom(10, 45);
     view.cameraPitch = 30.0f;
@@ -359,6 +362,50 @@ TEST_F(RenderFrameTest, LinesTheSizeOfTheWorldDrawAsTheSameLinesScaledDown) {
         EXPECT_GT(lit[0][from], 800);  // the outline runs round most of the picture
         EXPECT_NEAR(lit[1][from], lit[0][from], lit[0][from] / 50);
     }
+}
+
+// Map coordinates are large (a northing of 7,000 km) while a pit is small: a few
+// metres seen from a few metres away draw the same picture there as at the origin,
+// and so do the section slab and a pick. Every coordinate here is exact in float.
+TEST_F(RenderFrameTest, ASmallSceneFarFromTheOriginDrawsAsAtTheOrigin) {
+    const auto scene = [](float x, float y, float z) {
+        // A 12 x 12 surface of 2 m cells, each corner at a height of its own.
+        const auto corner = [&](int i, int j) {
+            return std::array<float, 3>{x + 2.0f * i, y + 2.0f * j, z + static_cast<float>((i * 7 + j * 3) % 4)};
+        };
+        std::vector<Triangle> cells;
+        for (int i = 0; i < 6; ++i) {
+            for (int j = 0; j < 6; ++j) {
+                const auto a = corner(i, j), b = corner(i + 1, j), c = corner(i + 1, j + 1), d = corner(i, j + 1);
+                cells.push_back({a[0], a[1], a[2], b[0], b[1], b[2], c[0], c[1], c[2]});
+                cells.push_back({a[0], a[1], a[2], c[0], c[1], c[2], d[0], d[1], d[2]});
+            }
+        }
+        return T3(cells, 0x40C0FF);
+    };
+    std::vector<uint8_t> pictures[2];
+    PickResult picks[2];
+    for (int far = 0; far < 2; ++far) {
+        ResetScene(this->scene);
+        const glm::vec3 at = far ? glm::vec3(500000, 7000000, 300) : glm::vec3(0);
+        ASSERT_EQ(LoadFitted(scene(at.x, at.y, at.z)), kStatusOk);
+        view.cameraYaw = 30;
+        view.cameraPitch = 50;
+        view.cameraDistance = 9;
+        view.section = {0, at.x + 7.5, 9};
+        pictures[far] = Render().bytes;
+        picks[far] = PickPixel(graphics, view, this->scene, 40, 30, headless_.framebuffer);
+        picks[far].point = {picks[far].point[0] - at.x, picks[far].point[1] - at.y, picks[far].point[2] - at.z};
+    }
+    int differ = 0;
+    for (size_t i = 0; i < pictures[0].size(); i += 4) differ += !std::equal(&pictures[0][i], &pictures[0][i + 4], &pictures[1][i]);
+    EXPECT_LE(differ, kWidth * kHeight / 1000);  // the same to the pixel, but for a stray edge
+    EXPECT_LT(Picture{pictures[0]}.Count(kBackground), kWidth * kHeight / 2);
+    ASSERT_TRUE(picks[0].hit && picks[1].hit);
+    EXPECT_EQ(picks[0].element.element, picks[1].element.element);
+    EXPECT_LT(std::hypot(picks[0].point[0] - picks[1].point[0], picks[0].point[1] - picks[1].point[1],
+                         picks[0].point[2] - picks[1].point[2]),
+              0.05);
 }
 
 // The scene with every block model replaced by a triangulated object of the same 36
