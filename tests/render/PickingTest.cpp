@@ -30,7 +30,8 @@ TEST(PixelQuery, RayPointAndPixelWidthComeFromThePixelsCentreAndTheSlabFromItsCe
     graphics.projectionMatrix = BuildProjectionMatrix(kWide, kHigh, view.farPlane, NearPlane(10, 1000));
     const double planeHeight = 20 * std::tan(kFieldOfViewY / 2.0), pixel = planeHeight / kHigh;
     // The depth buffer's value on the target's plane.
-    const glm::vec4 clip = graphics.projectionMatrix * graphics.viewMatrix * graphics.worldMatrix * glm::vec4(20, 5, 30, 1);
+    const glm::vec4 clip =
+        graphics.projectionMatrix * graphics.viewMatrix * graphics.worldMatrix * glm::vec4(20, 5, 30, 1);
     const float depth = clip.z / clip.w;
 
     for (const glm::ivec2 at : {glm::ivec2(0, 0), glm::ivec2(99, 49), glm::ivec2(70, 12)}) {

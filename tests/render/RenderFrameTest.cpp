@@ -300,7 +300,8 @@ TEST_F(RenderFrameTest, AFlatSceneSeenStraightDownOrUpIsDrawnTheWayTheOrbitComes
         view.cameraYaw = c.yaw;
         view.cameraPitch = c.pitch;
         const Picture frame = Render();
-        const glm::vec2 north = frame.Where(0) - centre, east = frame.Where(1) - centre, south = frame.Where(2) - centre;
+        const glm::vec2 north = frame.Where(0) - centre, east = frame.Where(1) - centre;
+        const glm::vec2 south = frame.Where(2) - centre;
         EXPECT_GT(glm::dot(north, c.north), 10.0f) << north.x << "," << north.y;
         EXPECT_GT(glm::dot(east, c.east), 10.0f) << east.x << "," << east.y;
         EXPECT_LT(glm::dot(south, c.north), -10.0f) << south.x << "," << south.y;
@@ -323,8 +324,8 @@ TEST_F(RenderFrameTest, LinesTheSizeOfTheWorldDrawAsTheSameLinesScaledDown) {
         std::string text = TagLine("LIN", kSegments) + "65535,\nWorld,\nskipped\n";
         const auto corner = [scale](int i) {
             const double a = 2 * 3.141592653589793 * i / kSegments, r = 1 + 0.15 * std::sin(7 * a);
-            return std::to_string(1.6e7 * r * std::cos(a) / scale) + "," + std::to_string(8e6 * r * std::sin(a) / scale) +
-                   "," + std::to_string(3e3 / scale);
+            return std::to_string(1.6e7 * r * std::cos(a) / scale) + "," +
+                   std::to_string(8e6 * r * std::sin(a) / scale) + "," + std::to_string(3e3 / scale);
         };
         for (int i = 0; i < kSegments; ++i) text += corner(i) + "," + corner(i + 1) + "\n";
         return text;
@@ -338,7 +339,9 @@ TEST_F(RenderFrameTest, LinesTheSizeOfTheWorldDrawAsTheSameLinesScaledDown) {
         RenderFrame(graphics, view, scene);
         const std::vector<uint8_t> pixels = ReadHeadlessPixels(headless_);
         int n = 0;
-        for (size_t i = 0; i < pixels.size(); i += 4) n += pixels[i] == 255 && pixels[i + 1] == 255 && pixels[i + 2] == 0;
+        for (size_t i = 0; i < pixels.size(); i += 4) {
+            n += pixels[i] == 255 && pixels[i + 1] == 255 && pixels[i + 2] == 0;
+        }
         return n;
     };
     int lit[2][2] = {};
@@ -398,7 +401,9 @@ TEST_F(RenderFrameTest, ASmallSceneFarFromTheOriginDrawsAsAtTheOrigin) {
         picks[far].point = {picks[far].point[0] - at.x, picks[far].point[1] - at.y, picks[far].point[2] - at.z};
     }
     int differ = 0;
-    for (size_t i = 0; i < pictures[0].size(); i += 4) differ += !std::equal(&pictures[0][i], &pictures[0][i + 4], &pictures[1][i]);
+    for (size_t i = 0; i < pictures[0].size(); i += 4) {
+        differ += !std::equal(pictures[0].data() + i, pictures[0].data() + i + 4, pictures[1].data() + i);
+    }
     EXPECT_LE(differ, kWidth * kHeight / 1000);  // the same to the pixel, but for a stray edge
     EXPECT_LT(Picture{pictures[0]}.Count(kBackground), kWidth * kHeight / 2);
     ASSERT_TRUE(picks[0].hit && picks[1].hit);
