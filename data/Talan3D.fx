@@ -19,10 +19,12 @@ uniform float AmbientIntensity;
 uniform vec4 SectionPlanes[2];
 
 // Where a point in stored axes (x, elevation, y) lands on screen. Vertices and block
-// corners go through the same arithmetic, to the bit.
+// corners go through the same arithmetic, to the bit. The matrices are applied one
+// at a time, the world matrix first: it moves the point near the origin (the point
+// looked at), so that map coordinates of millions of units keep their detail.
 vec4 ClipPosition(vec3 position)
 {
-    return Projection * View * World * vec4(position, 1.0);
+    return Projection * (View * (World * vec4(position, 1.0)));
 }
 
 // How far a point in stored axes lies inside each plane of the section slab: the

@@ -64,13 +64,14 @@ float FittedBoxAspect(const SceneModel& scene, const ViewState& view) {
     }
     if (!Finite(lo) || !Finite(hi) || !HasExtent(lo, hi)) return kFallbackAspect;
     const glm::mat4 viewMatrix =
-        BuildViewMatrix(view, view.cameraPitch * kDegreesToRadians, view.cameraYaw * kDegreesToRadians);
+        BuildViewMatrix(view, view.cameraPitch * kDegreesToRadians, view.cameraYaw * kDegreesToRadians) *
+        BuildWorldMatrix(view);
     const float inf = std::numeric_limits<float>::infinity();
     float left = inf, right = -inf, bottom = inf, top = -inf;
     for (int corner = 0; corner < 8; ++corner) {
         const float x = corner & 1 ? hi[0] : lo[0], y = corner & 2 ? hi[1] : lo[1], z = corner & 4 ? hi[2] : lo[2];
         const glm::vec4 eye = viewMatrix * glm::vec4(x, z, y, 1.0f);  // stored axes: x, elevation, y
-        if (!(eye.z > kNearPlane)) return kFallbackAspect;
+        if (!(eye.z > NearPlane(view.cameraDistance, view.farPlane))) return kFallbackAspect;
         left = std::min(left, eye.x / eye.z);
         right = std::max(right, eye.x / eye.z);
         bottom = std::min(bottom, eye.y / eye.z);

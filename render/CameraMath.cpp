@@ -1,5 +1,6 @@
 #include "render/CameraMath.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <glm/ext/matrix_clip_space.hpp>
@@ -7,23 +8,50 @@
 
 namespace talan {
 
-glm::vec3 CameraEye(const ViewState& view, float pitchRadians, float yawRadians) {
-    const float d = view.cameraDistance;
-    const auto& t = view.cameraTarget;
+namespace {
+
+// Where the eye lies from the target, in view-space axes.
+glm::vec3 EyeOffset(float distance, float pitchRadians, float yawRadians) {
     const float cosPitch = std::cos(pitchRadians);
-    return {t[0] - std::sin(yawRadians) * cosPitch * d, t[2] + std::sin(pitchRadians) * d,
-            t[1] - std::cos(yawRadians) * cosPitch * d};
+    return {-std::sin(yawRadians) * cosPitch * distance, std::sin(pitchRadians) * distance,
+            -std::cos(yawRadians) * cosPitch * distance};
 }
+
+glm::vec3 StoredTarget(const ViewState& view) {
+    const auto& t = view.cameraTarget;
+    return {t[0], t[2], t[1]};
+}
+
+}  // namespace
+
+glm::vec3 CameraEye(const ViewState& view, float pitchRadians, float yawRadians) {
+    return StoredTarget(view) + EyeOffset(view.cameraDistance, pitchRadians, yawRadians);
+}
+
+glm::vec3 CameraUp(float pitchRadians, float yawRadians) {
+    // The derivative of the eye's direction by the pitch. Up (0, 1, 0) would do below
+    // the vertical, but it lies along the line of sight at ±90 degrees (no picture at
+    // all) and points the wrong way past it (the picture turned upside down).
+    const float sinPitch = std::sin(pitchRadians);
+    return {std::sin(yawRadians) * sinPitch, std::cos(pitchRadians), std::cos(yawRadians) * sinPitch};
+}
+
+glm::mat4 BuildWorldMatrix(const ViewState& view) { return glm::translate(glm::mat4(1.0f), -StoredTarget(view)); }
 
 glm::mat4 BuildViewMatrix(const ViewState& view, float pitchRadians, float yawRadians) {
-    const auto& t = view.cameraTarget;
-    const glm::vec3 eye = CameraEye(view, pitchRadians, yawRadians);
-    return glm::lookAtLH(eye, glm::vec3(t[0], t[2], t[1]), glm::vec3(0.0f, 1.0f, 0.0f));
+    return glm::lookAtLH(EyeOffset(view.cameraDistance, pitchRadians, yawRadians), glm::vec3(0.0f),
+                         CameraUp(pitchRadians, yawRadians));
 }
 
-glm::mat4 BuildProjectionMatrix(int32_t width, int32_t height, int32_t farPlane) {
+float NearPlane(float cameraDistance, int32_t farPlane) {
+    // NaN or a negative distance keep the fixed plane.
+    const float reach = std::min(cameraDistance, static_cast<float>(farPlane));
+    return std::max(kNearPlane, reach * kNearPlanePerDistance);
+}
+
+glm::mat4 BuildProjectionMatrix(int32_t width, int32_t height, int32_t farPlane, float nearPlane) {
     const float aspect = static_cast<float>(width) / static_cast<float>(height);
-    return glm::perspectiveLH_ZO(kFieldOfViewY, aspect, kNearPlane, static_cast<float>(farPlane));
+    return glm::perspectiveLH_ZO(kFieldOfViewY, aspect, nearPlane, static_cast<float>(farPlane));
 }
 
 }  // namespace talan

@@ -163,12 +163,10 @@ Failure BuildPass(const EffectSourcePass& pass, const std::string& name, EffectP
 }  // namespace
 
 Failure ParseEffectSource(const std::string& text, EffectSource& source) {
-    enum class Block { None, Common, Vertex, Blocks, Fragment };
     std::string common;
     std::string currentTechnique;
     std::vector<std::pair<std::string, EffectSourcePass>> passes;  // technique, pass
-    std::vector<std::string> techniques;
-    Block block = Block::None;
+    bool inPass = false;  // a @pass opened since the last @technique: programs go to it
     std::string* target = nullptr;
     std::istringstream in(text);
     std::string line;
@@ -183,28 +181,23 @@ Failure ParseEffectSource(const std::string& text, EffectSource& source) {
             words >> keyword >> argument >> extra;
             if (!extra.empty()) return fail("unexpected text after @" + keyword + " " + argument);
             if (keyword == "common" && argument.empty()) {
-                block = Block::Common;
                 target = &common;
             } else if (keyword == "technique" && !argument.empty()) {
                 currentTechnique = argument;
-                techniques.push_back(argument);
-                block = Block::None;
+                inPass = false;
                 target = nullptr;
             } else if (keyword == "pass" && !argument.empty()) {
                 if (currentTechnique.empty()) return fail("@pass " + argument + " outside a technique");
                 passes.push_back({currentTechnique, EffectSourcePass{argument, {}, {}, {}, 0, 0, 0}});
-                block = Block::None;
+                inPass = true;
                 target = nullptr;
             } else if ((keyword == "vertex" || keyword == "blocks" || keyword == "fragment") && argument.empty()) {
-                if (passes.empty() || passes.back().first != currentTechnique) {
-                    return fail("@" + keyword + " outside a pass");
-                }
+                if (!inPass) return fail("@" + keyword + " outside a pass");
                 EffectSourcePass& pass = passes.back().second;
                 const bool vertex = keyword == "vertex", blocks = keyword == "blocks";
                 int& start = vertex ? pass.vertexLine : blocks ? pass.blocksLine : pass.fragmentLine;
                 if (start != 0) return fail("second @" + keyword + " in pass " + pass.name);
                 start = lineNumber + 1;
-                block = vertex ? Block::Vertex : blocks ? Block::Blocks : Block::Fragment;
                 target = vertex ? &pass.vertexSource : blocks ? &pass.blocksSource : &pass.fragmentSource;
             } else {
                 return fail("unknown directive @" + keyword);
@@ -218,7 +211,6 @@ Failure ParseEffectSource(const std::string& text, EffectSource& source) {
             return fail("text outside a program: " + trimmed);
         }
     }
-    (void)block;
     source = EffectSource{};
     source.technique = kRenderTechnique;
     for (auto& [technique, pass] : passes) {

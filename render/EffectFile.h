@@ -15,7 +15,8 @@
 // by instancing: it runs for gl_VertexID 0 to 35, the box's vertices face by face,
 // with one block record per instance as BLOCK_LOW (vec3: x−, y−, z− in file axes),
 // BLOCK_HIGH (vec3: x+, y+, z+) and BLOCK_COLOR (uvec4: the colour's bytes). The
-// effect variables are found by name: World, View, Projection (mat4),
+// effect variables are found by name: World (which moves the point looked at to the
+// origin; apply it first, as map coordinates are large), View, Projection (mat4),
 // vLightDir[2], vLightColor[2] (vec4), AmbientIntensity (float) and
 // SectionPlanes[2] (vec4: two planes in stored axes, a point p lying on the kept
 // side of both where dot(plane.xyz, p) + plane.w >= 0); each must be declared as a

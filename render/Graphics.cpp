@@ -40,7 +40,8 @@ int32_t ResizeGraphics(GraphicsState& graphics, const ViewState& view, int32_t w
     graphics.viewportWidth = width;
     graphics.viewportHeight = height;
     glViewport(0, 0, width, height);
-    graphics.projectionMatrix = BuildProjectionMatrix(width, height, view.farPlane);
+    graphics.projectionMatrix =
+        BuildProjectionMatrix(width, height, view.farPlane, NearPlane(view.cameraDistance, view.farPlane));
     return kStatusOk;
 }
 
@@ -173,9 +174,12 @@ void ReleaseGraphics(GraphicsState& graphics) {
 }
 
 void FitCameraMatrices(GraphicsState& graphics, const ViewState& view, int32_t width, int32_t height) {
-    graphics.worldMatrix = glm::mat4(1.0f);
+    graphics.worldMatrix = BuildWorldMatrix(view);
     graphics.viewMatrix = BuildViewMatrix(view, 0.7853982f, view.cameraYaw * kDegreesToRadians);
-    if (width > 0 && height > 0) graphics.projectionMatrix = BuildProjectionMatrix(width, height, view.farPlane);
+    if (width > 0 && height > 0) {
+        graphics.projectionMatrix =
+            BuildProjectionMatrix(width, height, view.farPlane, NearPlane(view.cameraDistance, view.farPlane));
+    }
 }
 
 }  // namespace talan

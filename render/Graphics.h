@@ -35,16 +35,19 @@ void SetSceneVertexLayout();
 // Frees every graphics object; the state is empty again.
 void ReleaseGraphics(GraphicsState& graphics);
 
-// The matrices of a freshly fitted camera: world identity, the view of the current
-// camera at pitch 45 and the projection with the fit's far plane.
+// The matrices of a freshly fitted camera: the world matrix that moves the target to
+// the origin, the view of the current camera at pitch 45 and the projection with the
+// fit's far plane.
 void FitCameraMatrices(GraphicsState& graphics, const ViewState& view, int32_t width, int32_t height);
 
 // What a frame changes before it draws: the camera's yaw and the light's azimuth turn
 // by their speeds times kTurnPerFrame, and objectCount is refreshed from kindCount.
 void AdvanceFrame(ViewState& view, SceneModel& scene);
 
-// Draws the records as they are: clears to the background colour, then draws the
-// opaque objects and, once any object has been transparent, the two transparent
+// Draws the records as they are: rebuilds the world and view matrices from the
+// camera and, once the camera was fitted, the projection for the camera's distance
+// (NearPlane) in the viewport's size; clears to the background colour, then draws
+// the opaque objects and, once any object has been transparent, the two transparent
 // sweeps. The caller presents the frame.
 void DrawFrame(GraphicsState& graphics, const ViewState& view, const SceneModel& scene);
 

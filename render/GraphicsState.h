@@ -81,8 +81,8 @@ struct GraphicsState {
     RasterDesc opaqueRasterDesc{FillMode::Solid, CullMode::None, true, true, false};
     RasterDesc transparentRasterDesc{FillMode::Solid, CullMode::Back, true, false, false};
 
-    glm::mat4 worldMatrix{1.0f};
-    glm::mat4 viewMatrix{1.0f};
+    glm::mat4 worldMatrix{1.0f};  // moves the camera's target to the origin
+    glm::mat4 viewMatrix{1.0f};   // from the target's place; the whole view is view × world
     glm::mat4 projectionMatrix{1.0f};  // depth 0..1, as the view space is left-handed
 
     int32_t viewportWidth = 0, viewportHeight = 0;

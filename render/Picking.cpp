@@ -18,17 +18,8 @@ FilePoint Unproject(const glm::dmat4& inverse, double x, double y, double depth)
 
 }  // namespace
 
-PickResult PickPixel(const GraphicsState& graphics, const ViewState& view, const SceneModel& scene, int32_t x,
-                     int32_t y, GLuint framebuffer) {
-    PickResult result;
+PickQuery PixelQuery(const GraphicsState& graphics, const ViewState& view, int32_t x, int32_t y, float depth) {
     const int32_t width = graphics.viewportWidth, height = graphics.viewportHeight;
-    if (x < 0 || y < 0 || x >= width || y >= height) return result;
-    float depth = 1.0f;
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, height - 1 - y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
-    if (!(depth < 1.0f)) return result;  // the background
-
     // The frame's own matrices, in double precision. The projection gives depth 0 to
     // 1, which is the depth buffer's value with native 0..1 depth and also under the
     // remap to -1..1 that the frame applies without it.
@@ -60,9 +51,23 @@ PickResult PickPixel(const GraphicsState& graphics, const ViewState& view, const
         query.keepLow = slab.centre - slab.thickness / 2;
         query.keepHigh = slab.centre + slab.thickness / 2;
     }
+    return query;
+}
+
+PickResult PickPixel(const GraphicsState& graphics, const ViewState& view, const SceneModel& scene, int32_t x,
+                     int32_t y, GLuint framebuffer) {
+    PickResult result;
+    const int32_t width = graphics.viewportWidth, height = graphics.viewportHeight;
+    if (x < 0 || y < 0 || x >= width || y >= height) return result;
+    float depth = 1.0f;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, height - 1 - y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    if (!(depth < 1.0f)) return result;  // the background
+    const PickQuery query = PixelQuery(graphics, view, x, y, depth);
     result.element = FindPickedElement(scene, query);
     result.hit = result.element.object >= 0;
-    result.point = result.hit ? result.element.point : drawn;
+    result.point = result.hit ? result.element.point : query.drawn;
     return result;
 }
 

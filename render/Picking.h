@@ -16,6 +16,13 @@ struct PickResult {
     ElementHit element;    // its object and element number
 };
 
+// What a pick of pixel (x, y), top row 0, asks of the scene, given the depth the
+// frame RenderFrame last drew left there (0 to 1): the point drawn there, the ray
+// through the pixel's centre from the near plane, how far along the ray a few steps
+// of the depth buffer reach, the width of the pixel at the drawn point, and the
+// slab's bounds.
+PickQuery PixelQuery(const GraphicsState& graphics, const ViewState& view, int32_t x, int32_t y, float depth);
+
 // Picks pixel (x, y), top row 0, of the frame RenderFrame last drew into
 // `framebuffer` of the current context, a viewport of graphics' size. The depth there
 // places a point, which a depth buffer of 24 or 32 bits knows only roughly at a

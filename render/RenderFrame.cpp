@@ -278,8 +278,14 @@ void DrawFrame(GraphicsState& graphics, const ViewState& view, const SceneModel&
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
+    graphics.worldMatrix = BuildWorldMatrix(view);
     graphics.viewMatrix =
         BuildViewMatrix(view, view.cameraPitch * kDegreesToRadians, view.cameraYaw * kDegreesToRadians);
+    // The near plane follows the camera's distance, which a zoom changes between fits.
+    if (view.cameraFitted && graphics.viewportWidth > 0 && graphics.viewportHeight > 0) {
+        graphics.projectionMatrix = BuildProjectionMatrix(graphics.viewportWidth, graphics.viewportHeight,
+                                                          view.farPlane, NearPlane(view.cameraDistance, view.farPlane));
+    }
 
     FrameValues values{graphics.projectionMatrix, {x, y, z, 1.0f, -x, -y, z, 1.0f}, {}, view.ambientIntensity, {}};
     SectionPlanes(view.section, values.sectionPlanes);

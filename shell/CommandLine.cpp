@@ -143,7 +143,8 @@ const OptionSpec kOptions[] = {
     {"--background", "R,G,B", kDrawing, "background colour, each 0 to 1 (default black)", ReadBackground},
     {"--yaw", "DEG", kDrawing, "turn the fitted camera DEG degrees about the vertical (default 0)",
      [](const std::string& v, CommandLine& l) { return l.hasYaw = ParseNumber(v, l.yaw); }},
-    {"--pitch", "DEG", kDrawing, "look down at DEG degrees instead of the fit's 45",
+    {"--pitch", "DEG", kDrawing, "look down at DEG degrees instead of the fit's 45: 90 straight down with north up "
+     "(at yaw 0), -90 straight up",
      [](const std::string& v, CommandLine& l) { return l.hasPitch = ParseNumber(v, l.pitch); }},
     {"--wireframe", nullptr, kDrawing, "draw triangles as their edges, as unchecking \"Sólid face\" (4010) does",
      [](const std::string&, CommandLine& l) { return l.wireframe = true; }},

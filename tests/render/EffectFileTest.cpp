@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "TestHelpers.h"
@@ -55,6 +56,123 @@ TEST(EffectFile, FormatErrorsAndAMissingFileAreReported) {
     EXPECT_EQ(missing.kind, FailureKind::EffectFileMissing);
     EXPECT_EQ(missing.status, static_cast<int32_t>(0x80070002u));
     EXPECT_EQ(missing.message, "Open Talan3D.fx failed with error 2: No such file or directory");
+}
+
+// A small effect of two passes, with every directive: the common text, the technique,
+// passes, and their programs in any order, a directive indented, comments and blank
+// lines between them.
+const std::string kTwoPasses =
+    "// two passes\n"                                                                   // 1
+    "\n"                                                                                // 2
+    "@common\n"                                                                         // 3
+    "uniform mat4 World; uniform mat4 View; uniform mat4 Projection;\n"                 // 4
+    "uniform vec4 vLightDir[2]; uniform vec4 vLightColor[2];\n"                         // 5
+    "uniform float AmbientIntensity; uniform vec4 SectionPlanes[2];\n"                  // 6
+    "@technique Render\n"                                                               // 7
+    "// the first pass\n"                                                               // 8
+    "@pass First\n"                                                                     // 9
+    "@vertex\n"                                                                         // 10
+    "void main() { /* vertex 1 */ }\n"                                                  // 11
+    "@blocks\n"                                                                         // 12
+    "void main() { /* blocks 1 */ }\n"                                                  // 13
+    "  @fragment\t\n"                                                                   // 14
+    "// kept: a comment inside a program is its own\n"                                  // 15
+    "void main() { /* fragment 1 */ }\n"                                                // 16
+    "@pass Second\n"                                                                    // 17
+    "@fragment\n"                                                                       // 18
+    "void main() { /* fragment 2 */ }\n"                                                // 19
+    "@vertex\n"                                                                         // 20
+    "void main() { /* vertex 2 */ }\n"                                                  // 21
+    "@blocks\n"                                                                         // 22
+    "void main() { /* blocks 2 */ }\n";                                                 // 23
+
+// Each program is the version line, the common text, a #line giving the line after its
+// directive, then its own text up to the next directive, and nothing of the others.
+TEST(EffectFile, EachDirectiveGivesItsPartOfThePrograms) {
+    const std::string common = "uniform mat4 World; uniform mat4 View; uniform mat4 Projection;\n"
+                               "uniform vec4 vLightDir[2]; uniform vec4 vLightColor[2];\n"
+                               "uniform float AmbientIntensity; uniform vec4 SectionPlanes[2];\n";
+    const auto program = [&](int line, const std::string& own) {
+        return "#version 330 core\n" + common + "#line " + std::to_string(line) + "\n" + own;
+    };
+    EffectSource source;
+    const Failure parsed = ParseEffectSource(kTwoPasses, source);
+    ASSERT_FALSE(parsed.Failed()) << parsed.message;
+    ASSERT_EQ(source.passes.size(), 2u);
+    EXPECT_EQ(source.technique, "Render");
+    const EffectSourcePass &first = source.passes[0], &second = source.passes[1];
+    EXPECT_EQ(std::tuple(first.name, second.name), std::tuple("First", "Second"));
+    EXPECT_EQ(first.vertexSource, program(11, "void main() { /* vertex 1 */ }\n"));
+    EXPECT_EQ(first.blocksSource, program(13, "void main() { /* blocks 1 */ }\n"));
+    EXPECT_EQ(first.fragmentSource,
+              program(15, "// kept: a comment inside a program is its own\nvoid main() { /* fragment 1 */ }\n"));
+    EXPECT_EQ(second.fragmentSource, program(19, "void main() { /* fragment 2 */ }\n"));
+    EXPECT_EQ(second.vertexSource, program(21, "void main() { /* vertex 2 */ }\n"));
+    EXPECT_EQ(second.blocksSource, program(23, "void main() { /* blocks 2 */ }\n"));
+    EXPECT_EQ(std::tuple(first.vertexLine, first.blocksLine, first.fragmentLine), std::tuple(11, 13, 15));
+
+    // With CR LF line ends the directives are the same, and the programs keep their CRs.
+    const auto withCrlf = [](const std::string& text) {
+        std::string out;
+        for (char c : text) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        return out;
+    };
+    EffectSource fromCrlf;
+    ASSERT_FALSE(ParseEffectSource(withCrlf(kTwoPasses), fromCrlf).Failed());
+    ASSERT_EQ(fromCrlf.passes.size(), 2u);
+    EXPECT_EQ(fromCrlf.passes[1].vertexSource,
+              "#version 330 core\n" + withCrlf(common) + "#line 21\n" + withCrlf("void main() { /* vertex 2 */ }\n"));
+
+    // Passes of another technique, before or after Render's, are not Render's; a
+    // technique named again gathers more passes.
+    const std::string other = "@technique Other\n@pass X\n@vertex\nvoid main() { /* other */ }\n";
+    const std::string more = "@technique Render\n@pass Third\n@vertex\nV3\n@blocks\nB3\n@fragment\nF3\n";
+    EffectSource mixed;
+    ASSERT_FALSE(ParseEffectSource(kTwoPasses + other + more, mixed).Failed());
+    ASSERT_EQ(mixed.passes.size(), 3u);
+    EXPECT_EQ(mixed.passes[2].name, "Third");
+    EXPECT_EQ(mixed.passes[2].vertexSource, program(31, "V3\n"));
+    for (const EffectSourcePass& pass : mixed.passes) {
+        EXPECT_EQ(pass.vertexSource.find("other"), std::string::npos) << pass.name;
+    }
+}
+
+// Each directive's own mistakes: a missing or extra word, a program outside a pass or
+// given twice, text where no program is, and variables that are not declared as such.
+TEST(EffectFile, EachDirectiveRefusesWhatItDoesNotTake) {
+    const auto with = [](const std::string& from, const std::string& to) { return Edited(from, to, kTwoPasses); };
+    const Case cases[] = {
+        {with("@common", "@common GLSL"), "line 3: unknown directive @common"},
+        {with("@technique Render", "@technique"), "line 7: unknown directive @technique"},
+        {with("@technique Render", "@technique Render Fast"), "line 7: unexpected text after @technique Render"},
+        {with("@pass First", "@pass"), "line 9: unknown directive @pass"},
+        {with("@pass First", "@pass First Pass"), "line 9: unexpected text after @pass First"},
+        {with("@technique Render\n", ""), "line 8: @pass First outside a technique"},
+        {with("@vertex\nvoid main() { /* vertex 1", "@vertex main\nvoid main() { /* vertex 1"),
+         "line 10: unknown directive @vertex"},
+        {with("@blocks\nvoid main() { /* blocks 2", "@vertex\nvoid main() { /* blocks 2"),
+         "line 22: second @vertex in pass Second"},
+        {with("  @fragment\t", "@blocks"), "line 14: second @blocks in pass First"},
+        {with("@pass First\n", "@pass First\nvoid stray();\n"), "line 10: text outside a program: void stray();"},
+        {with("@pass Second\n", "@technique Other\n"), "line 18: @fragment outside a pass"},
+        {with("@pass Second\n", "@pass Second\n@technique Render\n"), "line 19: @fragment outside a pass"},
+        {with("@pass Second\n@fragment\nvoid main() { /* fragment 2 */ }\n", "@pass Second\n"),
+         "pass Second needs a @vertex, a @blocks and a @fragment"},
+        {with("@technique Render", "@technique render"), "no technique \"Render\" with a pass"},
+        {with("uniform mat4 World;", "uniform mat4 WorldView;"), "no effect variable World"},
+        {with("uniform vec4 SectionPlanes[2];", "vec4 SectionPlanes[2];"), "no effect variable SectionPlanes"},
+    };
+    for (const auto& [text, message] : cases) {
+        EffectSource broken;
+        const Failure failure = ParseEffectSource(text, broken);
+        EXPECT_EQ(failure.kind, FailureKind::EffectFile) << message;
+        EXPECT_NE(failure.message.find(message), std::string::npos) << failure.message;
+    }
+    // A variable may be declared by any program rather than the common text.
+    std::string moved = with("uniform float AmbientIntensity; ", "");
+    moved.insert(moved.find("void main() { /* fragment 2"), "uniform float AmbientIntensity;\n");
+    EffectSource fromPass;
+    EXPECT_FALSE(ParseEffectSource(moved, fromPass).Failed());
 }
 
 class EffectCompileTest : public ::testing::Test {

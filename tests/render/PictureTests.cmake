@@ -13,6 +13,9 @@
 find_package(Qt6 REQUIRED COMPONENTS Gui)
 add_executable(picture_test ${CMAKE_CURRENT_LIST_DIR}/picture_test/PictureTestMain.cpp)
 target_link_libraries(picture_test PRIVATE Qt6::Gui)
+# The pictures are drawn by talan3d with the effect file copied beside it: building
+# the picture tests brings both up to date.
+add_dependencies(picture_test talan3d)
 
 function(talan_picture_test name scene)
   cmake_parse_arguments(PARSE_ARGV 2 PT "" "SHARE;LEVEL;BASELINE" "ARGS")
@@ -97,3 +100,11 @@ talan_picture_test(all_kinds_antialiased_wireframe ${PROJECT_SOURCE_DIR}/data/sa
 # The same slab through the View menu's Section commands: across y at the target,
 # one thickness north, then half as thick.
 talan_picture_test(section_by_commands blocks.KDX ARGS --yaw 30 --pitch 35 --command 4101 --command 4103 --command 4106)
+
+# A flat scene seen straight down has north (+y) up and east right, and the yaw's
+# heading up when turned; seen straight up, east stays right and north is down; just
+# past the vertical the picture goes on as just short of it.
+talan_picture_test(plan_view plan.KDX ARGS --pitch 90)
+talan_picture_test(plan_view_yaw90 plan.KDX ARGS --pitch 90 --yaw 90)
+talan_picture_test(plan_view_from_below plan.KDX ARGS --pitch -90)
+talan_picture_test(plan_view_past_vertical plan.KDX ARGS --pitch 91)

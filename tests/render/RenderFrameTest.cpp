@@ -13,6 +13,7 @@
 #include <vector>
 
 #include <glm/glm.hpp>
+#include <glm/ext/matrix_transform.hpp>
 
 #include "TestHelpers.h"
 #include "render/Graphics.h"
@@ -51,6 +52,20 @@ struct Picture {
         int n = 0;
         for (size_t i = 0; i < bytes.size(); i += 4) n += std::equal(colour.begin(), colour.end(), &bytes[i]);
         return n;
+    }
+    // The mean column and row of the pixels in which channel c (0 red, 1 green, 2 blue)
+    // is lit and the others at most half of it; NaN when there are none.
+    glm::vec2 Where(int c) const {
+        glm::dvec2 sum(0);
+        int n = 0;
+        for (size_t i = 0; i < bytes.size(); i += 4) {
+            const int v = bytes[i + static_cast<size_t>(c)];
+            if (v > 40 && 2 * bytes[i + (c + 1) % 3] < v && 2 * bytes[i + (c + 2) % 3] < v) {
+                sum += glm::dvec2(static_cast<double>(i / 4 % kWidth), static_cast<double>(i / 4 / kWidth));
+                ++n;
+            }
+        }
+        return glm::vec2(sum / static_cast<double>(n));
     }
 };
 
@@ -109,6 +124,14 @@ protected:
     // axis from 40 units away, and completes the load as the viewer does: upload, then fit.
     int32_t Load(const std::string& text) {
         const SceneReadResult read = ReadSceneText(scene, "\"Tavrin\"  MAX\n10,-10\n10,-10\n10,-10\n" + text, nullptr);
+        const int32_t status =
+            CompleteSceneLoad(scene, view, read, false, [&] { return UploadSceneVertices(graphics, scene); });
+        if (status == kStatusOk) FitCameraMatrices(graphics, view, kWidth, kHeight);
+        return status;
+    }
+    // Reads scene text without bounds of its own, so that the fit frames what it holds.
+    int32_t LoadFitted(const std::string& text) {
+        const SceneReadResult read = ReadSceneText(scene, "\"Tavrin\"\n" + text, nullptr);
         const int32_t status =
             CompleteSceneLoad(scene, view, read, false, [&] { return UploadSceneVertices(graphics, scene); });
         if (status == kStatusOk) FitCameraMatrices(graphics, view, kWidth, kHeight);
@@ -240,12 +263,14 @@ TEST_F(RenderFrameTest, FitAndEachFrameGiveTheDirect3DMatrices) {
               kStatusOk);
     FitCameraMatrices(graphics, view, kWidth, kHeight);
     ExpectSameMatrix(graphics.projectionMatrix, PerspectiveFovLH(glm::radians(45.0), 4.0 / 3.0, 0.1, 2000), 1e-6);
-    EXPECT_EQ(graphics.worldMatrix, glm::mat4(1.0f));
+    // The world matrix moves the target, (1000, 2000, 300) in file axes, to the origin;
+    // the view matrix looks from there.
+    EXPECT_EQ(graphics.worldMatrix, glm::translate(glm::mat4(1.0f), glm::vec3(-1000, -300, -2000)));
     const auto expectViewFrom = [&](double yaw, double pitch) {
         const double w = glm::radians(yaw), c = std::cos(glm::radians(pitch)), s = std::sin(glm::radians(pitch));
         const glm::dvec3 target(1000, 300, 2000);  // (tx, tz, ty)
         const glm::dvec3 eye = target + 40.0 * glm::dvec3(-std::sin(w) * c, s, -std::cos(w) * c);
-        ExpectSameMatrix(graphics.viewMatrix, LookAtLH(eye, target, {0, 1, 0}), 1e-5);
+        ExpectSameMatrix(graphics.viewMatrix * graphics.worldMatrix, LookAtLH(eye, target, {0, 1, 0}), 1e-5);
     };
     expectViewFrom(10, 45);
     view.cameraPitch = 30.0f;
@@ -254,6 +279,138 @@ TEST_F(RenderFrameTest, FitAndEachFrameGiveTheDirect3DMatrices) {
     EXPECT_FLOAT_EQ(view.cameraYaw, 10.05f);  // 0.025 degrees a frame
     EXPECT_FLOAT_EQ(view.lightAzimuth, 240.05f);
     expectViewFrom(view.cameraYaw, 30);
+}
+
+// A flat scene seen straight down has north up and east right, seen straight up south
+// up and east right, as the orbit reaches those views from just short of them; past
+// the vertical the picture goes on without a flip.
+TEST_F(RenderFrameTest, AFlatSceneSeenStraightDownOrUpIsDrawnTheWayTheOrbitComesToIt) {
+    const auto at = [](float x, float y) { return Triangle{x - 2, y - 2, 7, x + 2, y - 2, 7, x, y + 2, 7}; };
+    ASSERT_EQ(LoadFitted(T3({at(0, 6)}, 255) + T3({at(6, 0)}, 65280) + T3({at(0, -6)}, 16711680)), kStatusOk);
+    view.backgroundColor = {0, 0, 0, 0};
+    const glm::vec2 centre(kWidth / 2.0f, kHeight / 2.0f);
+    struct Case {
+        float yaw, pitch;
+        glm::vec2 north, east;  // which way on the picture (rows grow downwards) they lie from the centre
+    };
+    for (const Case& c : {Case{0, 90, {0, -1}, {1, 0}}, Case{0, 89.9f, {0, -1}, {1, 0}}, Case{0, 91, {0, -1}, {1, 0}},
+                          Case{0, -90, {0, 1}, {1, 0}}, Case{0, -91, {0, 1}, {1, 0}}, Case{90, 90, {-1, 0}, {0, -1}},
+                          Case{0, 60, {0, -1}, {1, 0}}}) {
+        SCOPED_TRACE(::testing::Message() << "yaw " << c.yaw << ", pitch " << c.pitch);
+        view.cameraYaw = c.yaw;
+        view.cameraPitch = c.pitch;
+        const Picture frame = Render();
+        const glm::vec2 north = frame.Where(0) - centre, east = frame.Where(1) - centre;
+        const glm::vec2 south = frame.Where(2) - centre;
+        EXPECT_GT(glm::dot(north, c.north), 10.0f) << north.x << "," << north.y;
+        EXPECT_GT(glm::dot(east, c.east), 10.0f) << east.x << "," << east.y;
+        EXPECT_LT(glm::dot(south, c.north), -10.0f) << south.x << "," << south.y;
+        if (c.yaw != 90) continue;
+        // East is up here and nothing lies west: a pick reads the depth of its own row,
+        // not of the row as far from the bottom.
+        const glm::ivec2 pixel(glm::round(frame.Where(1)));
+        const PickResult pick = PickPixel(graphics, view, scene, pixel.x, pixel.y, headless_.framebuffer);
+        EXPECT_TRUE(pick.hit && pick.element.object == 1);
+        EXPECT_NEAR(pick.point[2], 7.0, 1e-6);
+    }
+}
+
+// An outline of the world in metres, 4,999 segments with coordinates up to 2e7, draws
+// as the same outline a hundredth of its size: seen from above and at the fit's 45
+// degrees, they light nearly the same pixels.
+TEST_F(RenderFrameTest, LinesTheSizeOfTheWorldDrawAsTheSameLinesScaledDown) {
+    constexpr int32_t kWide = 500, kHigh = 300, kSegments = 4999;
+    const auto outline = [](double scale) {
+        std::string text = TagLine("LIN", kSegments) + "65535,\nWorld,\nskipped\n";
+        const auto corner = [scale](int i) {
+            const double a = 2 * 3.141592653589793 * i / kSegments, r = 1 + 0.15 * std::sin(7 * a);
+            return std::to_string(1.6e7 * r * std::cos(a) / scale) + "," +
+                   std::to_string(8e6 * r * std::sin(a) / scale) + "," + std::to_string(3e3 / scale);
+        };
+        for (int i = 0; i < kSegments; ++i) text += corner(i) + "," + corner(i + 1) + "\n";
+        return text;
+    };
+    struct Restore {
+        HeadlessContext& headless;
+        ~Restore() { ResizeHeadlessFramebuffer(headless, kWidth, kHeight); }
+    } restore{headless_};
+    ASSERT_FALSE(ResizeHeadlessFramebuffer(headless_, kWide, kHigh).Failed());
+    const auto litPixels = [&] {
+        RenderFrame(graphics, view, scene);
+        const std::vector<uint8_t> pixels = ReadHeadlessPixels(headless_);
+        int n = 0;
+        for (size_t i = 0; i < pixels.size(); i += 4) {
+            n += pixels[i] == 255 && pixels[i + 1] == 255 && pixels[i + 2] == 0;
+        }
+        return n;
+    };
+    int lit[2][2] = {};
+    for (int big = 0; big < 2; ++big) {
+        ResetScene(scene);
+        ASSERT_EQ(LoadFitted(outline(big ? 1 : 100)), kStatusOk);
+        ResizeGraphics(graphics, view, kWide, kHigh);
+        for (int from = 0; from < 2; ++from) {
+            view.cameraPitch = from == 0 ? 90.0f : 45.0f;
+            lit[big][from] = litPixels();
+        }
+    }
+    // Zoomed in from 40,000 km to 10 km above the coast, the near plane comes along:
+    // the coast crosses the picture.
+    view.cameraPitch = 90;
+    view.cameraTarget = {1.6e7f, 0, 3e3f};
+    view.cameraDistance = 1e4f;
+    EXPECT_GT(litPixels(), kWide / 2);
+    for (int from = 0; from < 2; ++from) {
+        SCOPED_TRACE(from == 0 ? "from above" : "at 45 degrees");
+        EXPECT_GT(lit[0][from], 800);  // the outline runs round most of the picture
+        EXPECT_NEAR(lit[1][from], lit[0][from], lit[0][from] / 50);
+    }
+}
+
+// Map coordinates are large (a northing of 7,000 km) while a pit is small: a few
+// metres seen from a few metres away draw the same picture there as at the origin,
+// and so do the section slab and a pick. Every coordinate here is exact in float.
+TEST_F(RenderFrameTest, ASmallSceneFarFromTheOriginDrawsAsAtTheOrigin) {
+    const auto scene = [](float x, float y, float z) {
+        // A 12 x 12 surface of 2 m cells, each corner at a height of its own.
+        const auto corner = [&](int i, int j) {
+            return std::array<float, 3>{x + 2.0f * i, y + 2.0f * j, z + static_cast<float>((i * 7 + j * 3) % 4)};
+        };
+        std::vector<Triangle> cells;
+        for (int i = 0; i < 6; ++i) {
+            for (int j = 0; j < 6; ++j) {
+                const auto a = corner(i, j), b = corner(i + 1, j), c = corner(i + 1, j + 1), d = corner(i, j + 1);
+                cells.push_back({a[0], a[1], a[2], b[0], b[1], b[2], c[0], c[1], c[2]});
+                cells.push_back({a[0], a[1], a[2], c[0], c[1], c[2], d[0], d[1], d[2]});
+            }
+        }
+        return T3(cells, 0x40C0FF);
+    };
+    std::vector<uint8_t> pictures[2];
+    PickResult picks[2];
+    for (int far = 0; far < 2; ++far) {
+        ResetScene(this->scene);
+        const glm::vec3 at = far ? glm::vec3(500000, 7000000, 300) : glm::vec3(0);
+        ASSERT_EQ(LoadFitted(scene(at.x, at.y, at.z)), kStatusOk);
+        view.cameraYaw = 30;
+        view.cameraPitch = 50;
+        view.cameraDistance = 9;
+        view.section = {0, at.x + 7.5, 9};
+        pictures[far] = Render().bytes;
+        picks[far] = PickPixel(graphics, view, this->scene, 40, 30, headless_.framebuffer);
+        picks[far].point = {picks[far].point[0] - at.x, picks[far].point[1] - at.y, picks[far].point[2] - at.z};
+    }
+    int differ = 0;
+    for (size_t i = 0; i < pictures[0].size(); i += 4) {
+        differ += !std::equal(pictures[0].data() + i, pictures[0].data() + i + 4, pictures[1].data() + i);
+    }
+    EXPECT_LE(differ, kWidth * kHeight / 1000);  // the same to the pixel, but for a stray edge
+    EXPECT_LT(Picture{pictures[0]}.Count(kBackground), kWidth * kHeight / 2);
+    ASSERT_TRUE(picks[0].hit && picks[1].hit);
+    EXPECT_EQ(picks[0].element.element, picks[1].element.element);
+    EXPECT_LT(std::hypot(picks[0].point[0] - picks[1].point[0], picks[0].point[1] - picks[1].point[1],
+                         picks[0].point[2] - picks[1].point[2]),
+              0.05);
 }
 
 // The scene with every block model replaced by a triangulated object of the same 36

@@ -1,6 +1,8 @@
 // Which element a picked point belongs to, and the measures between two points.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "TestHelpers.h"
 #include "scene/SceneFileReader.h"
 #include "scene/ScenePicking.h"
@@ -57,6 +59,68 @@ TEST(FindPickedElement, TakesWhatTheRayMeetsNearestTheDrawnPointWithinTheSlab) {
     EXPECT_EQ(down(20.5, 0, 0.92, 0, 25, 35).element, 1) << "the first block lies outside the slab";
     for (size_t k = 0; k < scene.objectVisible.size(); ++k) scene.objectVisible[k] = false;
     EXPECT_EQ(down(0, 0, 0).object, -1);
+}
+
+// A ray straight down through (3, 3), the drawn point at elevation 0.1 known to ±0.5,
+// and pixels 0.05 wide there.
+PickQuery DownAtThree(int axis = -1, double low = 0, double high = 0) {
+    return {{3, 3, 0.1}, {3, 3, 100}, {0, 0, -1}, 0.5, 0.05, axis, low, high};
+}
+
+std::string Square(double elevation, int colour) {
+    const std::string z = std::to_string(elevation);
+    return TagLine("T3", 2) + "1," + std::to_string(colour) + ",0,\nSquare,\n0,0," + z + ",10,0," + z + ",0,10," + z +
+           ",\n10,0," + z + ",10,10," + z + ",0,10," + z + ",\n";
+}
+
+// Two surfaces closer together than the depth buffer tells apart both meet the ray
+// near the drawn point: the one nearer the eye is what the depth test kept, whichever
+// was read first. A slab keeps what lies on its planes and cuts what lies beyond.
+TEST(FindPickedElement, OfTwoCloseSurfacesTakesTheOneNearerTheEyeWithinTheSlab) {
+    for (bool upperFirst : {false, true}) {
+        SCOPED_TRACE(upperFirst ? "upper surface read first" : "lower surface read first");
+        SceneModel scene;
+        const std::string lower = Square(0, 1), upper = Square(0.25, 2);
+        ASSERT_EQ(ReadSceneText(scene, "\"Tavrin\"\n" + (upperFirst ? upper + lower : lower + upper), nullptr).Status(),
+                  kStatusOk);
+        const int32_t upperObject = upperFirst ? 0 : 1, lowerObject = 1 - upperObject;
+        ElementHit hit = FindPickedElement(scene, DownAtThree());
+        EXPECT_EQ(hit.object, upperObject);
+        EXPECT_NEAR(hit.point[2], 0.25, 1e-12);
+        EXPECT_EQ(FindPickedElement(scene, DownAtThree(2, -1, 0.25)).object, upperObject);  // on the upper plane
+        EXPECT_EQ(FindPickedElement(scene, DownAtThree(2, -1, 0.24)).object, lowerObject);
+        EXPECT_EQ(FindPickedElement(scene, DownAtThree(2, 0.0, 0.24)).object, lowerObject);  // on the lower plane
+        EXPECT_EQ(FindPickedElement(scene, DownAtThree(2, 0.01, 0.24)).object, -1);
+        scene.objectVisible[static_cast<size_t>(upperObject)] = false;
+        EXPECT_EQ(FindPickedElement(scene, DownAtThree()).object, lowerObject);
+    }
+}
+
+// A line is met within a pixel of the ray (drawn 1 pixel wide, with a little to
+// spare), a point within 2.5 pixels (drawn 4 wide); a little farther off, the
+// surface under them is what the pixel shows. Above the depth tolerance they are not
+// met at all.
+TEST(FindPickedElement, LinesAndPointsAreMetWithinTheWidthTheyAreDrawn) {
+    struct Case {
+        std::string over;  // a line or a point over the surface, near the ray
+        bool met;
+    };
+    const auto line = [](double x, double z) {
+        const std::string at = std::to_string(x) + ",";
+        return TagLine("LIN", 1) + "0,\nLine,\nx\n" + at + "0," + std::to_string(z) + "," + at + "10," +
+               std::to_string(z) + "\n";
+    };
+    const auto point = [](double x, double z) {
+        return TagLine("PTS", 1) + "0,\nPoint,\nx\n" + std::to_string(x) + ",3," + std::to_string(z) + "\n";
+    };
+    for (const Case& c : {Case{line(3.04, 0.2), true}, Case{line(2.96, 0.2), true}, Case{line(3.06, 0.2), false},
+                          Case{line(2.94, 0.2), false}, Case{line(3.0, 0.7), false}, Case{point(3.11, 0.2), true},
+                          Case{point(2.89, 0.2), true}, Case{point(3.14, 0.2), false}, Case{point(3.0, 0.7), false}}) {
+        SCOPED_TRACE(c.over);
+        SceneModel scene;
+        ASSERT_EQ(ReadSceneText(scene, "\"Tavrin\"\n" + Square(0, 1) + c.over, nullptr).Status(), kStatusOk);
+        EXPECT_EQ(FindPickedElement(scene, DownAtThree()).object, c.met ? 1 : 0);
+    }
 }
 
 }  // namespace
