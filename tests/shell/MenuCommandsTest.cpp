@@ -601,17 +601,23 @@ TEST_F(ObjectsPanelTest, F9ATypedFilterDownAndSpaceSwitchTheRowTheKeyboardIsOn) 
     EXPECT_EQ(Rows(model), "DDH-3172 Sondeos 1; DDH-0031 Sondeos 1; ");  // the kind as the Spanish menus call it
     // The list taking the keyboard makes its first row current without selecting it, as
     // a window's focus does; Down from the filter selects it and Space switches it.
+    const auto selected = [&] {
+        std::string rows;
+        for (const QModelIndex& row : table->selectionModel()->selectedRows()) rows += std::to_string(row.row()) + " ";
+        return rows;
+    };
     table->selectionModel()->setCurrentIndex(model.index(0, 0), QItemSelectionModel::NoUpdate);
     press(filter, Qt::Key_Down);
+    EXPECT_EQ(selected(), "0 ");
     press(table, Qt::Key_Space, " ");
     EXPECT_EQ(Marks(viewer), "xo x- xo o- x- ");
     // Down and Up select the row they reach, alone.
     press(table, Qt::Key_Down);
     press(table, Qt::Key_Space, " ");
-    EXPECT_EQ(Marks(viewer), "xo x- xo o- o- ");
+    EXPECT_EQ(std::pair(selected(), Marks(viewer)), std::pair(std::string("1 "), std::string("xo x- xo o- o- ")));
     press(table, Qt::Key_Up);
     press(table, Qt::Key_Space, " ");
-    EXPECT_EQ(Marks(viewer), "xo x- xo x- o- ");
+    EXPECT_EQ(std::pair(selected(), Marks(viewer)), std::pair(std::string("0 "), std::string("xo x- xo x- o- ")));
     // With no row selected, Space switches the current one.
     table->clearSelection();
     press(table, Qt::Key_Space, " ");
