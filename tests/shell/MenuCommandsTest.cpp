@@ -288,6 +288,14 @@ TEST_F(MenuCommands, ASlabStartsWithinTheShownObjectsAndSaysWhenNothingShownLies
     EXPECT_EQ(viewer.status, "Sección según X = 300.00, espesor 20.00");
     viewer.Choose(5000, 5002, 5004, 5006);  // everything hidden
     EXPECT_EQ(viewer.status, "Sección según X = 300.00, espesor 20.00 (nada visible en ella)");
+    // Blocks reach as far as their faces: two blocks of size 10, drawn 9.2 wide, centred
+    // at x = 0 and 20.
+    viewer.shell.language = kLanguageEnglish;
+    viewer.Open(kCommandNew, kBlocks);
+    viewer.Choose(kCommandSectionX);
+    EXPECT_EQ(viewer.status, "Section across X = 10.00, 1.46 thick (nothing visible in it)");
+    viewer.Choose(kCommandSectionForward, kCommandSectionForward, kCommandSectionForward, kCommandSectionForward);
+    EXPECT_EQ(viewer.status, "Section across X = 15.84, 1.46 thick");
 }
 
 // The measurement between two picks, as the status line shows it, its tool tip and
