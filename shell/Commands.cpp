@@ -200,6 +200,8 @@ int32_t LoadSceneFile(ShellContext& ctx) {
     }
     ViewerLoadObserver observer(ctx);
     ctx.shell.loading = true;
+    // A slab made before anything was loaded knows nothing of this scene.
+    if (ctx.scene.objectNames.empty()) ctx.view.section = SectionSlab{};
     const SceneReadResult read = ReadSceneFile(ctx.scene, path, &observer);
     if (ctx.objectsPanel != nullptr) ctx.objectsPanel->ListObjects();
     bool fitted = false;
@@ -212,6 +214,7 @@ int32_t LoadSceneFile(ShellContext& ctx) {
     // the first frame of the new scene is drawn.
     observer.Finish();
     ctx.shell.loading = false;
+    if (ctx.showStatus) ctx.showStatus(StatusText(ctx));  // the slab may hold something now
     if (ctx.refresh) ctx.refresh();
     return status;
 }

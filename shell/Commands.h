@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "render/GraphicsState.h"
@@ -24,6 +25,13 @@ namespace talan {
 
 class ObjectsPanel;
 
+// The status line: the text it shows (empty hides it) and all it has to tell, its
+// tool tip.
+struct StatusLine {
+    std::string text;
+    std::string toolTip;
+};
+
 // Everything a command reads or changes. Only the records and the dialogs are
 // needed: without a window (the command-line modes) the rest stays empty.
 struct ShellContext {
@@ -39,7 +47,7 @@ struct ShellContext {
     std::function<void()> closeWindow = {};   // ends the program as the window's close box does
     std::function<void()> endDrags = {};      // releases the mouse: every drag ends
     std::function<void()> refresh = {};       // the picture changed: draw a frame
-    std::function<void(const std::string&)> showStatus = {};  // the status line; empty text hides it
+    std::function<void(const StatusLine&)> showStatus = {};  // the status line; empty text hides it
     std::function<void(const std::string&)> copyText = {};    // puts text on the clipboard
     bool showProgress = true;             // progress windows while a section is read
     int progressShowDelayMs = kProgressShowDelayMs;  // a load shows its progress window once it has run this long

@@ -12,7 +12,9 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QScrollBar>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "scene/TextDecoding.h"
@@ -194,7 +196,10 @@ ObjectsPanel::ObjectsPanel(ShellContext& ctx, QWidget* parent)
     hide();
 }
 
-void ObjectsPanel::ListObjects() { rows_->Renew(); }
+void ObjectsPanel::ListObjects() {
+    rows_->Renew();
+    if (!isHidden()) QTimer::singleShot(0, this, [this] { FitNames(); });
+}
 
 void ObjectsPanel::ShowRecords() {
     rows_->ShowFlags();
@@ -203,9 +208,10 @@ void ObjectsPanel::ShowRecords() {
     const bool hadFocus = isAncestorOf(QApplication::focusWidget());
     setVisible(shown);
     if (shown) {
-        // Ready to type a name.
+        // Ready to type a name; widened for the names once it is laid out.
         filter_->setFocus();
         filter_->selectAll();
+        QTimer::singleShot(0, this, [this] { FitNames(); });
     } else if (hadFocus) {
         ReturnFocus();
     }
@@ -214,6 +220,23 @@ void ObjectsPanel::ShowRecords() {
 void ObjectsPanel::closeEvent(QCloseEvent* event) {
     event->ignore();
     if (ctx_.shell.objectsPanelShown) DispatchCommand(ctx_, Command::Fixed(kCommandObjectsPanel));
+}
+
+// Widens the docked panel, never beyond half the window, until the longest name
+// shows whole; it is never narrowed, so a width the user chose stays.
+void ObjectsPanel::FitNames() {
+    auto* window = qobject_cast<QMainWindow*>(parentWidget());
+    if (window == nullptr || isHidden() || isFloating()) return;
+    const QAbstractItemView* list = table_;  // where the column's size hint is public
+    const int needed = std::max(list->sizeHintForColumn(kColumnName),
+                                table_->horizontalHeader()->sectionSizeHint(kColumnName));
+    int missing = needed - table_->horizontalHeader()->sectionSize(kColumnName);
+    // A list that will scroll once it is narrower still takes its scroll bar's width.
+    if (!table_->verticalScrollBar()->isVisible() && table_->verticalScrollBar()->maximum() > 0) {
+        missing += table_->verticalScrollBar()->sizeHint().width();
+    }
+    const int width = std::min(this->width() + missing, window->width() / 2);
+    if (missing > 0 && width > this->width()) window->resizeDocks({this}, {width}, Qt::Horizontal);
 }
 
 // The drawing area has the keyboard again.
@@ -225,12 +248,15 @@ void ObjectsPanel::ReturnFocus() {
 
 // Space switches every selected object to the opposite of what the current row shows
 // (in the Transparent column its transparency, elsewhere whether it is shown), so a
-// mixed selection becomes one state. Objects without the flag are left alone.
+// mixed selection becomes one state; with no row selected, the current row's object.
+// Objects without the flag are left alone.
 void ObjectsPanel::SwitchSelected() {
     const QModelIndex current = table_->currentIndex();
     const ObjectFlag flag = current.column() == kColumnTransparent ? ObjectFlag::Transparent : ObjectFlag::Visible;
+    QModelIndexList selected = table_->selectionModel()->selectedRows();
+    if (selected.isEmpty() && current.isValid()) selected.append(current);
     std::vector<int32_t> objects;
-    for (const QModelIndex& row : table_->selectionModel()->selectedRows()) {
+    for (const QModelIndex& row : selected) {
         if (rows_->HasFlag(rows_->ObjectAt(row.row()), flag)) objects.push_back(rows_->ObjectAt(row.row()));
     }
     if (objects.empty()) return;
@@ -269,8 +295,15 @@ bool ObjectsPanel::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (watched == filter_ && (key->key() == Qt::Key_Down || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        // Into the list, at the current row (the first one if there is none), which is
+        // selected alone: Space then switches the row the keyboard is on. Taking the
+        // focus may already have made a row current, without selecting it.
         table_->setFocus();
-        if (!table_->currentIndex().isValid() && rows_->rowCount() > 0) table_->setCurrentIndex(rows_->index(0, 0));
+        if (rows_->rowCount() > 0) {
+            const QModelIndex current = table_->currentIndex();
+            table_->selectionModel()->setCurrentIndex(current.isValid() ? current : rows_->index(0, 0),
+                                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        }
         return true;
     }
     if (watched == table_ && key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {

@@ -22,10 +22,13 @@ public:
     // language of the menus.
     explicit ObjectsPanel(ShellContext& ctx, QWidget* parent = nullptr);
 
-    // The objects changed (a load added some, New removed them all): the rows follow.
+    // The objects changed (a load added some, New removed them all): the rows follow,
+    // and a shown panel widens for longer names.
     void ListObjects();
     // The records changed: the check boxes are drawn from them again, and the panel
-    // is shown or hidden as ShellState::objectsPanelShown says.
+    // is shown or hidden as ShellState::objectsPanelShown says. Shown, it widens so
+    // that every name shows whole, within half the window; a name cut short shows
+    // whole in its tool tip.
     void ShowRecords();
 
     QLineEdit* FilterField() const { return filter_; }
@@ -38,6 +41,7 @@ protected:
 
 private:
     void SwitchSelected();
+    void FitNames();
     void ReturnFocus();
 
     ShellContext& ctx_;

@@ -1,6 +1,9 @@
 #include "shell/SlabsAndPicks.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "scene/TextDecoding.h"
 #include "shell/Menus.h"
@@ -9,8 +12,8 @@ namespace talan {
 
 namespace {
 
-// A slab starts a twentieth of the scene's size thick.
-constexpr double kSlabsPerScene = 20.0;
+// A slab starts a twentieth of what the shown objects span along its axis thick.
+constexpr double kSlabsPerExtent = 20.0;
 // The pitch that looks straight down on a horizontal slice; drags keep it within 89.
 constexpr float kLookDownPitch = 89.0f;
 
@@ -20,6 +23,75 @@ std::string Format(const char* format, double a, double b = 0, double c = 0, dou
     char text[160];
     std::snprintf(text, sizeof text, format, a, b, c, d, e);
     return text;
+}
+
+// A value as "%.2f" shows it, without the minus of one that rounds to zero.
+double Shown(double value) { return std::fabs(value) < 0.005 ? 0.0 : value; }
+
+// An azimuth within [0, 360) once shown with two decimals: just west of north reads
+// 0.00, not 360.00.
+double ShownAzimuth(double degrees) { return degrees >= 359.995 ? 0.0 : Shown(degrees); }
+
+// Where an element lies along one file axis.
+struct AxisSpan {
+    double low = std::numeric_limits<double>::infinity();
+    double high = -std::numeric_limits<double>::infinity();
+    bool Empty() const { return !(low <= high); }
+};
+
+// Calls visit(AxisSpan) with the span along file `axis` of every element of the shown
+// objects, in object order, until visit returns false. Elements whose coordinates
+// along the axis are all NaN are passed over.
+template <typename Visit>
+void ForEachShownElementSpan(const SceneModel& scene, int axis, Visit&& visit) {
+    const auto a = static_cast<size_t>(axis);
+    const size_t stored = axis == 0 ? 0 : axis == 1 ? 2 : 1;  // vertices keep (x, elevation, y)
+    for (size_t k = 0; k < scene.firstStored.size(); ++k) {
+        if (!scene.objectVisible[k]) continue;
+        const auto first = static_cast<size_t>(scene.firstStored[k]);
+        const auto elements = static_cast<size_t>(scene.elementCounts[k]);
+        if (IsBlockModel(scene, k)) {
+            for (size_t e = 0; e < elements; ++e) {
+                const BlockRecord& block = scene.blockRecords[first + e];
+                const AxisSpan span{std::fmin(block.low[a], block.high[a]), std::fmax(block.low[a], block.high[a])};
+                if (!span.Empty() && !visit(span)) return;
+            }
+            continue;
+        }
+        const auto perElement = static_cast<size_t>(scene.verticesPerElement[k]);
+        for (size_t e = 0; e < elements; ++e) {
+            AxisSpan span;
+            for (size_t v = 0; v < perElement; ++v) {
+                const double c = scene.sceneVertices[first + e * perElement + v].position[stored];
+                span.low = std::fmin(span.low, c);
+                span.high = std::fmax(span.high, c);
+            }
+            if (!span.Empty() && !visit(span)) return;
+        }
+    }
+}
+
+// What the shown objects span along `axis`; empty when nothing is shown.
+AxisSpan ShownSpan(const SceneModel& scene, int axis) {
+    AxisSpan all;
+    ForEachShownElementSpan(scene, axis, [&all](const AxisSpan& span) {
+        all.low = std::min(all.low, span.low);
+        all.high = std::max(all.high, span.high);
+        return true;
+    });
+    return all;
+}
+
+// Whether some element of the shown objects reaches into the slab, where the
+// picture keeps at least a piece of it.
+bool SlabHoldsShownElement(const SceneModel& scene, const SectionSlab& slab) {
+    const double low = slab.centre - slab.thickness / 2, high = slab.centre + slab.thickness / 2;
+    bool found = false;
+    ForEachShownElementSpan(scene, slab.axis, [&](const AxisSpan& span) {
+        found = span.low <= high && span.high >= low;
+        return !found;
+    });
+    return found;
 }
 
 // The word for an element of a kind: what a click picked one of.
@@ -56,19 +128,31 @@ std::string MeasureText(const ShellContext& ctx) {
     const Measurement m = Measure(marks.points[0], marks.points[1]);
     return Format(spanish ? "Medida: inclinada %.2f, horizontal %.2f, dz %.2f, azimut %.2f°, buzamiento %.2f°"
                           : "Measured: slope %.2f, horizontal %.2f, dz %.2f, azimuth %.2f°, dip %.2f°",
-                  m.slopeDistance, m.horizontalDistance, m.dz, m.azimuth, m.dip);
+                  Shown(m.slopeDistance), Shown(m.horizontalDistance), Shown(m.dz), ShownAzimuth(m.azimuth),
+                  Shown(m.dip));
 }
 
-// A slab across `axis` centred on what the camera looks at, or none when that slab
-// is there already.
+// A slab across `axis`, or none when that slab is there already. It is centred on
+// what the camera looks at, brought within what the shown objects span along the
+// axis (a pan may have taken the point far outside), and a twentieth of that span
+// thick. Without such a span (nothing shown, or flat along the axis) it is a
+// twentieth of the scene's size thick.
 void ToggleSlab(ShellContext& ctx, int axis) {
     SectionSlab& slab = ctx.view.section;
     if (slab.axis == axis) {
         slab = SectionSlab{};
         return;
     }
-    const double size = ctx.view.sceneSize > 0 ? ctx.view.sceneSize : 1.0;
-    slab = {axis, ctx.view.cameraTarget[static_cast<size_t>(axis)], size / kSlabsPerScene};
+    double centre = ctx.view.cameraTarget[static_cast<size_t>(axis)];
+    double thickness = 0.0;
+    if (const AxisSpan span = ShownSpan(ctx.scene, axis); !span.Empty()) {
+        centre = std::clamp(centre, span.low, span.high);
+        thickness = (span.high - span.low) / kSlabsPerExtent;
+    }
+    if (!(thickness > 0.0 && std::isfinite(thickness))) {
+        thickness = (ctx.view.sceneSize > 0 ? ctx.view.sceneSize : 1.0) / kSlabsPerExtent;
+    }
+    slab = {axis, centre, thickness};
 }
 
 // Turns the camera to look straight along the slab's normal: east or north at the
@@ -146,19 +230,33 @@ void ClearSlabAndPicks(ShellContext& ctx) {
     ctx.shell.resultText.clear();
 }
 
-std::string StatusText(const ShellContext& ctx) {
-    std::string text;
-    const auto add = [&text](const std::string& part) { text += (text.empty() ? "" : "     ") + part; };
+StatusLine StatusText(const ShellContext& ctx) {
+    StatusLine line;
+    const auto add = [](std::string& text, const std::string& part) { text += (text.empty() ? "" : "     ") + part; };
+    // A part goes into the tool tip always, and into the line unless it would crowd out
+    // the measurement: the line shows a finished measurement alone, and a pick made
+    // before a measurement began gives way to its prompt.
+    const auto part = [&](const std::string& text, bool inLine) {
+        add(line.toolTip, text);
+        if (inLine) add(line.text, text);
+    };
+    const MeasureMarks& marks = ctx.view.measure;
+    const bool measured = marks.count == 2;
     const SectionSlab& slab = ctx.view.section;
     if (slab.Active()) {
         static constexpr const char* kAxisNames[3] = {"X", "Y", "Z"};
         const std::string axis = kAxisNames[slab.axis];
-        add(Spanish(ctx) ? "Sección según " + axis + Format(" = %.2f, espesor %.2f", slab.centre, slab.thickness)
-                         : "Section across " + axis + Format(" = %.2f, %.2f thick", slab.centre, slab.thickness));
+        const bool empty = !SlabHoldsShownElement(ctx.scene, slab);
+        const double centre = Shown(slab.centre), thickness = Shown(slab.thickness);
+        part(Spanish(ctx) ? "Sección según " + axis + Format(" = %.2f, espesor %.2f", centre, thickness) +
+                                (empty ? " (nada visible en ella)" : "")
+                          : "Section across " + axis + Format(" = %.2f, %.2f thick", centre, thickness) +
+                                (empty ? " (nothing visible in it)" : ""),
+             !measured);
     }
-    if (!ctx.shell.pickText.empty()) add(ctx.shell.pickText);
-    if (ctx.view.measure.Shown()) add(MeasureText(ctx));
-    return text;
+    if (!ctx.shell.pickText.empty()) part(ctx.shell.pickText, !marks.Shown());
+    if (marks.Shown()) part(MeasureText(ctx), true);
+    return line;
 }
 
 }  // namespace talan

@@ -28,8 +28,9 @@ void Picked(ShellContext& ctx, const PickResult& pick);
 // Forgets the pick, the measurement and the slab, as a new scene does.
 void ClearSlabAndPicks(ShellContext& ctx);
 
-// The status line: where the slab is, what the last click picked, the measurement;
-// empty when there is none of them.
-std::string StatusText(const ShellContext& ctx);
+// The status line: where the slab is (and whether anything shown lies in it), what
+// the last click picked, the measurement; empty when there is none of them. A
+// finished measurement is shown alone, the whole text being the tool tip.
+StatusLine StatusText(const ShellContext& ctx);
 
 }  // namespace talan

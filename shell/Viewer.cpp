@@ -228,9 +228,10 @@ void ConnectCommands(ShellContext& ctx, MainWindow& window, SceneView* sceneView
     // the status bar, not a message of it: the menus' hints would wipe a message.
     auto* status = new QLabel(&window);
     window.statusBar()->addWidget(status, 1);
-    ctx.showStatus = [&window, status](const std::string& text) {
-        status->setText(QString::fromStdString(text));
-        window.statusBar()->setVisible(!text.empty());
+    ctx.showStatus = [&window, status](const StatusLine& line) {
+        status->setText(QString::fromStdString(line.text));
+        status->setToolTip(QString::fromStdString(line.toolTip));
+        window.statusBar()->setVisible(!line.text.empty());
     };
     ctx.copyText = [](const std::string& text) { QGuiApplication::clipboard()->setText(QString::fromStdString(text)); };
     // A click picks what the last frame drew at the pixel.

@@ -5,7 +5,11 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <chrono>
 #include <fstream>
+#include <functional>
+#include <thread>
+#include <utility>
 
 // The shell's headers bring the GL declarations; Qt's must come after them.
 #include "QtTestApplication.h"
@@ -18,11 +22,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QTableView>
 #include <QUrl>
 
@@ -43,7 +51,10 @@ struct Viewer : Dialogs {
         ctx.upload = [this] { return scene.totalVertexCount > 0 ? kStatusOk : kStatusInvalidArg; };
         ctx.closeWindow = [this] { log += "close; "; };
         ctx.endDrags = [this] { log += "drags end; "; };
-        ctx.showStatus = [this](const std::string& text) { status = text; };
+        ctx.showStatus = [this](const StatusLine& line) {
+            status = line.text;
+            toolTip = line.toolTip;
+        };
         ctx.copyText = [this](const std::string& text) { copied = text; };
         ctx.showProgress = false;
         panel = std::make_unique<ObjectsPanel>(ctx);  // in the language of the menus
@@ -56,7 +67,10 @@ struct Viewer : Dialogs {
     std::optional<uint32_t> ChooseColour(QWidget*, std::array<uint32_t, 16>&) override {
         return std::exchange(colour, std::nullopt);
     }
-    void ShowMessage(const std::string&, const std::string& caption) override { log += caption + "; "; }
+    void ShowMessage(const std::string&, const std::string& caption) override {
+        log += caption + "; ";
+        if (onMessage) onMessage();
+    }
     void ShowAbout(QWidget*, uint32_t language) override { log += "about " + std::to_string(language) + "; "; }
 
     // Chooses the entries of `ids` in turn, as clicks do; an object's entry by the
@@ -95,7 +109,8 @@ struct Viewer : Dialogs {
     std::vector<std::string> paths, written;  // the open dialog's answers in turn; the files written
     size_t answered = 0;
     std::optional<uint32_t> colour;  // the colour dialog's next answer
-    std::string log, status, copied;
+    std::string log, status, toolTip, copied;
+    std::function<void()> onMessage;  // while a message box is open
 };
 
 // A menu's entries once it is open (objects' entries join their submenu then): a
@@ -117,21 +132,27 @@ std::string Layout(const QWidget* menuOrBar) {
 }
 
 // Each object's two switches as its menu entries show them ("x" checked, "o" not, "-"
-// no entry), visibility first; the panel's check boxes must show the same.
+// no entry), visibility first; the panel's check boxes, when it lists every object,
+// must show the same.
 std::string Marks(const Viewer& viewer) {
     const QAbstractItemModel& model = *viewer.panel->Table()->model();
+    const auto objects = static_cast<int32_t>(viewer.menus.objectEntries.size());
+    const bool everyRow = model.rowCount() == objects;
     std::string menus, panel;
-    for (int32_t k = 0; k < static_cast<int32_t>(viewer.menus.objectEntries.size()); ++k) {
+    for (int32_t k = 0; k < objects; ++k) {
         for (const ObjectFlag flag : {ObjectFlag::Visible, ObjectFlag::Transparent}) {
             const QAction* entry = ObjectEntry(viewer.menus, flag, k);
             menus += entry == nullptr ? '-' : entry->isChecked() ? 'x' : 'o';
+            if (!everyRow) continue;
             const QVariant box = model.data(model.index(k, flag == ObjectFlag::Visible ? 0 : 3), Qt::CheckStateRole);
             panel += !box.isValid() ? '-' : box.toInt() == Qt::Checked ? 'x' : 'o';
         }
         menus += ' ';
         panel += ' ';
     }
-    EXPECT_EQ(panel, menus) << "the panel and the menus disagree";
+    if (everyRow) {
+        EXPECT_EQ(panel, menus) << "the panel and the menus disagree";
+    }
     return menus;
 }
 
@@ -222,38 +243,144 @@ TEST_F(MenuCommands, AutoTurnBackColourSmoothingAndEnd) {
     EXPECT_EQ(viewer.log, "drags end; drags end; close; ");
 }
 
-TEST_F(MenuCommands, SectionSlabStepsThroughTheSceneAndMeasuringTakesTwoPicks) {
+// Survey points at the foot and the top of a wall (elevations 246 and 1049) and a
+// shaft between them, all on the line y = 2000: the scene is flat along Y.
+const std::string kWall = "\"Tavrin\"\n" + TagLine("PTS", 2) + "255,\nSurvey,\nx\n100,2000,246\n500,2000,1049\n" +
+                          TagLine("LIN", 1) + "65280,\nShaft,\nx\n300,2000,246,300,2000,1049\n";
+
+TEST_F(MenuCommands, ASlabStartsWithinTheShownObjectsAndSaysWhenNothingShownLiesInIt) {
     Viewer viewer(2);
-    viewer.view.cameraTarget = {1000, 2000, 300};
-    viewer.view.sceneSize = 400;
-    viewer.view.cameraYaw = viewer.view.cameraPitch = 30.0f;
-    // Looking along a slab across X turns the camera to face along X, level.
-    viewer.Choose(kCommandSectionX, kCommandLookAlongSection);
-    EXPECT_EQ(std::pair(viewer.view.cameraYaw, viewer.view.cameraPitch), std::pair(90.0f, 0.0f));
-    viewer.Choose(kCommandSectionRemove);
-    // The status line after each command.
+    // Made before anything is loaded (the start-up dialog cancelled), the slab knows of
+    // no scene: the first load drops it instead of cutting the file away.
+    viewer.Choose(kCommandSectionZ);
+    EXPECT_EQ(viewer.status, "Section across Z = 0.00, 0.05 thick (nothing visible in it)");
+    viewer.Open(kCommandOpenAdd, kWall);
+    EXPECT_EQ(std::tuple(viewer.view.section.Active(), viewer.status), std::tuple(false, ""));
+    // A pan took the point looked at far above the wall: the slab starts at its top, a
+    // twentieth of its height thick. The status line after each command.
+    viewer.view.cameraTarget = {300, 2000, 1697};
     const std::pair<int32_t, const char*> steps[] = {
-        {kCommandSectionY, "Section across Y = 2000.00, 20.00 thick"},  // at the target, 1/20 of the scene
-        {kCommandSectionForward, "Section across Y = 2020.00, 20.00 thick"},
-        {kCommandSectionThicker, "Section across Y = 2020.00, 40.00 thick"},
-        {kCommandSectionBack, "Section across Y = 1980.00, 40.00 thick"},
-        {kCommandSectionThinner, "Section across Y = 1980.00, 20.00 thick"},
-        {kCommandSectionZ, "Section across Z = 300.00, 20.00 thick"},  // another axis replaces the slab
-        {kCommandSectionZ, ""},                                         // the same one removes it
-        {kCommandSectionX, "Section across X = 1000.00, 20.00 thick"},
-        {kCommandSectionRemove, ""},
-        {kCommandMeasure, "Measure: click the first point"}};
+        {kCommandSectionZ, "Section across Z = 1049.00, 40.15 thick"},
+        {kCommandSectionForward, "Section across Z = 1089.15, 40.15 thick (nothing visible in it)"},
+        {kCommandSectionBack, "Section across Z = 1049.00, 40.15 thick"},
+        {kCommandSectionBack, "Section across Z = 1008.85, 40.15 thick"},  // no point, but the shaft crosses it
+        {5002, "Section across Z = 1008.85, 40.15 thick (nothing visible in it)"},  // the shaft hidden
+        {5002, "Section across Z = 1008.85, 40.15 thick"},
+        {kCommandSectionThicker, "Section across Z = 1008.85, 80.30 thick"},
+        {kCommandSectionBack, "Section across Z = 928.55, 80.30 thick"},
+        {kCommandSectionThinner, "Section across Z = 928.55, 40.15 thick"},
+        // Flat along Y: a twentieth of the scene's size, (400 + 0 + 803) / 3.
+        {kCommandSectionY, "Section across Y = 2000.00, 20.05 thick"},  // another axis replaces the slab
+        {kCommandSectionY, ""},                                         // the same one removes it
+        {kCommandSectionX, "Section across X = 300.00, 20.00 thick"},
+        {kCommandSectionRemove, ""}};
     for (const auto& [id, status] : steps) {
         viewer.Choose(id);
         EXPECT_EQ(viewer.status, status) << id;
     }
-    // Two clicks measure; a click on the background between them adds no point.
+    // Looking along a slab across X turns the camera to face along X, level.
+    viewer.view.cameraYaw = viewer.view.cameraPitch = 30.0f;
+    viewer.Choose(kCommandSectionX, kCommandLookAlongSection);
+    EXPECT_EQ(std::pair(viewer.view.cameraYaw, viewer.view.cameraPitch), std::pair(90.0f, 0.0f));
+    // A load into a scene that has objects keeps the slab; the Spanish line.
+    viewer.shell.language = kLanguageSpanish;
+    viewer.Open(kCommandOpenAdd, kWall);
+    EXPECT_EQ(viewer.status, "Sección según X = 300.00, espesor 20.00");
+    viewer.Choose(5000, 5002, 5004, 5006);  // everything hidden
+    EXPECT_EQ(viewer.status, "Sección según X = 300.00, espesor 20.00 (nada visible en ella)");
+    // Blocks reach as far as their faces: two blocks of size 10, drawn 9.2 wide, centred
+    // at x = 0 and 20.
+    viewer.shell.language = kLanguageEnglish;
+    viewer.Open(kCommandNew, kBlocks);
+    viewer.Choose(kCommandSectionX);
+    EXPECT_EQ(viewer.status, "Section across X = 10.00, 1.46 thick (nothing visible in it)");
+    viewer.Choose(kCommandSectionForward, kCommandSectionForward, kCommandSectionForward, kCommandSectionForward);
+    EXPECT_EQ(viewer.status, "Section across X = 15.84, 1.46 thick");
+}
+
+// The measurement between two picks, as the status line shows it, its tool tip and
+// what Ctrl+C copies.
+struct Measured {
+    std::string status, toolTip, copied;
+    bool operator==(const Measured&) const = default;
+};
+Measured MeasureBetween(Viewer& viewer, const FilePoint& from, const FilePoint& to) {
+    viewer.Choose(kCommandMeasure);
+    Picked(viewer.ctx, PickResult{true, from, {0, 1, 0}});
+    Picked(viewer.ctx, PickResult{true, to, {0, 1, 0}});
+    viewer.ctx.showStatus(StatusText(viewer.ctx));
+    viewer.Choose(kCommandCopyResult);
+    Measured measured{viewer.status, viewer.toolTip, viewer.copied};
+    viewer.Choose(kCommandMeasure);  // taken away
+    return measured;
+}
+
+TEST_F(MenuCommands, AFinishedMeasurementFillsTheStatusLineAlone) {
+    Viewer viewer(2);
+    viewer.Open(kCommandOpenAdd, kWall);
+    viewer.view.cameraTarget = {300, 2000, 600};
+    viewer.Choose(kCommandSectionZ);
+    const std::string slab = "Section across Z = 600.00, 40.15 thick";
+    const std::string pick = "Point 300.00, 2000.00, 600.00: object 1 \"Shaft\" (LIN), segment 0";
+    Picked(viewer.ctx, PickResult{true, {300, 2000, 600}, {1, 0, 0}});
+    viewer.Choose(kCommandMeasure);  // the pick gives way to the prompt
+    EXPECT_EQ(std::pair(viewer.status, viewer.toolTip),
+              std::pair(slab + "     Measure: click the first point",
+                        slab + "     " + pick + "     Measure: click the first point"));
+    // A click on the background between the two adds no point.
     for (const auto& [at, hit] : {std::pair(FilePoint{0, 0, 10}, true), {{5, 5, 5}, false}, {{0, -10, 0}, true}}) {
         Picked(viewer.ctx, PickResult{hit, at, {0, 7, 0}});
+        viewer.ctx.showStatus(StatusText(viewer.ctx));
+        if (!hit) {
+            EXPECT_EQ(viewer.status, slab + "     Measure: click the second point");
+        }
     }
-    viewer.Choose(kCommandCopyResult, kCommandNew);  // New, its dialog cancelled, forgets the measurement
-    EXPECT_EQ(std::tuple(viewer.copied, viewer.status),
-              std::tuple("Measured: slope 14.14, horizontal 10.00, dz -10.00, azimuth 180.00°, dip 45.00°", ""));
+    viewer.Choose(kCommandCopyResult);
+    const std::string south = "Measured: slope 14.14, horizontal 10.00, dz -10.00, azimuth 180.00°, dip 45.00°";
+    EXPECT_EQ(std::tuple(viewer.status, viewer.toolTip, viewer.copied),
+              std::tuple(south, slab + "     " + pick + "     " + south, south));
+    // M takes a finished measurement away, and starts a new one afresh; a measurement
+    // under way is taken away too.
+    viewer.Choose(kCommandMeasure);
+    EXPECT_EQ(viewer.status, slab + "     " + pick);
+    viewer.Choose(kCommandMeasure);
+    EXPECT_EQ(viewer.status, slab + "     Measure: click the first point");
+    Picked(viewer.ctx, PickResult{true, {1, 1, 1}, {0, 1, 0}});
+    viewer.Choose(kCommandMeasure, kCommandMeasure);
+    EXPECT_EQ(viewer.status, slab + "     Measure: click the first point");
+    viewer.Choose(kCommandMeasure, kCommandSectionRemove);
+    // Along the axes, level, and a hair either side of north: never -0.00 or 360.00.
+    const auto line = [](const char* azimuthAndDip) {
+        return std::string("Measured: slope 10.00, horizontal 10.00, dz 0.00, azimuth ") + azimuthAndDip;
+    };
+    const std::pair<FilePoint, std::string> cases[] = {
+        {{10, 0, 0}, line("90.00°, dip 0.00°")},
+        {{-10, 0, 0}, line("270.00°, dip 0.00°")},
+        {{-0.0, 10, 0}, line("0.00°, dip 0.00°")},
+        {{-1e-7, 10, 1e-9}, line("0.00°, dip 0.00°")},
+        {{1e-7, 10, -1e-9}, line("0.00°, dip 0.00°")},
+        {{0, 10, -10}, "Measured: slope 14.14, horizontal 10.00, dz -10.00, azimuth 0.00°, dip 45.00°"}};
+    for (const auto& [to, text] : cases) {
+        EXPECT_EQ(MeasureBetween(viewer, {0, 0, 0}, to), (Measured{text, pick + "     " + text, text})) << to[0];
+    }
+    viewer.shell.language = kLanguageSpanish;
+    EXPECT_EQ(MeasureBetween(viewer, {0, 0, 0}, {-1e-7, 10, 0}).status,
+              "Medida: inclinada 10.00, horizontal 10.00, dz 0.00, azimut 0.00°, buzamiento 0.00°");
+}
+
+TEST_F(MenuCommands, NewForgetsTheSlabThePickAndTheMeasurement) {
+    Viewer viewer(2);
+    viewer.Open(kCommandOpenAdd, kWall);
+    viewer.Choose(kCommandSectionX);
+    Picked(viewer.ctx, PickResult{true, {300, 2000, 600}, {1, 0, 0}});
+    viewer.Choose(kCommandMeasure);  // under way
+    viewer.copied.clear();
+    viewer.Choose(kCommandNew, kCommandCopyResult);  // New's dialog cancelled
+    EXPECT_EQ(std::tuple(viewer.status, viewer.copied, viewer.view.section.Active(), viewer.Checked(kCommandMeasure)),
+              std::tuple("", "", false, false));
+    // M after New starts a measurement rather than taking the old one away.
+    viewer.Choose(kCommandMeasure);
+    EXPECT_EQ(viewer.status, "Measure: click the first point");
 }
 
 TEST_F(MenuCommands, NewEmptiesTheSceneAndResetsTheDrawingButNotTheSettings) {
@@ -352,6 +479,78 @@ TEST_F(MenuCommands, ALoadShowsItsProgressWindowOnceItHasRunAFifthOfASecondAndCl
     EXPECT_EQ(std::pair(late.IsShown(), early.IsShown()), std::pair(false, true));
 }
 
+// The shown top-level window of this title, if any.
+const QWidget* WindowTitled(const char* title) {
+    for (const QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && widget->windowTitle() == QString::fromUtf8(title)) return widget;
+    }
+    return nullptr;
+}
+
+TEST_F(MenuCommands, TheProgressWindowIsCentredOnTheDrawingAreaOnScreenAndWaitsFromTheStartOfTheLoad) {
+    // ((width - 350) / 2, (height - 50) / 2), within the screen: a drawing area smaller
+    // than the bar puts it at the screen's edge, not far out of sight.
+    const QRect screen(0, 0, 1280, 1024), second(1280, 0, 1920, 1080);
+    EXPECT_EQ(ProgressBarPosition(1000, 700, screen), QPoint(325, 325));
+    EXPECT_EQ(ProgressBarPosition(700, 1000, screen), QPoint(175, 475));
+    EXPECT_EQ(ProgressBarPosition(300, 40, screen), QPoint(0, 0));
+    EXPECT_EQ(ProgressBarPosition(5000, 3000, screen), QPoint(930, 974));
+    EXPECT_EQ(ProgressBarPosition(1000, 700, second), QPoint(1280, 325));
+    // The window is put there.
+    const QScreen* offscreen = QGuiApplication::primaryScreen();
+    ASSERT_TRUE(offscreen != nullptr && offscreen->availableGeometry().contains(QRect(0, 0, 525, 275)));
+    ProgressBar atOnce(nullptr, 0);
+    atOnce.Show("Ramp", 700, 500);
+    ASSERT_NE(WindowTitled("Ramp"), nullptr);
+    EXPECT_EQ(WindowTitled("Ramp")->pos(), QPoint(175, 225));
+    // The delay runs from the start of the load, not of each section: a load of many
+    // short sections still shows its window, titled by the section being read.
+    ProgressBar delayed(nullptr, 20);
+    delayed.Show("Pit", 700, 500);
+    EXPECT_EQ(WindowTitled("Pit"), nullptr);
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));  // past the delay and the paint interval
+    delayed.Show("Crest", 700, 500);
+    EXPECT_NE(WindowTitled("Crest"), nullptr);
+    delayed.Close();
+    EXPECT_EQ(WindowTitled("Crest"), nullptr);
+}
+
+TEST_F(MenuCommands, FilesDroppedLaterJoinTheSceneInTheOrderDropped) {
+    Viewer viewer(2);
+    QWidget window;
+    new SceneFileDropTarget(&window, viewer.ctx);
+    const auto drop = [&](const std::vector<std::string_view>& texts) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const std::string_view text : texts) urls.append(QUrl::fromLocalFile(QString::fromStdString(viewer.File(text))));
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &enter);
+        QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &event);
+    };
+    const auto names = [&] {
+        std::string all;
+        for (const std::string& name : viewer.scene.objectNames) all += name + "; ";
+        return all;
+    };
+    drop({kExampleScene});
+    QApplication::processEvents();
+    drop({kHoles});  // a second drop, once the first has loaded, adds its file
+    QApplication::processEvents();
+    EXPECT_EQ(names(), "Pit floor; Ramp; DDH-3172; DDH-0031; ");
+    // A drop that arrives while the read error of an earlier file is shown loads after
+    // the rest of the earlier drop.
+    bool droppedDuringBox = false;
+    viewer.onMessage = [&] {
+        if (!std::exchange(droppedDuringBox, true)) drop({kBlocks});
+    };
+    drop({kNotAScene, kFold});
+    QApplication::processEvents();
+    EXPECT_EQ(std::tuple(names(), viewer.log), std::tuple("Pit floor; Ramp; DDH-3172; DDH-0031; fold; Bloques; ",
+                                                          "Error; "));
+}
+
 TEST_F(ObjectsPanelTest, ListsTheObjectsNarrowsToTheFilterAndSwitchesThemAsTheMenusDo) {
     Viewer viewer(2);
     viewer.paths = {viewer.File(kExampleScene), viewer.File(kBlocks), viewer.File(kHoles)};
@@ -361,11 +560,19 @@ TEST_F(ObjectsPanelTest, ListsTheObjectsNarrowsToTheFilterAndSwitchesThemAsTheMe
     const std::string holes = "DDH-3172 D.Holes 1; DDH-0031 D.Holes 1; ";
     EXPECT_EQ(Rows(model), "Pit floor T3 2; Ramp Lines 1; Bloques Blocks 2; " + holes);
     // By name whatever the case, by kind as the menus call it, by the kind's tag in the file.
-    for (const auto& [typed, rows] : {std::pair("ddh-31", "DDH-3172 D.Holes 1; "),
-                                      std::pair("lines", "Ramp Lines 1; "), std::pair("sonkdx", holes.c_str())}) {
+    // Anywhere in the name, blanks around the text ignored; nothing when nothing matches.
+    for (const auto& [typed, rows] :
+         {std::pair("ddh-31", "DDH-3172 D.Holes 1; "), std::pair("lines", "Ramp Lines 1; "),
+          std::pair("sonkdx", holes.c_str()), std::pair(" 0031  ", "DDH-0031 D.Holes 1; "),
+          std::pair("FLOOR", "Pit floor T3 2; "), std::pair("ddh-31x", "")}) {
         viewer.panel->FilterField()->setText(typed);
         EXPECT_EQ(Rows(model), rows) << typed;
     }
+    // The filter stays over a load; a name cut short in its column shows whole in its tool tip.
+    viewer.panel->FilterField()->setText("ddh");
+    viewer.Open(kCommandOpenAdd, kHoles);
+    EXPECT_EQ(Rows(model), holes + holes);
+    EXPECT_EQ(model.data(model.index(3, 0), Qt::ToolTipRole).toString().toStdString(), "DDH-0031");
     viewer.panel->FilterField()->clear();
     // The View entry shows it and the close box hides it.
     viewer.Choose(kCommandObjectsPanel);
@@ -373,7 +580,7 @@ TEST_F(ObjectsPanelTest, ListsTheObjectsNarrowsToTheFilterAndSwitchesThemAsTheMe
     // A check box clicked is the object's command; a menu entry chosen shows in the panel.
     model.setData(model.index(1, 0), Qt::Unchecked, Qt::CheckStateRole);
     viewer.Choose(10004);
-    EXPECT_EQ(Marks(viewer), "xo o- xx x- x- ");
+    EXPECT_EQ(Marks(viewer), "xo o- xx x- x- x- x- ");
     // Space switches every selected row to the opposite of the current one.
     const auto space = [&](std::initializer_list<int> rows, int currentRow, int currentColumn) {
         QItemSelection selection;
@@ -384,10 +591,76 @@ TEST_F(ObjectsPanelTest, ListsTheObjectsNarrowsToTheFilterAndSwitchesThemAsTheMe
         QApplication::sendEvent(table, &key);
         return Marks(viewer);
     };
-    EXPECT_EQ(space({0, 1, 3}, 1, 0), "xo x- xx x- x- ");
-    EXPECT_EQ(space({0, 1, 2, 3, 4}, 0, 3), "xx x- xx x- x- ");  // in the Transparent column, where there is one
+    EXPECT_EQ(space({0, 1, 3}, 1, 0), "xo x- xx x- x- x- x- ");
+    EXPECT_EQ(space({0, 1, 2, 3, 4}, 0, 3), "xx x- xx x- x- x- x- ");  // in the Transparent column, where there is one
     viewer.panel->close();
     EXPECT_EQ(std::tuple(viewer.panel->isHidden(), viewer.Checked(kCommandObjectsPanel)), std::tuple(true, false));
+}
+
+TEST_F(ObjectsPanelTest, F9ATypedFilterDownAndSpaceSwitchTheRowTheKeyboardIsOn) {
+    Viewer viewer(1);
+    viewer.paths = {viewer.File(kExampleScene), viewer.File(kBlocks), viewer.File(kHoles)};
+    viewer.Choose(kCommandOpenAdd, kCommandOpenAdd, kCommandOpenAdd, kCommandObjectsPanel);
+    QLineEdit* filter = viewer.panel->FilterField();
+    QTableView* table = viewer.panel->Table();
+    const QAbstractItemModel& model = *table->model();
+    const auto press = [](QWidget* to, int key, const QString& text = {}) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QApplication::sendEvent(to, &event);
+    };
+    for (const char c : std::string("sondeos")) press(filter, QChar(c).toUpper().unicode(), QString(QChar(c)));
+    EXPECT_EQ(Rows(model), "DDH-3172 Sondeos 1; DDH-0031 Sondeos 1; ");  // the kind as the Spanish menus call it
+    // The list taking the keyboard makes its first row current without selecting it, as
+    // a window's focus does; Down from the filter selects it and Space switches it.
+    const auto selected = [&] {
+        std::string rows;
+        for (const QModelIndex& row : table->selectionModel()->selectedRows()) rows += std::to_string(row.row()) + " ";
+        return rows;
+    };
+    table->selectionModel()->setCurrentIndex(model.index(0, 0), QItemSelectionModel::NoUpdate);
+    press(filter, Qt::Key_Down);
+    EXPECT_EQ(selected(), "0 ");
+    press(table, Qt::Key_Space, " ");
+    EXPECT_EQ(Marks(viewer), "xo x- xo o- x- ");
+    // Down and Up select the row they reach, alone.
+    press(table, Qt::Key_Down);
+    press(table, Qt::Key_Space, " ");
+    EXPECT_EQ(std::pair(selected(), Marks(viewer)), std::pair(std::string("1 "), std::string("xo x- xo o- o- ")));
+    press(table, Qt::Key_Up);
+    press(table, Qt::Key_Space, " ");
+    EXPECT_EQ(std::pair(selected(), Marks(viewer)), std::pair(std::string("0 "), std::string("xo x- xo x- o- ")));
+    // With no row selected, Space switches the current one.
+    table->clearSelection();
+    press(table, Qt::Key_Space, " ");
+    EXPECT_EQ(Marks(viewer), "xo x- xo o- o- ");
+    // A new filter and Down, with no row current: the first row.
+    filter->setText("ramp");
+    press(filter, Qt::Key_Down);
+    press(table, Qt::Key_Space, " ");
+    EXPECT_EQ(Marks(viewer), "xo o- xo o- o- ");
+}
+
+TEST_F(ObjectsPanelTest, TheDockedPanelWidensForTheNamesWithinHalfTheWindow) {
+    const std::string fault = "Jacksboro fault zone hanging wall contacts";
+    const std::string longer(300, 'W');
+    for (const auto& [name, whole] : {std::pair(fault, true), std::pair(longer, false)}) {
+        Viewer viewer(2);
+        QMainWindow window;
+        window.setCentralWidget(new QWidget);
+        window.resize(1024, 768);
+        AddObjectsPanel(viewer.ctx, window);
+        window.show();
+        viewer.Open(kCommandOpenAdd, "\"Tavrin\"\n" + TagLine("PTS", 1) + "255,\n" + name + ",\nx\n1,2,3\n");
+        viewer.Choose(kCommandObjectsPanel);
+        for (int turn = 0; turn < 3; ++turn) QApplication::processEvents();  // laid out, widened, laid out again
+        const QTableView* table = viewer.ctx.objectsPanel->Table();
+        const QAbstractItemView* list = table;
+        const int shown = table->horizontalHeader()->sectionSize(0), needed = list->sizeHintForColumn(0);
+        EXPECT_EQ(shown >= needed, whole) << shown << " " << needed << " panel " << viewer.ctx.objectsPanel->width()
+                                          << " table " << table->width() << " vp " << table->viewport()->width();
+        EXPECT_LE(viewer.ctx.objectsPanel->width(), 512);
+        EXPECT_EQ(table->model()->data(table->model()->index(0, 0), Qt::ToolTipRole).toString().toStdString(), name);
+    }
 }
 
 }  // namespace
