@@ -101,7 +101,7 @@ void ShowHelpText(ShellContext& ctx) {
             " - RePág, AvPág = movemos el corte; +, - = doble o mitad de espesor\n"
             " - L = miramos a lo largo del corte\n"
             " - Clic = el punto bajo el cursor; M = medimos entre dos puntos; Ctrl+C = copiamos el resultado\n"
-            " - F9 = panel de objetos: escribimos para filtrar, Espacio cambia los seleccionados",
+            " - F9 = panel de objetos: escribimos para filtrar, Abajo a la lista, Espacio cambia los seleccionados (o el actual)",
             "Ayuda");
     } else {
         ctx.dialogs.ShowMessage(
@@ -113,7 +113,7 @@ void ShowHelpText(ShellContext& ctx) {
             " - Page Up, Page Down = move the section; +, - = double or halve its thickness\n"
             " - L = look along the section\n"
             " - Click = the point under the cursor; M = measure between two points; Ctrl+C = copy the result\n"
-            " - F9 = objects panel: type to filter, Space switches the selected ones",
+            " - F9 = objects panel: type to filter, Down to the list, Space switches the selected ones (or the current one)",
             "Help");
     }
 }

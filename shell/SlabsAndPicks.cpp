@@ -14,8 +14,9 @@ namespace {
 
 // A slab starts a twentieth of what the shown objects span along its axis thick.
 constexpr double kSlabsPerExtent = 20.0;
-// The pitch that looks straight down on a horizontal slice; drags keep it within 89.
-constexpr float kLookDownPitch = 89.0f;
+// The pitch that looks straight down on a horizontal slice: the heading stays up on
+// the picture. A later drag brings the pitch back within the drags' own limits.
+constexpr float kLookDownPitch = 90.0f;
 
 bool Spanish(const ShellContext& ctx) { return ctx.shell.language == kLanguageSpanish; }
 

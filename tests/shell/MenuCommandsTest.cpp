@@ -282,6 +282,15 @@ TEST_F(MenuCommands, ASlabStartsWithinTheShownObjectsAndSaysWhenNothingShownLies
     viewer.view.cameraYaw = viewer.view.cameraPitch = 30.0f;
     viewer.Choose(kCommandSectionX, kCommandLookAlongSection);
     EXPECT_EQ(std::pair(viewer.view.cameraYaw, viewer.view.cameraPitch), std::pair(90.0f, 0.0f));
+    // Along one across Y it faces north, level; along one across Z it looks straight
+    // down and keeps the heading.
+    viewer.view.cameraYaw = viewer.view.cameraPitch = 30.0f;
+    viewer.Choose(kCommandSectionY, kCommandLookAlongSection);
+    EXPECT_EQ(std::pair(viewer.view.cameraYaw, viewer.view.cameraPitch), std::pair(0.0f, 0.0f));
+    viewer.view.cameraYaw = viewer.view.cameraPitch = 30.0f;
+    viewer.Choose(kCommandSectionZ, kCommandLookAlongSection);
+    EXPECT_EQ(std::pair(viewer.view.cameraYaw, viewer.view.cameraPitch), std::pair(30.0f, 90.0f));
+    viewer.Choose(kCommandSectionX);
     // A load into a scene that has objects keeps the slab; the Spanish line.
     viewer.shell.language = kLanguageSpanish;
     viewer.Open(kCommandOpenAdd, kWall);
