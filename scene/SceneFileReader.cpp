@@ -200,10 +200,12 @@ SceneReadResult ReadMappedScene(SceneModel& scene, int fd, const char* text, siz
     SceneReadResult result = ReadSceneText(scene, std::string_view(text, size), observer, workers);
     const size_t sizeNow = SizeNow(fd, size);
     if (gMapped.cut || sizeNow < size) {
-        // Counted while the handler is still in place: lost pages below the first one
-        // met are replaced as the count meets them, and their zeros hold no line feed.
-        const auto lost = reinterpret_cast<const char*>(gMapped.firstLostPage.load());
-        NoteCutShort(result, std::string_view(text, size), std::min(lost, text + std::min(sizeNow, size)));
+        // The file ends where it now ends, or at the first page found lost if it grew
+        // again; the handler is still in place while the lines up to there are counted.
+        const char* end = text + std::min(sizeNow, size);
+        const uintptr_t lost = gMapped.firstLostPage.load();
+        if (lost < reinterpret_cast<uintptr_t>(end)) end = reinterpret_cast<const char*>(lost);
+        NoteCutShort(result, std::string_view(text, size), end);
     }
     sigaction(SIGBUS, &gMapped.previous, nullptr);
     gMapped.begin = nullptr;
