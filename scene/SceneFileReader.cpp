@@ -48,7 +48,7 @@ bool IsHeaderLine(std::string_view line) {
            (line.size() > 2 && line[2] == kSignature[1]) || (line.size() > 3 && line[3] == kSignature[2]);
 }
 
-bool ReadSection(SectionContext& ctx, ObjectKind kind) {
+ReadProblem ReadSection(SectionContext& ctx, ObjectKind kind) {
     switch (kind) {
         case ObjectKind::T3: return ReadTriangulatedSurfaceSection(ctx);
         case ObjectKind::LIN: return ReadLineSection(ctx);
@@ -57,8 +57,11 @@ bool ReadSection(SectionContext& ctx, ObjectKind kind) {
         case ObjectKind::PTS: return ReadPointsSection(ctx);
         case ObjectKind::SONKDX: return ReadDrillHoleSection(ctx);
     }
-    return true;
+    return ReadProblem::None;
 }
+
+// The line of `text` that `at` lies on, counted from 1.
+int64_t LineAt(std::string_view text, const char* at) { return 1 + std::count(text.data(), at, '\n'); }
 
 // The MAX block: three lines "largest,smallest" for x, y and z. They only ever widen
 // the bounds, so an Open (Add) keeps what the scene held.
@@ -78,11 +81,17 @@ SceneReadResult ReadSceneText(SceneModel& scene, std::string_view text, SceneLoa
     if (observer == nullptr) observer = &silent;
     // An empty file carries no signature (and an empty view may have no storage,
     // which memchr must never be given).
-    if (text.empty()) return {};
+    SceneReadResult result;
+    if (text.empty()) {
+        result.problem = ReadProblem::Empty;
+        return result;
+    }
     SceneStream stream = MakeSceneStream(text);
     std::string_view currentLine = ReadRestOfLine(stream);
-    SceneReadResult result;
-    if (!HasAt(currentLine, 1, kSignature)) return result;
+    if (!HasAt(currentLine, 1, kSignature)) {
+        result.problem = ReadProblem::NoSignature;
+        return result;
+    }
     result.read = true;
 
     scene.boundsFromFile = false;
@@ -96,7 +105,13 @@ SceneReadResult ReadSceneText(SceneModel& scene, std::string_view text, SceneLoa
         ObjectKind kind;
         if (MatchTag(currentLine, kind)) {
             SectionContext ctx{scene, stream, currentLine, observer, workers};
-            if (!ReadSection(ctx, kind)) result.sectionRefused = true;
+            if (const ReadProblem refused = ReadSection(ctx, kind); refused != ReadProblem::None) {
+                result.sectionRefused = true;
+                if (result.problem == ReadProblem::None) {
+                    result.problem = refused;
+                    result.line = LineAt(text, currentLine.data());
+                }
+            }
             currentLine = ReadRestOfLine(stream);
         } else {
             // Skip up to the next header line; a line that ends the file unterminated
@@ -125,6 +140,7 @@ struct MappedScene {
     std::atomic<const char*> begin{nullptr};
     std::atomic<size_t> size{0};
     std::atomic<bool> cut{false};
+    std::atomic<uintptr_t> firstLostPage{UINTPTR_MAX};  // the lowest page replaced by zeros
     size_t pageSize = 4096;
     struct sigaction previous {};
 };
@@ -138,6 +154,9 @@ void OnBusError(int, siginfo_t* info, void*) {
         const auto page = reinterpret_cast<uintptr_t>(at) & ~static_cast<uintptr_t>(gMapped.pageSize - 1);
         if (mmap(reinterpret_cast<void*>(page), gMapped.pageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED,
                  -1, 0) != MAP_FAILED) {
+            uintptr_t lowest = gMapped.firstLostPage.load();
+            while (page < lowest && !gMapped.firstLostPage.compare_exchange_weak(lowest, page)) {
+            }
             gMapped.cut.store(true);
             return;
         }
@@ -146,12 +165,31 @@ void OnBusError(int, siginfo_t* info, void*) {
     sigaction(SIGBUS, &gMapped.previous, nullptr);
 }
 
+// Notes that the file was shortened while it was read and now ends at `end`: the
+// load fails, with the line where the file now ends unless an earlier line failed.
+void NoteCutShort(SceneReadResult& result, std::string_view text, const char* end) {
+    const int64_t line = LineAt(text, end);
+    result.cutShort = true;
+    if (result.problem == ReadProblem::None || result.problem == ReadProblem::NoSignature || result.line > line) {
+        result.problem = ReadProblem::CutShort;
+        result.line = line;
+    }
+}
+
+// The file's size now, or `size` when it cannot be told.
+size_t SizeNow(int fd, size_t size) {
+    struct stat info {};
+    return fstat(fd, &info) == 0 && info.st_size >= 0 ? static_cast<size_t>(info.st_size) : size;
+}
+
 // Reads the text of a mapped file; the mapping replaces a copy of the file in memory.
-SceneReadResult ReadMappedScene(SceneModel& scene, const char* text, size_t size, SceneLoadObserver* observer,
-                                int workers) {
+// A file shortened within its last page raises no fault: its size afterwards tells.
+SceneReadResult ReadMappedScene(SceneModel& scene, int fd, const char* text, size_t size,
+                                SceneLoadObserver* observer, int workers) {
     const std::lock_guard<std::mutex> lock(gMappedMutex);
     gMapped.pageSize = static_cast<size_t>(sysconf(_SC_PAGESIZE));
     gMapped.cut = false;
+    gMapped.firstLostPage = UINTPTR_MAX;
     gMapped.size = size;
     gMapped.begin = text;
     struct sigaction handler {};
@@ -160,16 +198,28 @@ SceneReadResult ReadMappedScene(SceneModel& scene, const char* text, size_t size
     sigemptyset(&handler.sa_mask);
     sigaction(SIGBUS, &handler, &gMapped.previous);
     SceneReadResult result = ReadSceneText(scene, std::string_view(text, size), observer, workers);
+    const size_t sizeNow = SizeNow(fd, size);
+    if (gMapped.cut || sizeNow < size) {
+        // The file ends where it now ends, or at the first page found lost if it grew
+        // again; the handler is still in place while the lines up to there are counted.
+        const char* end = text + std::min(sizeNow, size);
+        const uintptr_t lost = gMapped.firstLostPage.load();
+        if (lost < reinterpret_cast<uintptr_t>(end)) end = reinterpret_cast<const char*>(lost);
+        NoteCutShort(result, std::string_view(text, size), end);
+    }
     sigaction(SIGBUS, &gMapped.previous, nullptr);
     gMapped.begin = nullptr;
-    if (gMapped.cut) result.cutShort = true;
     return result;
 }
 
-// Reads the whole file behind `fd` into memory, for files that cannot be mapped.
-char* ReadWholeFile(int fd, size_t capacity, size_t& size) {
+// Reads the whole file behind `fd` into memory, for files that cannot be mapped; null,
+// with the reason in `failed`, when it cannot.
+char* ReadWholeFile(int fd, size_t capacity, size_t& size, SceneReadResult& failed) {
     char* data = static_cast<char*>(AllocateLarge(capacity));
-    if (data == nullptr) return nullptr;
+    if (data == nullptr) {
+        failed.problem = ReadProblem::OutOfMemory;
+        return nullptr;
+    }
     constexpr size_t kChunk = size_t{8} << 20;
     size = 0;
     while (size < capacity) {
@@ -177,6 +227,8 @@ char* ReadWholeFile(int fd, size_t capacity, size_t& size) {
         if (got == 0) break;  // the file shrank meanwhile: read what is there
         if (got < 0) {
             if (errno == EINTR) continue;
+            failed.problem = ReadProblemOfError(errno);
+            failed.systemError = errno;
             FreeLarge(data);
             return nullptr;
         }
@@ -187,30 +239,58 @@ char* ReadWholeFile(int fd, size_t capacity, size_t& size) {
 
 }  // namespace
 
+ReadProblem ReadProblemOfError(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR: return ReadProblem::NotFound;
+        case EACCES:
+        case EPERM: return ReadProblem::NoPermission;
+        case EISDIR: return ReadProblem::Folder;
+        case ENOMEM: return ReadProblem::OutOfMemory;
+        default: return ReadProblem::SystemError;
+    }
+}
+
 SceneReadResult ReadSceneFile(SceneModel& scene, const std::string& path, SceneLoadObserver* observer, int workers) {
+    SceneReadResult failed;
+    const auto systemFailure = [&failed](int error) {
+        failed.problem = ReadProblemOfError(error);
+        failed.systemError = error;
+        return failed;
+    };
     // Opened without blocking: a FIFO with no writer would otherwise hold the open
     // for ever, before the regular-file check can turn it away. Regular files ignore
     // the flag. Devices and pipes could go on for ever and are refused.
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return {};
+    if (fd < 0) return systemFailure(errno);
     struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0) {
+    if (fstat(fd, &info) != 0) {
+        const int error = errno;
         close(fd);
-        return {};
+        return systemFailure(error);
+    }
+    if (!S_ISREG(info.st_mode) || info.st_size <= 0) {
+        close(fd);
+        failed.problem = S_ISDIR(info.st_mode)   ? ReadProblem::Folder
+                         : S_ISREG(info.st_mode) ? ReadProblem::Empty
+                                                 : ReadProblem::NotAFile;
+        return failed;
     }
     const auto size = static_cast<size_t>(info.st_size);
     void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
     if (mapped != MAP_FAILED) {
+        const SceneReadResult result =
+            ReadMappedScene(scene, fd, static_cast<const char*>(mapped), size, observer, workers);
         close(fd);
-        const SceneReadResult result = ReadMappedScene(scene, static_cast<const char*>(mapped), size, observer, workers);
         munmap(mapped, size);
         return result;
     }
     size_t got = 0;
-    char* data = ReadWholeFile(fd, size, got);
+    char* data = ReadWholeFile(fd, size, got, failed);
     close(fd);
-    if (data == nullptr) return {};
-    const SceneReadResult result = ReadSceneText(scene, std::string_view(data, got), observer, workers);
+    if (data == nullptr) return failed;
+    SceneReadResult result = ReadSceneText(scene, std::string_view(data, got), observer, workers);
+    if (got < size) NoteCutShort(result, std::string_view(data, got), data + got);
     FreeLarge(data);
     return result;
 }

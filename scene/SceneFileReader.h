@@ -30,6 +30,25 @@ struct SceneLoadObserver {
     virtual void ProgressClosed() {}
 };
 
+// Why a file could not be read, or was read only in part. These are reasons, not
+// texts: the shell words them in the user's language.
+enum class ReadProblem {
+    None,
+    NotFound,      // no such file (or a folder on the way is missing)
+    Folder,        // the path names a folder
+    NoPermission,  // the file may not be read
+    NotAFile,      // a device, a pipe or a socket: it could go on for ever
+    Empty,         // the file holds no byte
+    NoSignature,   // line 1 does not carry "Tavrin" at positions 1 to 6
+    CountRefused,  // a section's count is negative or asks for more vertices than a 32-bit count holds
+    OutOfMemory,   // the memory for the file or for a section could not be had
+    CutShort,      // another program shortened the file while it was read
+    SystemError,   // the system refused the file for another reason: `systemError` says which
+};
+
+// The reason for a failed open(), fstat() or read() of a scene file, from its errno.
+ReadProblem ReadProblemOfError(int error);
+
 // How reading one file went.
 struct SceneReadResult {
     // The file was read and carried the signature: its sections are in the scene and
@@ -42,6 +61,14 @@ struct SceneReadResult {
     // Another program shortened the file while it was read: what was lost read as NUL
     // bytes.
     bool cutShort = false;
+    // The first problem met, in the order of the file.
+    ReadProblem problem = ReadProblem::None;
+    // The line of the file it concerns, counted from 1: the tag line of a refused
+    // section (count or memory), the line where a shortened file now ends. 0 where the
+    // problem concerns the whole file.
+    int64_t line = 0;
+    // The errno of a SystemError.
+    int systemError = 0;
 
     int32_t Status() const { return read && !sectionRefused && !cutShort ? kStatusOk : kStatusFail; }
 };

@@ -115,8 +115,8 @@ int MinimumElementBytes(ObjectKind kind) {
 // and make room for its elements. A section whose count is negative, whose vertices
 // would not fit a 32-bit count, or whose memory cannot be had is refused before
 // anything of it is registered; the reader then consumes nothing, so the loader goes
-// on with the line after the tag line.
-bool BeginSection(SectionContext& ctx, ObjectKind kind, int32_t verticesPerElement, Section& section) {
+// on with the line after the tag line. Returns why a section was refused, or None.
+ReadProblem BeginSection(SectionContext& ctx, ObjectKind kind, int32_t verticesPerElement, Section& section) {
     const size_t countPosition = static_cast<size_t>(CountFieldPosition(kind));
     std::string_view countField;
     if (ctx.currentLine.size() > countPosition) {
@@ -124,22 +124,22 @@ bool BeginSection(SectionContext& ctx, ObjectKind kind, int32_t verticesPerEleme
         countField = countField.substr(0, countField.find(','));
     }
     const int32_t count = ParseIntLikeAtoi(countField);
-    if (count < 0) return false;
+    if (count < 0) return ReadProblem::CountRefused;
     const int64_t total = int64_t{VerticesOfObjects(ctx.scene)} + int64_t{count} * verticesPerElement;
-    if (total > std::numeric_limits<int32_t>::max()) return false;
+    if (total > std::numeric_limits<int32_t>::max()) return ReadProblem::CountRefused;
 
     // Trust the declared count only as far as the rest of the file could hold it, so
     // that memory follows what the file really holds.
     const int64_t possible = static_cast<int64_t>(ctx.stream.Remaining() / MinimumElementBytes(kind)) + 1;
     const int64_t reserve = std::min<int64_t>(count, possible);
-    if (!ReserveObjectStorage(ctx.scene, verticesPerElement, reserve)) return false;
+    if (!ReserveObjectStorage(ctx.scene, verticesPerElement, reserve)) return ReadProblem::OutOfMemory;
 
     ctx.scene.kindCount[static_cast<int>(kind)] += 1;
     section.declaredCount = count;
     section.reservedElements = reserve;
     section.growBounds = !ctx.scene.boundsFromFile;
     BeginObject(ctx.scene, kind, count, verticesPerElement);
-    return true;
+    return ReadProblem::None;
 }
 
 // Makes the object known: its name joins objectNames, its menu entries are announced
@@ -196,9 +196,10 @@ struct SegmentElement {
 };
 
 // LIN and SUP differ only in the line LIN skips before its first segment.
-bool ReadSegmentSection(SectionContext& ctx, ObjectKind kind, bool skipLineBeforeSegments) {
+ReadProblem ReadSegmentSection(SectionContext& ctx, ObjectKind kind, bool skipLineBeforeSegments) {
     Section section;
-    if (!BeginSection(ctx, kind, 2, section)) return false;
+    const ReadProblem refused = BeginSection(ctx, kind, 2, section);
+    if (refused != ReadProblem::None) return refused;
     SceneStream& s = ctx.stream;
     const Colour colour = ColourFromInteger(ReadIntUpTo(s, ','));
     SkipLine(s);
@@ -208,7 +209,7 @@ bool ReadSegmentSection(SectionContext& ctx, ObjectKind kind, bool skipLineBefor
     if (skipLineBeforeSegments) SkipLine(s);
     ctx.observer->ProgressShown(ctx.scene.objectNames.back());
     ReadSectionElements(ctx, section, SegmentElement{ObjectVertices(ctx.scene), colour, section.growBounds});
-    return true;
+    return ReadProblem::None;
 }
 
 // One triangle: nine coordinates, in colour modes other than 1 an unused field and
@@ -306,9 +307,10 @@ struct IntervalElement {
 
 }  // namespace
 
-bool ReadTriangulatedSurfaceSection(SectionContext& ctx) {
+ReadProblem ReadTriangulatedSurfaceSection(SectionContext& ctx) {
     Section section;
-    if (!BeginSection(ctx, ObjectKind::T3, 3, section)) return false;
+    const ReadProblem refused = BeginSection(ctx, ObjectKind::T3, 3, section);
+    if (refused != ReadProblem::None) return refused;
     SceneStream& s = ctx.stream;
     const int32_t colourMode = ReadIntUpTo(s, ',');
     const int32_t colourA = ReadIntUpTo(s, ',');
@@ -321,16 +323,17 @@ bool ReadTriangulatedSurfaceSection(SectionContext& ctx) {
     ReadSectionElements(ctx, section,
                         TriangleElement{ObjectVertices(ctx.scene), MeanColour(colourA, colourB), colourMode == 1,
                                         section.growBounds});
-    return true;
+    return ReadProblem::None;
 }
 
-bool ReadLineSection(SectionContext& ctx) { return ReadSegmentSection(ctx, ObjectKind::LIN, true); }
+ReadProblem ReadLineSection(SectionContext& ctx) { return ReadSegmentSection(ctx, ObjectKind::LIN, true); }
 
-bool ReadSurfaceSection(SectionContext& ctx) { return ReadSegmentSection(ctx, ObjectKind::SUP, false); }
+ReadProblem ReadSurfaceSection(SectionContext& ctx) { return ReadSegmentSection(ctx, ObjectKind::SUP, false); }
 
-bool ReadBlockModelSection(SectionContext& ctx) {
+ReadProblem ReadBlockModelSection(SectionContext& ctx) {
     Section section;
-    if (!BeginSection(ctx, ObjectKind::BLKKDX, kVerticesPerBlock, section)) return false;
+    const ReadProblem refused = BeginSection(ctx, ObjectKind::BLKKDX, kVerticesPerBlock, section);
+    if (refused != ReadProblem::None) return refused;
     SceneStream& s = ctx.stream;
     BlockElement element{ctx.scene.blockRecords.data() + ctx.scene.firstStored.back(), {}, section.growBounds};
     for (float& h : element.half) {
@@ -345,12 +348,13 @@ bool ReadBlockModelSection(SectionContext& ctx) {
     SkipLine(s);
     ctx.observer->ProgressShown(kBlockModelName);
     ReadSectionElements(ctx, section, element);
-    return true;
+    return ReadProblem::None;
 }
 
-bool ReadPointsSection(SectionContext& ctx) {
+ReadProblem ReadPointsSection(SectionContext& ctx) {
     Section section;
-    if (!BeginSection(ctx, ObjectKind::PTS, 1, section)) return false;
+    const ReadProblem refused = BeginSection(ctx, ObjectKind::PTS, 1, section);
+    if (refused != ReadProblem::None) return refused;
     SceneStream& s = ctx.stream;
     const Colour colour = ColourFromInteger(ReadIntUpTo(s, ','));
     SkipLine(s);
@@ -360,12 +364,13 @@ bool ReadPointsSection(SectionContext& ctx) {
     SkipLine(s);
     ctx.observer->ProgressShown(ctx.scene.objectNames.back());
     ReadSectionElements(ctx, section, PointElement{ObjectVertices(ctx.scene), colour, section.growBounds});
-    return true;
+    return ReadProblem::None;
 }
 
-bool ReadDrillHoleSection(SectionContext& ctx) {
+ReadProblem ReadDrillHoleSection(SectionContext& ctx) {
     Section section;
-    if (!BeginSection(ctx, ObjectKind::SONKDX, 2, section)) return false;
+    const ReadProblem refused = BeginSection(ctx, ObjectKind::SONKDX, 2, section);
+    if (refused != ReadProblem::None) return refused;
     SceneStream& s = ctx.stream;
     const std::string_view name = ReadField(s);
     AnnounceObject(ctx, ObjectKind::SONKDX, name);
@@ -373,7 +378,7 @@ bool ReadDrillHoleSection(SectionContext& ctx) {
     SkipLine(s);
     ctx.observer->ProgressShown(ctx.scene.objectNames.back());
     ReadSectionElements(ctx, section, IntervalElement{ObjectVertices(ctx.scene), section.growBounds});
-    return true;
+    return ReadProblem::None;
 }
 
 }  // namespace talan

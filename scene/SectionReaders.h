@@ -19,12 +19,13 @@ struct SectionContext {
     int workers = 0;               // threads reading a large section; 0: one per core
 };
 
-// Each returns false when the section was refused as a whole (see BeginSection).
-bool ReadTriangulatedSurfaceSection(SectionContext& ctx);
-bool ReadLineSection(SectionContext& ctx);
-bool ReadSurfaceSection(SectionContext& ctx);
-bool ReadBlockModelSection(SectionContext& ctx);
-bool ReadPointsSection(SectionContext& ctx);
-bool ReadDrillHoleSection(SectionContext& ctx);
+// Each returns ReadProblem::None, or why the section was refused as a whole:
+// CountRefused or OutOfMemory (see BeginSection).
+ReadProblem ReadTriangulatedSurfaceSection(SectionContext& ctx);
+ReadProblem ReadLineSection(SectionContext& ctx);
+ReadProblem ReadSurfaceSection(SectionContext& ctx);
+ReadProblem ReadBlockModelSection(SectionContext& ctx);
+ReadProblem ReadPointsSection(SectionContext& ctx);
+ReadProblem ReadDrillHoleSection(SectionContext& ctx);
 
 }  // namespace talan

@@ -5,6 +5,7 @@
 #include "render/SceneLoad.h"
 #include "scene/SceneFileReader.h"
 #include "scene/TextDecoding.h"
+#include "shell/LoadErrors.h"
 #include "shell/ObjectsPanel.h"
 #include "shell/SlabsAndPicks.h"
 #include "shell/ProgressBar.h"
@@ -127,11 +128,6 @@ void SwitchLanguage(ShellContext& ctx, uint32_t to, const char* message, const c
     ctx.dialogs.ShowMessage(message, caption);
 }
 
-// A load whose failure is shown as the read error, as New and Open (Add) do.
-void LoadWithMessage(ShellContext& ctx) {
-    if (LoadSceneFile(ctx) < 0) ctx.dialogs.ShowMessage(kReadErrorText, "Error");
-}
-
 void ChooseBackColour(ShellContext& ctx) {
     const std::optional<uint32_t> chosen = ctx.dialogs.ChooseColour(ctx.mainWindow, ctx.shell.customColours);
     if (!chosen) return;
@@ -147,9 +143,9 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
     switch (id) {
         case kCommandNew:
             NewScene(ctx);
-            LoadWithMessage(ctx);
+            LoadSceneFileWithMessage(ctx);
             break;
-        case kCommandOpenAdd: LoadWithMessage(ctx); break;
+        case kCommandOpenAdd: LoadSceneFileWithMessage(ctx); break;
         case kCommandSmoothOnOpen: ctx.shell.smoothOnOpen = !ctx.shell.smoothOnOpen; break;
         case kCommandEnd:
             if (ctx.closeWindow) ctx.closeWindow();
@@ -188,7 +184,7 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
 
 }  // namespace
 
-int32_t LoadSceneFile(ShellContext& ctx) {
+int32_t LoadSceneFile(ShellContext& ctx, LoadReport* report) {
     std::string path;
     if (!ctx.shell.pendingScenePath.empty()) {
         path = ctx.shell.pendingScenePath;
@@ -216,6 +212,16 @@ int32_t LoadSceneFile(ShellContext& ctx) {
     ctx.shell.loading = false;
     if (ctx.showStatus) ctx.showStatus(StatusText(ctx));  // the slab may hold something now
     if (ctx.refresh) ctx.refresh();
+    if (report != nullptr) *report = {path, read, status};
+    return status;
+}
+
+int32_t LoadSceneFileWithMessage(ShellContext& ctx) {
+    LoadReport report;
+    const int32_t status = LoadSceneFile(ctx, &report);
+    if (status < 0) {
+        ctx.dialogs.ShowMessage(LoadFailureText(report.path, report.read, status, ctx.shell.language), "Error");
+    }
     return status;
 }
 

@@ -12,6 +12,7 @@
 
 #include "render/GraphicsState.h"
 #include "render/ViewState.h"
+#include "scene/SceneFileReader.h"
 #include "scene/SceneModel.h"
 #include "shell/Dialogs.h"
 #include "shell/Menus.h"
@@ -53,10 +54,22 @@ struct ShellContext {
     int progressShowDelayMs = kProgressShowDelayMs;  // a load shows its progress window once it has run this long
 };
 
+// What one load read, for the message that says why it failed.
+struct LoadReport {
+    std::string path;  // empty when the dialog was cancelled
+    SceneReadResult read;
+    int32_t status = kStatusOk;
+};
+
 // Loads the start-up file (the command line's, once) or asks for one, reads it into
 // the scene with its menu entries, smooths when asked, uploads and fits the camera.
-// Returns 0 (also when the dialog is cancelled) or the load's failure status.
-int32_t LoadSceneFile(ShellContext& ctx);
+// Returns 0 (also when the dialog is cancelled) or the load's failure status, and
+// fills `report` when one is given.
+int32_t LoadSceneFile(ShellContext& ctx, LoadReport* report = nullptr);
+// The same, and when the load fails the read error's message box, which names the
+// file and why, in the language of the menus: as New, Open (Add), a drop and the
+// start-up file load.
+int32_t LoadSceneFileWithMessage(ShellContext& ctx);
 
 // Carries out the command of a menu entry by changing the records, then shows them
 // (check marks, a frame). Returns the command's result: 0, or the failure status of

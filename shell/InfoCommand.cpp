@@ -9,6 +9,8 @@
 #include "scene/SceneModel.h"
 #include "scene/TextDecoding.h"
 #include "shell/JsonText.h"
+#include "shell/LoadErrors.h"
+#include "shell/ShellState.h"
 
 namespace talan {
 
@@ -88,6 +90,15 @@ void PrintJson(std::FILE* out, const std::vector<LoadRecord>& loads, const Scene
     std::fprintf(out, "\n}\n");
 }
 
+// Whether anything set the bounds: a MAX block or a point read. Until then they hold
+// their reset values, which are no bounds at all.
+bool HasBounds(const SceneModel& scene) {
+    for (int axis = 0; axis < 3; ++axis) {
+        if (scene.boundsMin[axis] != kBoundsResetValue || scene.boundsMax[axis] != -kBoundsResetValue) return true;
+    }
+    return false;
+}
+
 void PrintTable(std::FILE* out, const std::vector<LoadRecord>& loads, const SceneModel& scene, const ViewState& view,
                 bool withVertices) {
     for (const LoadRecord& load : loads) {
@@ -104,11 +115,15 @@ void PrintTable(std::FILE* out, const std::vector<LoadRecord>& loads, const Scen
                      KindHasTransparencyEntry(scene.objectKinds[k]) ? "  (can be transparent)" : "");
     }
     std::fprintf(out, "\nVertices: %d\n", scene.totalVertexCount);
-    std::fprintf(out, "Bounds (x, y, z)%s:\n  min %s %s %s\n  max %s %s %s\n",
-                 scene.boundsFromFile ? ", declared by the file" : "", FormatNumber(scene.boundsMin[0]).c_str(),
-                 FormatNumber(scene.boundsMin[1]).c_str(), FormatNumber(scene.boundsMin[2]).c_str(),
-                 FormatNumber(scene.boundsMax[0]).c_str(), FormatNumber(scene.boundsMax[1]).c_str(),
-                 FormatNumber(scene.boundsMax[2]).c_str());
+    if (!HasBounds(scene)) {
+        std::fprintf(out, "Bounds: none, no file gave any\n");
+    } else {
+        std::fprintf(out, "Bounds (x, y, z)%s:\n  min %s %s %s\n  max %s %s %s\n",
+                     scene.boundsFromFile ? ", declared by the file" : "", FormatNumber(scene.boundsMin[0]).c_str(),
+                     FormatNumber(scene.boundsMin[1]).c_str(), FormatNumber(scene.boundsMin[2]).c_str(),
+                     FormatNumber(scene.boundsMax[0]).c_str(), FormatNumber(scene.boundsMax[1]).c_str(),
+                     FormatNumber(scene.boundsMax[2]).c_str());
+    }
     if (view.cameraFitted) {
         std::fprintf(out,
                      "Camera: target %s %s %s, scene size %s, distance %s, pitch %s, yaw %s, far plane %d\n",
@@ -145,7 +160,7 @@ int RunInfoCommand(const CommandLine& options, std::FILE* out, std::FILE* err) {
         loads.push_back({path, status});
         if (status != kStatusOk) {
             allOk = false;
-            std::fprintf(err, "talan3d: %s: %s\n", DecodeNameForDisplay(path).c_str(), kReadErrorText);
+            std::fprintf(err, "talan3d: %s\n", LoadFailureText(path, read, status, kLanguageEnglish).c_str());
         }
     }
     if (options.json) {

@@ -14,6 +14,7 @@
 #include "scene/TextDecoding.h"
 #include "shell/Commands.h"
 #include "shell/JsonText.h"
+#include "shell/LoadErrors.h"
 
 #include <QImage>
 
@@ -95,8 +96,9 @@ Failure PrepareScene(const CommandLine& line, Picture& picture, std::FILE* err) 
     if (line.smooth) DispatchCommand(ctx, kCommandSmoothOnOpen);
     for (const std::string& path : line.files) {
         picture.shell.pendingScenePath = path;
-        if (const int32_t status = LoadSceneFile(ctx); status != kStatusOk) {
-            return {FailureKind::SceneFile, status, DecodeNameForDisplay(path) + ": " + kReadErrorText};
+        LoadReport report;
+        if (const int32_t status = LoadSceneFile(ctx, &report); status != kStatusOk) {
+            return {FailureKind::SceneFile, status, LoadFailureText(path, report.read, status, kLanguageEnglish)};
         }
     }
     const std::vector<Command> commands = OptionCommands(line);

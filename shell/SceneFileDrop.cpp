@@ -1,6 +1,5 @@
 #include "shell/SceneFileDrop.h"
 
-#include "scene/SceneFileReader.h"
 #include "shell/Commands.h"
 
 #include <QDropEvent>
@@ -75,7 +74,7 @@ void SceneFileDropTarget::LoadWaitingFiles() {
     while (!waiting_.empty()) {
         ctx_.shell.pendingScenePath = waiting_.front();
         waiting_.pop_front();
-        if (LoadSceneFile(ctx_) < 0) ctx_.dialogs.ShowMessage(kReadErrorText, "Error");
+        LoadSceneFileWithMessage(ctx_);
     }
     loadScheduled_ = false;
 }

@@ -321,8 +321,7 @@ bool InitViewerGraphics(SceneView* sceneView, Program& program) {
 // The command line's scene file, or the one the open dialog gives; false, after the
 // read error, when it cannot be read.
 bool LoadStartScene(ShellContext& ctx, SceneView* sceneView, Program& program) {
-    if (LoadSceneFile(ctx) >= 0) return true;
-    program.dialogs.ShowMessage(kReadErrorText, "Error");
+    if (LoadSceneFileWithMessage(ctx) >= 0) return true;
     sceneView->makeCurrent();
     ReleaseGraphics(program.graphics);
     return false;

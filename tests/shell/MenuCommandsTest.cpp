@@ -67,8 +67,9 @@ struct Viewer : Dialogs {
     std::optional<uint32_t> ChooseColour(QWidget*, std::array<uint32_t, 16>&) override {
         return std::exchange(colour, std::nullopt);
     }
-    void ShowMessage(const std::string&, const std::string& caption) override {
+    void ShowMessage(const std::string& text, const std::string& caption) override {
         log += caption + "; ";
+        messages.push_back(text);
         if (onMessage) onMessage();
     }
     void ShowAbout(QWidget*, uint32_t language) override { log += "about " + std::to_string(language) + "; "; }
@@ -110,7 +111,8 @@ struct Viewer : Dialogs {
     size_t answered = 0;
     std::optional<uint32_t> colour;  // the colour dialog's next answer
     std::string log, status, toolTip, copied;
-    std::function<void()> onMessage;  // while a message box is open
+    std::function<void()> onMessage;      // while a message box is open
+    std::vector<std::string> messages;  // the texts of the boxes shown
 };
 
 // A menu's entries once it is open (objects' entries join their submenu then): a
@@ -670,6 +672,33 @@ TEST_F(ObjectsPanelTest, TheDockedPanelWidensForTheNamesWithinHalfTheWindow) {
         EXPECT_LE(viewer.ctx.objectsPanel->width(), 512);
         EXPECT_EQ(table->model()->data(table->model()->index(0, 0), Qt::ToolTipRole).toString().toStdString(), name);
     }
+}
+
+// The read error names the file and why, in the language of the menus, for Open
+// (Add), New and a dropped file alike.
+TEST_F(MenuCommands, TheReadErrorNamesTheFileAndWhyInTheLanguageOfTheMenus) {
+    Viewer spanish(kLanguageSpanish), english(kLanguageEnglish);
+    const std::string notAScene = spanish.File(kNotAScene), nothing = spanish.File("\"Tavrin\"\n");
+    const std::string missing = notAScene + ".missing";
+    spanish.paths = {missing, nothing};
+    spanish.Choose(kCommandOpenAdd, kCommandNew);
+    EXPECT_EQ(spanish.messages,
+              (std::vector<std::string>{"Error en la lectura del fichero.\n" + missing + ": no existe.",
+                                        "Error en la lectura del fichero.\n" + nothing +
+                                            ": no hay nada que dibujar: la escena no tiene ningún vértice."}));
+
+    QWidget window;
+    new SceneFileDropTarget(&window, english.ctx);
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QString::fromStdString(notAScene))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+    QApplication::processEvents();
+    EXPECT_EQ(english.messages, std::vector<std::string>{"Error en la lectura del fichero.\n" + notAScene +
+                                                         ": not a scene file: line 1 does not carry the \"Tavrin\" "
+                                                         "signature."});
 }
 
 }  // namespace

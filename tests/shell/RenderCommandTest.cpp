@@ -120,5 +120,27 @@ TEST_F(RenderCommandTest, PickReportsThePointAndTheElementUnderAPixel) {
     EXPECT_EQ(Files(), (std::vector<std::string>{"pick.KDX"})) << "no picture is written";
 }
 
+// A pixel outside the picture and an object number the scene does not have are usage
+// errors (exit status 2); the last pixel and the last object are not. The example
+// scene has objects 0 and 1.
+TEST_F(RenderCommandTest, PixelsAndObjectNumbersAreCheckedAgainstThePictureAndTheScene) {
+    const auto pick = [&](const std::string& arguments) { return Run("--pick " + arguments + " " + scene_); };
+    const Outcome corner = pick("159,119 --size 160x120");
+    if (corner.status == 3) TALAN_WITHOUT_GL() << "no OpenGL here: " << corner.err;
+    ASSERT_EQ(corner.status, 0) << corner.err;
+    const std::pair<const char*, int> cases[] = {
+        {"160,119 --size 160x120", 2}, {"159,120 --size 160x120", 2}, {"-1,0", 2},  {"0,-1", 2},
+        {"0,0 --hide 0", 0},           {"0,0 --hide 1", 0},           {"0,0 --hide 2", 2}, {"0,0 --hide -1", 2},
+        {"0,0 --hide 1,2", 2},         {"0,0 --transparent 2", 2},    {"0,0 --transparent 0,1", 0},
+    };
+    for (const auto& [arguments, status] : cases) {
+        const Outcome run = pick(arguments);
+        EXPECT_EQ(run.status, status) << arguments << ": " << run.err;
+    }
+    EXPECT_NE(pick("0,0 --hide 2").err.find("the scene has no object 2 (it has 2)"), std::string::npos);
+    EXPECT_NE(pick("160,0 --size 160x120").err.find("the pixel 160,0 is outside the 160x120 picture"),
+              std::string::npos);
+}
+
 }  // namespace
 }  // namespace talan
