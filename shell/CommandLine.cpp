@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <string_view>
 
 #include "shell/Menus.h"
@@ -355,6 +357,114 @@ std::string HelpText() {
     for (const ExitStatusSpec& exit : kExitStatuses) {
         AppendWrapped(out, "  " + std::to_string(exit.status) + "  ", exit.meaning);
     }
+    return out;
+}
+
+namespace {
+
+// `text` as troff shows it as written: a backslash escaped; a dash that does not join
+// two letters or digits is a minus (options, "+-"), a hyphen otherwise; characters
+// beyond ASCII by their code point; a line that would start a request guarded.
+std::string Roff(std::string_view text) {
+    const auto alnum = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; };
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '\\') {
+            out += "\\e";
+        } else if (c == '-' && !(i > 0 && i + 1 < text.size() && alnum(text[i - 1]) && alnum(text[i + 1]))) {
+            out += "\\-";
+        } else if (c >= 0xC0 && c < 0xF8) {
+            // A UTF-8 sequence: its lead byte, then continuation bytes.
+            const size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+            uint32_t code = c & (0x7Fu >> length);
+            for (size_t k = 1; k < length && i + 1 < text.size(); ++k) code = code << 6 | (text[++i] & 0x3Fu);
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "\\[u%04X]", code);
+            out += hex;
+        } else {
+            out += static_cast<char>(c);
+        }
+        if (out.size() == 1 && (c == '.' || c == '\'')) out.insert(0, "\\&");
+    }
+    return out;
+}
+
+// A tagged paragraph: the tag in bold, a value form after it in italics.
+std::string TaggedParagraph(const std::string& tag, const char* value, const std::string& text) {
+    std::string out = ".TP\n";
+    out += value != nullptr ? ".BI \"" + Roff(tag) + "\" \" " + Roff(value) + "\"\n" : ".B \"" + Roff(tag) + "\"\n";
+    return out + Roff(text) + "\n";
+}
+
+}  // namespace
+
+std::string ManualPage(const std::string& version) {
+    std::string out = ".TH TALAN3D 1 \"\" \"Talan 3D " + Roff(version) + "\" \"User Commands\"\n";
+    out += ".SH NAME\ntalan3d \\- viewer of 3D geological and mining scenes\n";
+
+    out += ".SH SYNOPSIS\n.nf\n";
+    for (const std::string& line : Split(UsageLines(), '\n')) {
+        const size_t name = line.find(kProgram);
+        if (name == std::string::npos) continue;
+        out += "\\fB" + std::string(kProgram) + "\\fR" + Roff(line.substr(name + sizeof kProgram - 1)) + "\n";
+    }
+    out += ".fi\n";
+
+    out += ".SH DESCRIPTION\n"
+           ".B talan3d\n"
+           "opens scene files (usually with the extension .KDX, a text format whose first line\n"
+           "carries the word Tavrin) holding triangulated surfaces, line sets, surfaces drawn as\n"
+           "segments, block models, point sets and drill\\-hole intervals, and shows them together in\n"
+           "one window: the mouse turns, moves and zooms the scene and steers the light; the menus\n"
+           "switch single objects on and off, draw them transparent, solid or as wireframe, and\n"
+           "choose the background colour and the interface language (Spanish or English).\n"
+           "Help in the window's ? menu lists the mouse gestures and keys.\n"
+           ".PP\n"
+           "Without a window the same program lists what scene files hold and draws pictures of\n"
+           "them into PNG files, through the viewer's own load, menu commands and renderer, in an\n"
+           "OpenGL context that needs no display.\n";
+
+    out += ".SH OPTIONS\n";
+    out += "The first argument chooses the mode; without one of these the viewer opens.\n";
+    for (const ModeSpec& mode : kModes) {
+        if (*mode.name == '\0') continue;
+        std::string tag = mode.name;
+        if (mode.alias != nullptr) tag += std::string(", ") + mode.alias;
+        out += TaggedParagraph(tag, *mode.first != '\0' ? mode.first : nullptr, mode.help);
+    }
+    for (const ModeSpec& mode : kModes) {
+        if (*mode.name == '\0') {
+            out += ".PP\nWith no mode, " + Roff(mode.help) + ".\n";
+        }
+    }
+    for (const unsigned modes : {Bit(Mode::Info), kDrawing}) {
+        std::string names;
+        for (const ModeSpec& mode : kModes) {
+            if ((modes & Bit(mode.mode)) != 0) names += (names.empty() ? "" : " and ") + std::string(mode.name);
+        }
+        out += ".SS \"Options of " + Roff(names) + "\"\n";
+        for (const OptionSpec& option : kOptions) {
+            if ((option.modes & modes) == modes) out += TaggedParagraph(option.name, option.value, option.help);
+        }
+    }
+    out += ".PP\n" + Roff("In every mode \"--\" ends the options: every later argument is a file.") + "\n";
+
+    out += ".SH EXIT STATUS\n";
+    for (const ExitStatusSpec& exit : kExitStatuses) {
+        out += TaggedParagraph(std::to_string(exit.status), nullptr, exit.meaning);
+    }
+
+    out += ".SH FILES\n"
+           ".TP\n.I config.cfg\n"
+           "In the directory the viewer was started from: the interface language, the window's\n"
+           "position and size and the background colour, read at start and written back when the\n"
+           "viewer ends.\n"
+           ".TP\n.I Talan3D.fx\n"
+           "The effect file every picture is drawn with: looked for in the current directory, then\n"
+           "beside the executable, then in ../share/talan3d/ from the executable's directory\n"
+           "(for /usr/bin/talan3d, /usr/share/talan3d/Talan3D.fx).\n";
+    out += ".SH SEE ALSO\n.BR xdg\\-mime (1),\n.BR xvfb\\-run (1)\n";
     return out;
 }
 

@@ -44,6 +44,10 @@ Failure ParseCommandLine(const std::vector<std::string>& args, CommandLine& line
 // The text --help prints.
 std::string HelpText();
 
+// The manual page talan3d(1), in troff with the man macros, made from the same
+// tables as the help text; `version` is the program's ("1.0").
+std::string ManualPage(const std::string& version);
+
 // The exit status that tells a failure of this kind (0 for none).
 int ExitStatus(FailureKind kind);
 

@@ -1,5 +1,7 @@
 #include "shell/Commands.h"
 
+#include <filesystem>
+
 #include "render/Graphics.h"
 #include "render/NormalSmoothing.h"
 #include "render/SceneLoad.h"
@@ -190,10 +192,15 @@ int32_t LoadSceneFile(ShellContext& ctx, LoadReport* report) {
         path = ctx.shell.pendingScenePath;
         ctx.shell.pendingScenePath.clear();
     } else {
-        const std::optional<std::string> chosen = ctx.dialogs.OpenSceneFile(ctx.mainWindow);
+        const std::optional<std::string> chosen = ctx.dialogs.OpenSceneFile(ctx.mainWindow, ctx.shell.lastSceneFolder);
         if (!chosen) return kStatusOk;
         path = *chosen;
     }
+    // Wherever the file came from (command line, dialog, drop), the next dialog
+    // starts in its folder, even when it cannot be read.
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    if (!ec) ctx.shell.lastSceneFolder = absolute.parent_path().string();
     ViewerLoadObserver observer(ctx);
     ctx.shell.loading = true;
     // A slab made before anything was loaded knows nothing of this scene.

@@ -10,9 +10,12 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
+#include <QTranslator>
 
 #include "shell/ShellState.h"
 
@@ -39,10 +42,11 @@ void Place(QWidget* widget, int x, int y, int w, int h) { widget->setGeometry(Un
 
 }  // namespace
 
-std::optional<std::string> QtDialogs::OpenSceneFile(QWidget* owner) {
+std::optional<std::string> QtDialogs::OpenSceneFile(QWidget* owner, const std::string& folder) {
     const QString filters = QStringLiteral("*.* (*);;Tavrin(*.KDX) (*.KDX *.kdx)");
     QString selected = QStringLiteral("Tavrin(*.KDX) (*.KDX *.kdx)");
-    const QString path = QFileDialog::getOpenFileName(owner, QString(), QString(), filters, &selected);
+    const QString path =
+        QFileDialog::getOpenFileName(owner, QString(), QFile::decodeName(folder.c_str()), filters, &selected);
     if (path.isEmpty()) return std::nullopt;
     return QFile::encodeName(path).toStdString();
 }
@@ -94,6 +98,18 @@ void QtDialogs::ShowAbout(QWidget* owner, uint32_t language) {
               Units(layout.webY));
     // Escape and the close box end it like OK, as QDialog does.
     dialog.exec();
+}
+
+std::unique_ptr<QTranslator> InstallQtTranslations(uint32_t language) {
+    if (language != kLanguageSpanish) return nullptr;
+    auto translator = std::make_unique<QTranslator>();
+    // qtbase holds the texts of the widgets, dialogs and message boxes.
+    if (!translator->load(QLocale(QLocale::Spanish, QLocale::Spain), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator.get())) {
+        return nullptr;
+    }
+    return translator;
 }
 
 }  // namespace talan

@@ -4,8 +4,11 @@
 
 #include <cstdint>
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
+
+#include <QTranslator>
 
 class QWidget;
 
@@ -14,8 +17,9 @@ namespace talan {
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
-    // The open-file dialog; the chosen path, or nothing when cancelled.
-    virtual std::optional<std::string> OpenSceneFile(QWidget* owner) = 0;
+    // The open-file dialog, starting in `folder` (empty: the current directory); the
+    // chosen path, or nothing when cancelled.
+    virtual std::optional<std::string> OpenSceneFile(QWidget* owner, const std::string& folder) = 0;
     // The colour dialog starting at black; the chosen colour as 0x00BBGGRR, or nothing.
     virtual std::optional<uint32_t> ChooseColour(QWidget* owner, std::array<uint32_t, 16>& customColours) = 0;
     // A message box with no icon and one OK button (texts in UTF-8).
@@ -31,10 +35,17 @@ public:
     // are centred on the screen.
     QWidget* messageOwner = nullptr;
 
-    std::optional<std::string> OpenSceneFile(QWidget* owner) override;
+    std::optional<std::string> OpenSceneFile(QWidget* owner, const std::string& folder) override;
     std::optional<uint32_t> ChooseColour(QWidget* owner, std::array<uint32_t, 16>& customColours) override;
     void ShowMessage(const std::string& text, const std::string& caption) override;
     void ShowAbout(QWidget* owner, uint32_t language) override;
 };
+
+// Puts Qt's own texts (the file and colour dialogs, the message boxes' button) into
+// the interface language: for Spanish, installs Qt's Spanish catalogue, from the
+// directory Qt's translations are installed in, in the running application. Returns
+// the translator, which leaves the application when destroyed; null for English, or
+// when the catalogue is not installed (Qt's texts then stay English).
+std::unique_ptr<QTranslator> InstallQtTranslations(uint32_t language);
 
 }  // namespace talan

@@ -55,8 +55,11 @@ QAction* AddObjectEntry(MenuHandles& menus, QMenu* menu, const std::string& text
     return action;
 }
 
-// The submenu takes the entries made since it was last opened, all at once.
+// A submenu of object entries: thousands of entries would be laid out in columns
+// across the whole screen; taller than the screen, it scrolls instead.
 void AppendEntriesWhenOpened(MenuHandles& menus, QMenu* menu) {
+    menu->setStyleSheet(QStringLiteral("QMenu { menu-scrollable: 1; }"));
+    // The submenu takes the entries made since it was last opened, all at once.
     QObject::connect(menu, &QMenu::aboutToShow, menu, [&menus, menu] {
         QList<QAction*>& entries = menus.entriesToAppend[menu];
         menu->addActions(entries);

@@ -31,7 +31,7 @@ constexpr char kDataDirectoryFromExecutable[] = TALAN_DATA_DIR_FROM_BIN;
 class HeadlessDialogs : public Dialogs {
 public:
     explicit HeadlessDialogs(std::FILE* err) : err_(err) {}
-    std::optional<std::string> OpenSceneFile(QWidget*) override { return std::nullopt; }
+    std::optional<std::string> OpenSceneFile(QWidget*, const std::string&) override { return std::nullopt; }
     std::optional<uint32_t> ChooseColour(QWidget*, std::array<uint32_t, 16>&) override { return std::nullopt; }
     void ShowMessage(const std::string& text, const std::string& caption) override {
         std::fprintf(err_, "talan3d: %s: %s\n", caption.c_str(), text.c_str());

@@ -372,6 +372,7 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
 
     Program program;
     ReadSettingsAtStart(program, scenePath);
+    const auto qtTexts = InstallQtTranslations(program.shell.language);  // Qt's dialogs in the interface language
     MainWindow window(program);
     window.setWindowTitle(QStringLiteral("Talan 3D"));
     program.dialogs.messageOwner = &window;

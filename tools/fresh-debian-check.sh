@@ -213,7 +213,13 @@ viewer_window() {
     cat >"$root/tmp/viewer_window.sh" <<'EOF'
 launch=$(cat /tmp/viewer_launch) stay=$1
 fail() { echo "viewer window: FAILED: $*"; cat /tmp/viewer.log; exit 1; }
-running() { [ -r /proc/$pid/stat ] && [ "$(sed 's/^.*) //' /proc/$pid/stat | cut -c1)" != Z ]; }
+# A zombie has ended; so has a process reaped while its state was being read (the
+# shell reaps its children while it waits for the command substitution).
+running() {
+    local state
+    state=$(sed 's/^.*) //' /proc/$pid/stat 2>/dev/null | cut -c1)
+    [ -n "$state" ] && [ "$state" != Z ]
+}
 window_open() { timeout 10 xdotool search --onlyvisible --name '^Talan 3D$' 2>/dev/null | head -n 1; }
 sh -c "exec $launch" >/tmp/viewer.log 2>&1 &
 pid=$!

@@ -9,12 +9,14 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins  # window, menus, dialogs, the GL drawing widget
+  qt6-translations-l10n                       # Qt's own dialogs in Spanish
   libepoxy-dev libglm-dev                     # OpenGL loading, matrices
   libegl-dev libegl-mesa0 libgl1-mesa-dri     # headless OpenGL through EGL and llvmpipe
   googletest libgtest-dev libbenchmark-dev    # tests and benchmarks
   xvfb xauth xdotool imagemagick openbox x11-utils  # GUI tests without a screen: window manager, screenshots, xprop
   desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl  # the installed tree's test
   file                                        # cpack's dependency list of the Debian package
+  lintian                                     # the Debian package's test
 )
 for arg in "$@"; do
   case "$arg" in

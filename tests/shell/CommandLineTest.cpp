@@ -1,9 +1,12 @@
 // The command line as declared once: what the parser makes of it, what it refuses,
-// and the README showing the same text as --help.
+// the README showing the same text as --help, and the manual page made from it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -88,6 +91,83 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
         EXPECT_EQ(failure.message.rfind(message, 0), 0u) << failure.message;
     }
     EXPECT_EQ(ExitStatus(FailureKind::Usage), 2);
+}
+
+// The manual page is made from the same tables as --help: every mode, option (with its
+// value's form) and exit status that --help prints is a tagged paragraph of the page,
+// in a page that man reads as written.
+TEST(CommandLine, TheManualPageListsEveryModeOptionAndExitStatus) {
+    const std::string page = ManualPage("9.8");
+    const auto escaped = [](std::string text) {  // a name's dashes as troff minus signs
+        for (size_t at = 0; (at = text.find('-', at)) != std::string::npos; at += 2) text.replace(at, 1, "\\-");
+        return text;
+    };
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; (end = page.find('\n', start)) != std::string::npos; start = end + 1) {
+        lines.push_back(page.substr(start, end - start));
+    }
+    std::vector<std::string> tags;  // the lines that follow .TP
+    for (size_t i = 0; i + 1 < lines.size(); ++i) {
+        if (lines[i] == ".TP") tags.push_back(lines[i + 1]);
+    }
+    const auto tagged = [&tags](const std::string& name, const std::string& value) {
+        for (const std::string& tag : tags) {
+            const bool named = tag.rfind(".B \"" + name + "\"", 0) == 0 || tag.rfind(".BI \"" + name + "\"", 0) == 0 ||
+                               tag.rfind(".B \"" + name + ",", 0) == 0;
+            if (named && tag.find(value) != std::string::npos) return true;
+        }
+        return false;
+    };
+
+    const std::regex row("^  (-[-a-z]+)(?: ([^ ]+))?(?:  |$)"), exitRow("^  ([0-9]+)  ");
+    const std::string help = HelpText();
+    int options = 0, statuses = 0;
+    for (size_t start = 0, end; (end = help.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string line = help.substr(start, end - start);
+        std::smatch m;
+        if (std::regex_search(line, m, row)) {
+            ++options;
+            EXPECT_TRUE(tagged(escaped(m[1]), m[2])) << "the manual page has no paragraph for: " << line;
+        } else if (std::regex_search(line, m, exitRow)) {
+            ++statuses;
+            EXPECT_TRUE(tagged(m[1], "")) << "the manual page has no exit status " << m[1];
+        }
+    }
+    EXPECT_EQ(std::tuple(options, statuses), std::tuple(19, 5)) << "--help's rows were not all found";
+    EXPECT_TRUE(tagged("\\-\\-help, \\-h", "")) << "the other spelling of --help";
+    EXPECT_TRUE(tagged("\\-\\-pick", "X,Y")) << "a mode's first argument";
+
+    // The sections man pages have, in their usual order, and the version in the title.
+    size_t at = 0;
+    for (const char* section : {".SH NAME", ".SH SYNOPSIS", ".SH DESCRIPTION", ".SH OPTIONS", ".SH EXIT STATUS",
+                                ".SH FILES", ".SH SEE ALSO"}) {
+        at = page.find(std::string("\n") + section + "\n", at);
+        EXPECT_NE(at, std::string::npos) << section;
+    }
+    EXPECT_EQ(page.rfind(".TH TALAN3D 1 \"\" \"Talan 3D 9.8\" ", 0), 0u);
+    EXPECT_NE(page.find("\n.I config.cfg\n"), std::string::npos);
+    EXPECT_NE(page.find("\n.I Talan3D.fx\n"), std::string::npos);
+
+    // As troff reads it: every request is one of the man macros used, a dash is a minus
+    // sign unless it joins two words, text beyond ASCII is named by its code point.
+    const std::regex requests("^\\.(TH|SH|SS|TP|PP|B|BI|BR|I|nf|fi)( |$)");
+    const auto bareDash = [](const std::string& line) {  // neither "\\-" nor a hyphen between two words
+        const auto word = [&line](size_t i) { return i < line.size() && std::isalnum(static_cast<unsigned char>(line[i])); };
+        for (size_t at = 0; (at = line.find('-', at)) != std::string::npos; ++at) {
+            if (!(at > 0 && line[at - 1] == '\\') && !(at > 0 && word(at - 1) && word(at + 1))) return true;
+        }
+        return false;
+    };
+    for (const std::string& line : lines) {
+        if (!line.empty() && (line[0] == '.' || line[0] == '\'')) {
+            EXPECT_TRUE(std::regex_search(line, requests)) << line;
+        }
+        EXPECT_FALSE(bareDash(line)) << "an option's dash read as a hyphen: " << line;
+        EXPECT_TRUE(std::all_of(line.begin(), line.end(), [](char c) { return c > 0 && c < 0x7F; })) << line;
+    }
+    EXPECT_NE(page.find("\\-\\-wireframe\"\ndraw triangles as their edges, as unchecking \"S\\[u00F3]lid face\""),
+              std::string::npos);
+    EXPECT_NE(page.find("drill\\-hole"), std::string::npos);
 }
 
 }  // namespace

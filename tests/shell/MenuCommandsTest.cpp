@@ -61,7 +61,7 @@ struct Viewer : Dialogs {
         ctx.objectsPanel = panel.get();
         BuildMenus(ctx, &bar);
     }
-    std::optional<std::string> OpenSceneFile(QWidget*) override {  // none left: cancelled
+    std::optional<std::string> OpenSceneFile(QWidget*, const std::string&) override {  // none left: cancelled
         return answered < paths.size() ? std::optional(paths[answered++]) : std::nullopt;
     }
     std::optional<uint32_t> ChooseColour(QWidget*, std::array<uint32_t, 16>&) override {
