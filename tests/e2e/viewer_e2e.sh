@@ -3,8 +3,8 @@
 #  a) a sample named on the command line opens in the window "Talan 3D" at the
 #     size and place of config.cfg and is drawn; after the window is moved and
 #     resized, Escape ends the program with status 0 and config.cfg holds the new
-#     outer rectangle while its other lines stay byte for byte; the next starts
-#     keep that rectangle;
+#     outer rectangle while its other lines stay byte for byte, and the keys it lacked
+#     are added at its end; the next starts keep that rectangle;
 #  b) without the effect file the two error boxes appear, and after they are
 #     closed the program ends without touching config.cfg;
 #  c) a start-up file without the signature shows the read-error box, and the
@@ -410,7 +410,7 @@ if run_viewer "$dir" "$data/samples/open_pit.KDX"; then
     press "$window" Escape
     ends_well "Escape"
     crlf "# Talan 3D settings, edited by hand" "idioma : 2" "width : 800" "height : 560" "posx : 120" "posy : 90" \
-        "" "future_key : kept as written" >"$work/expected_a.cfg"
+        "" "future_key : kept as written" "color_r : 0" "color_g : 0" "color_b : 0" >"$work/expected_a.cfg"
     if ! cmp -s "$work/expected_a.cfg" "$dir/config.cfg"; then
         fail "config.cfg after Escape is not as expected"
         diff <(od -c "$work/expected_a.cfg") <(od -c "$dir/config.cfg")
@@ -464,7 +464,7 @@ fi
 
 # --- d) turning, moving and zooming with the mouse; full screen and Escape ------------
 say "d) the mouse and the keyboard on open_pit.KDX"
-new_dir d "idioma : 2" "width : 800" "height : 600" "posx : 20" "posy : 20"
+new_dir d "idioma : 2" "width : 800" "height : 600" "posx : 20" "posy : 20" "color_r : 0" "color_g : 0" "color_b : 0"
 if run_viewer "$dir" "$data/samples/open_pit.KDX" && wait_loaded "$window" 60; then
     wait_rect "$window" "20 20 800 600" 10 outer
     read -r x y w h < <(inner "$window")
