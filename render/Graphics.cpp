@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "render/BlockCast.h"
 #include "render/CameraMath.h"
 #include "render/EffectFile.h"
 
@@ -21,6 +22,7 @@ Failure InitGraphics(GraphicsState& graphics, const std::string& effectPath, int
     if (graphics.clipControl) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
 
     if (Failure failure = LoadEffectFile(effectPath, graphics.effect); failure.Failed()) return failure;
+    BuildBlockCastProgram(graphics.cast, graphics.effect.common);
 
     if (width > 0 && height > 0) {
         graphics.viewportWidth = width;
@@ -158,6 +160,7 @@ int32_t UploadSceneVertices(GraphicsState& graphics, const SceneModel& scene) {
     graphics.blockPieces = std::move(blockPieces);
     graphics.uploadedVertices = scene.storedVertexCount;
     graphics.uploadedBlocks = scene.storedBlockCount;
+    UploadBlockCasts(graphics, scene);
     return kStatusOk;
 }
 
@@ -169,6 +172,7 @@ void ReleaseGraphics(GraphicsState& graphics) {
         glDeleteBuffers(1, &graphics.marks.buffer);
     }
     ReleaseEffect(graphics.effect);
+    ReleaseBlockCasts(graphics.cast);
     graphics = GraphicsState{};
 }
 
