@@ -30,16 +30,18 @@ void main()
 }
 )";
 
-// One ray per pixel from the near plane (t = 0) to the far plane (t = 1), in lattice
-// coordinates: cell (i, j, k) spans (i, j, k) to (i + 1, j + 1, k + 1) along the file's
+// One ray per pixel from the near plane to the far plane, in lattice coordinates: cell (i, j, k) spans (i, j, k) to (i + 1, j + 1, k + 1) along the file's
 // x, y and elevation. The ray is cut to the section slab, then walks the bricks of
 // 8 x 8 x 8 cells and, in each brick that holds blocks, its cells (Amanatides and
 // Woo); in a filled cell it meets the block's box where it enters it or, where the
 // slab has cut that side away, where it leaves it. The hit face gives the normal, the
 // hit point the depth, exactly as the box would.
 constexpr char kFragmentProgram[] = R"(
-uniform mat4 LatticeToDepth;   // lattice coordinates to clip space with depth 0..1
-uniform mat4 DepthToLattice;   // its inverse
+uniform mat4 InverseProjection; // clip space to view space
+uniform mat3 ViewToLattice;     // directions in view space to lattice coordinates
+uniform vec3 LatticeEye;        // the eye in lattice coordinates
+uniform vec2 NearFar;           // the near and far planes' distances in view space
+uniform vec2 DepthFromView;     // depth = x + y / distance in view space
 uniform vec4 LatticePlanes[2]; // the section slab in lattice coordinates
 uniform vec3 BoxLow;           // the drawn box within a cell, in lattice units
 uniform vec3 BoxHigh;
@@ -148,18 +150,20 @@ bool WalkBricks(float from, float to)
 
 void main()
 {
+    // The pixel's ray from the eye, with t the distance along the view axis: the
+    // direction is found on the near plane, where the inverse projection loses
+    // nothing to the far plane's distance.
     vec2 xy = gl_FragCoord.xy / Viewport * 2.0 - 1.0;
-    vec4 near = DepthToLattice * vec4(xy, 0.0, 1.0);
-    vec4 far = DepthToLattice * vec4(xy, 1.0, 1.0);
-    rayOrigin = near.xyz / near.w;
-    rayDirection = far.xyz / far.w - rayOrigin;
+    vec4 onNear = InverseProjection * vec4(xy, 0.0, 1.0);
+    rayOrigin = LatticeEye;
+    rayDirection = ViewToLattice * (onNear.xyz / onNear.z);
     rayDirection = mix(rayDirection, vec3(1e-30), lessThan(abs(rayDirection), vec3(1e-30)));
     rayInverse = 1.0 / rayDirection;
 
     // What the slab keeps of the ray between the near and the far plane; then the
     // part of that within the lattice.
-    rayFrom = 0.0;
-    rayTo = 1.0;
+    rayFrom = NearFar.x;
+    rayTo = NearFar.y;
     for (int i = 0; i < 2; ++i) {
         float at = dot(LatticePlanes[i].xyz, rayOrigin) + LatticePlanes[i].w;
         float along = dot(LatticePlanes[i].xyz, rayDirection);
@@ -182,8 +186,7 @@ void main()
                                       LatticeCells.x + LatticeCells.y + LatticeCells.z + 3);
     if (!met) discard;
 
-    vec4 clip = LatticeToDepth * vec4(rayOrigin + rayDirection * hitT, 1.0);
-    gl_FragDepth = clamp(clip.z / clip.w, 0.0, 1.0);
+    gl_FragDepth = clamp(DepthFromView.x + DepthFromView.y / hitT, 0.0, 1.0);
     // File axes to stored axes (x, elevation, y), then as the boxes' normals.
     vec3 normal = mat3(World) * hitNormal.xzy;
     fragmentColour = ShadeSurface(normalize(normal), vec4(vec3(hitColour.rgb) * 0.003921569, 1.0));
@@ -320,7 +323,11 @@ void BuildBlockCastProgram(BlockCastState& cast, const std::string& common) {
     cast.lightColor = at("vLightColor");
     cast.ambientIntensity = at("AmbientIntensity");
     cast.latticeToDepth = at("LatticeToDepth");
-    cast.depthToLattice = at("DepthToLattice");
+    cast.inverseProjection = at("InverseProjection");
+    cast.viewToLattice = at("ViewToLattice");
+    cast.latticeEye = at("LatticeEye");
+    cast.nearFar = at("NearFar");
+    cast.depthFromView = at("DepthFromView");
     cast.latticePlanes = at("LatticePlanes");
     cast.boxLow = at("BoxLow");
     cast.boxHigh = at("BoxHigh");
@@ -389,8 +396,14 @@ void DrawBlockCast(GraphicsState& graphics, size_t k, const RasterDesc& raster, 
     toStored[1][2] = lattice.cell[1];
     toStored[2][1] = lattice.cell[2];
     toStored[3] = glm::dvec4(lattice.origin[0], lattice.origin[2], lattice.origin[1], 1.0);
-    const glm::dmat4 toDepth = glm::dmat4(graphics.projectionMatrix) * glm::dmat4(graphics.viewMatrix) *
-                               glm::dmat4(graphics.worldMatrix) * toStored;
+    const glm::dmat4 projection(graphics.projectionMatrix);
+    const glm::dmat4 toView = glm::dmat4(graphics.viewMatrix) * glm::dmat4(graphics.worldMatrix) * toStored;
+    const glm::dmat4 toDepth = projection * toView;
+    const glm::dmat4 fromView = glm::inverse(toView);
+    // Depth 0..1 of a left-handed perspective: z' = a + b / z for the view distance z,
+    // 0 at the near plane and 1 at the far one.
+    const double a = projection[2][2], b = projection[3][2];
+    const double nearPlane = -b / a, farPlane = b / (1.0 - a);
     // The slab's planes, p . n + w >= 0 in stored axes, in lattice coordinates.
     float planes[8];
     for (int i = 0; i < 2; ++i) {
@@ -411,7 +424,13 @@ void DrawBlockCast(GraphicsState& graphics, size_t k, const RasterDesc& raster, 
     if (cast.lightColor >= 0) glUniform4fv(cast.lightColor, 2, frame.lightColor);
     if (cast.ambientIntensity >= 0) glUniform1f(cast.ambientIntensity, frame.ambient);
     SetMatrix(cast.latticeToDepth, toDepth);
-    SetMatrix(cast.depthToLattice, glm::inverse(toDepth));
+    SetMatrix(cast.inverseProjection, glm::inverse(projection));
+    const glm::mat3 viewToLattice(fromView);
+    glUniformMatrix3fv(cast.viewToLattice, 1, GL_FALSE, glm::value_ptr(viewToLattice));
+    glUniform3f(cast.latticeEye, static_cast<float>(fromView[3][0]), static_cast<float>(fromView[3][1]),
+                static_cast<float>(fromView[3][2]));
+    glUniform2f(cast.nearFar, static_cast<float>(nearPlane), static_cast<float>(farPlane));
+    glUniform2f(cast.depthFromView, static_cast<float>(a), static_cast<float>(b));
     glUniform4fv(cast.latticePlanes, 2, planes);
     glUniform3f(cast.boxLow, static_cast<float>(lattice.boxLow[0]), static_cast<float>(lattice.boxLow[1]),
                 static_cast<float>(lattice.boxLow[2]));

@@ -93,7 +93,8 @@ struct BlockCastState {
     std::string programLog;
     GLuint vertexArray = 0;  // empty: the box is made from gl_VertexID
     GLint world = -1, lightDir = -1, lightColor = -1, ambientIntensity = -1;
-    GLint latticeToDepth = -1, depthToLattice = -1, latticePlanes = -1, boxLow = -1, boxHigh = -1, cells = -1;
+    GLint latticeToDepth = -1, inverseProjection = -1, viewToLattice = -1, latticeEye = -1, nearFar = -1;
+    GLint depthFromView = -1, latticePlanes = -1, boxLow = -1, boxHigh = -1, cells = -1;
     GLint poolBricks = -1, viewport = -1, keepFaces = -1, skipBricks = -1, brickTable = -1, pool = -1;
     std::vector<BlockCastObject> objects;
     int32_t maxTextureSize = 0;  // GL_MAX_3D_TEXTURE_SIZE
