@@ -110,8 +110,8 @@ talan_picture_test(section_by_commands blocks.KDX ARGS --yaw 30 --pitch 35 --com
 # Block models on a lattice cast one ray per pixel against the pictures of their
 # boxes: at most 0.05 % of the pixels part, on edges. The second section of
 # blocks.KDX (flat boxes of a negative and a zero size) is off any lattice and stays
-# boxes; the lone block of flat_block.KDX is a lattice of one cell, seen from inside
-# with its near sides culled.
+# boxes; the lone block of flat_block.KDX is a lattice of one cell, its far sides
+# culled.
 talan_picture_test(blocks_cast blocks.KDX BASELINE ${baselines}/blocks.png SHARE 0.0005
   ARGS --yaw 20 --pitch 30 --draw-blocks cast)
 talan_picture_test(blocks_below_cast blocks.KDX BASELINE ${baselines}/blocks_below.png SHARE 0.0005
