@@ -55,14 +55,19 @@ bool FindBlockLattice(const BlockRecord* blocks, int64_t count, const LatticeLim
         if (!(size[a] >= 1.0)) return false;
         first[a] = Centre(blocks[0], a);
     }
-    // Centres are floats: far from 0 a few of their steps may exceed the tolerance.
-    const auto steps = [](float v) { return 4 * double{std::nextafter(std::abs(v), INFINITY) - std::abs(v)}; };
+    // Faces are floats, rounded by steps that grow with the coordinate: a few such
+    // steps, of this block's faces and the first one's, may part the sizes and the
+    // centres beyond the tolerance.
+    const auto steps = [](const BlockRecord& b, int a) {
+        const float v = std::max(std::abs(b.low[a]), std::abs(b.high[a]));
+        return 4 * double{std::nextafter(v, INFINITY) - v};
+    };
     std::array<int64_t, 3> lo{}, hi{};
     for (int64_t n = 0; n < count; ++n) {
         const BlockRecord& b = blocks[n];
         for (int a = 0; a < 3; ++a) {
             // The same size, though rounded differently at another coordinate.
-            const double ulps = steps(b.high[a]);
+            const double ulps = steps(b, a) + steps(blocks[0], a);
             if (std::abs(double{b.high[a] - b.low[a]} - edge[a]) > ulps) return false;
             int64_t k = 0;
             if (!NearWhole((Centre(b, a) - first[a]) / size[a], limits.tolerance + ulps / size[a], k)) return false;

@@ -96,10 +96,15 @@ TEST(BlockLatticeTest, ModelsOffALatticeAreRefused) {
 }
 
 TEST(BlockLatticeTest, FarFromTheOriginFloatCentresStillFindTheirPoints) {
+    // The first block far from 0, the others near it: their sizes are rounded by the
+    // steps of the first one's floats, which are coarser than their own.
+    BlockLattice lattice;
+    EXPECT_TRUE(Find({Block(-925, 5, 2.5, {10, 10, 5}), Block(-125, 5, 2.5, {10, 10, 5}), Block(5, 5, 2.5, {10, 10, 5})},
+                     lattice));
+    EXPECT_EQ(lattice.cells[0], 94);
     // Around 7 million a float steps by 0.5: the centres are rounded that much.
     std::vector<BlockRecord> blocks;
     for (int i = 0; i < 40; ++i) blocks.push_back(Block(500005 + 10.0 * i, 7000005 + 10.0 * (i % 7), 1002.5, {10, 10, 5}));
-    BlockLattice lattice;
     ASSERT_TRUE(Find(blocks, lattice));
     EXPECT_EQ(lattice.cells, (std::array<int32_t, 3>{40, 7, 1}));
     for (int i = 0; i < 40; ++i) EXPECT_NE(LatticeCellColour(lattice, i, i % 7, 0), 0u) << i;
