@@ -346,27 +346,38 @@ void BuildBlockCastProgram(BlockCastState& cast, const std::string& common) {
     cast.maxTextureSize = maxSide;
 }
 
-void UploadBlockCasts(GraphicsState& graphics, const SceneModel& scene) {
-    BlockCastState& cast = graphics.cast;
-    for (BlockCastObject& object : cast.objects) ReleaseObject(object);
-    cast.objects.clear();
-    if (cast.program == 0 || graphics.blockDrawing == BlockDrawing::Boxes) return;
-    cast.objects.resize(scene.firstStored.size());
+std::vector<BlockCastObject> MakeBlockCasts(const GraphicsState& graphics, const SceneModel& scene) {
+    const BlockCastState& cast = graphics.cast;
+    std::vector<BlockCastObject> objects;
+    if (cast.program == 0 || graphics.blockDrawing == BlockDrawing::Boxes) return objects;
+    objects.resize(scene.firstStored.size());
     LatticeLimits limits;
     limits.maxCellsPerAxis = int64_t{cast.maxTextureSize} * kBrickSide;
     for (size_t k = 0; k < scene.firstStored.size(); ++k) {
         if (!IsBlockModel(scene, k) || scene.elementCounts[k] <= 0) continue;
-        BlockCastObject& object = cast.objects[k];
+        BlockCastObject& object = objects[k];
         const BlockRecord* blocks = scene.blockRecords.data() + scene.firstStored[k];
         if (!FindBlockLattice(blocks, scene.elementCounts[k], limits, object.lattice) ||
             !MakeTextures(object, cast.maxTextureSize)) {
             object = BlockCastObject{};
         }
     }
+    return objects;
+}
+
+void ReleaseBlockCastObjects(std::vector<BlockCastObject>& objects) {
+    for (BlockCastObject& object : objects) ReleaseObject(object);
+    objects.clear();
+}
+
+bool CastChosen(BlockDrawing drawing, const BlockCastObject& object) {
+    if (drawing == BlockDrawing::Boxes || object.pool == 0) return false;
+    return drawing == BlockDrawing::Cast ||
+           object.textureBytes <= object.lattice.blocks * static_cast<int64_t>(sizeof(BlockRecord));
 }
 
 void ReleaseBlockCasts(BlockCastState& cast) {
-    for (BlockCastObject& object : cast.objects) ReleaseObject(object);
+    ReleaseBlockCastObjects(cast.objects);
     if (cast.program != 0) glDeleteProgram(cast.program);
     if (cast.vertexArray != 0) glDeleteVertexArrays(1, &cast.vertexArray);
     cast = BlockCastState{};
@@ -374,14 +385,8 @@ void ReleaseBlockCasts(BlockCastState& cast) {
 
 bool DrawsByCasting(const GraphicsState& graphics, size_t k, const RasterDesc& raster, bool transparent) {
     const BlockCastState& cast = graphics.cast;
-    if (graphics.blockDrawing == BlockDrawing::Boxes || cast.program == 0 || k >= cast.objects.size() ||
-        cast.objects[k].pool == 0 || transparent || raster.fillMode != FillMode::Solid) {
-        return false;
-    }
-    // Left to choose, the cast where its textures take no more than the records.
-    const BlockCastObject& object = cast.objects[k];
-    return graphics.blockDrawing == BlockDrawing::Cast ||
-           object.textureBytes <= object.lattice.blocks * static_cast<int64_t>(sizeof(BlockRecord));
+    return cast.program != 0 && k < cast.objects.size() && !transparent && raster.fillMode == FillMode::Solid &&
+           CastChosen(graphics.blockDrawing, cast.objects[k]);
 }
 
 void DrawBlockCast(GraphicsState& graphics, size_t k, const RasterDesc& raster, const CastFrame& frame) {

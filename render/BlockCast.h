@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "render/GraphicsState.h"
 #include "render/ViewState.h"
@@ -20,8 +21,16 @@ namespace talan {
 void BuildBlockCastProgram(BlockCastState& cast, const std::string& common);
 
 // Finds the lattice of every block model of the scene and makes its textures, as
-// graphics.blockDrawing allows (Boxes: none). Replaces those of an earlier upload.
-void UploadBlockCasts(GraphicsState& graphics, const SceneModel& scene);
+// graphics.blockDrawing allows (Boxes: none): one entry per object, without
+// textures for an object off a lattice.
+std::vector<BlockCastObject> MakeBlockCasts(const GraphicsState& graphics, const SceneModel& scene);
+
+// Frees the textures of `objects` and empties it.
+void ReleaseBlockCastObjects(std::vector<BlockCastObject>& objects);
+
+// Whether an object's cast is drawn instead of its boxes, as blockDrawing chooses:
+// Auto where its textures take no more memory than its block records.
+bool CastChosen(BlockDrawing drawing, const BlockCastObject& object);
 
 // Frees the textures and the program.
 void ReleaseBlockCasts(BlockCastState& cast);

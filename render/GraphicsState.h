@@ -108,6 +108,7 @@ struct GraphicsState {
     std::vector<VertexBufferPiece> blockPieces;
     int64_t uploadedVertices = 0;  // records the pieces hold; objects beyond are not drawn
     int64_t uploadedBlocks = 0;
+    int64_t blocksAwaitingUpload = 0;  // block records left for the first frame that draws boxes
     int64_t maxBufferBytes = kMaxVertexBufferBytes;  // tests lower it to cut small scenes
     VertexBufferPiece marks;  // the measurement's points and line, drawn over the scene
 

@@ -166,13 +166,14 @@ void DrawObjects(GraphicsState& graphics, const SceneModel& scene, int32_t objec
         const int64_t first = scene.firstStored[i];
         const int64_t count = blocks ? int64_t{scene.elementCounts[i]}
                                      : int64_t{scene.verticesPerElement[i]} * scene.elementCounts[i];
-        // Only what the buffers hold is drawn (they are made at the end of a load).
-        if (count <= 0 || first + count > (blocks ? graphics.uploadedBlocks : graphics.uploadedVertices)) continue;
-        if (blocks && DrawsByCasting(graphics, i, *sweep.raster, sweep.transparent)) {
+        if (blocks && count > 0 && DrawsByCasting(graphics, i, *sweep.raster, sweep.transparent)) {
             DrawBlockCast(graphics, i, *sweep.raster, cast);
             ++graphics.cast.objectsDrawn;
             continue;
         }
+        if (blocks && first + count > graphics.uploadedBlocks) UploadAwaitingBlocks(graphics, scene);
+        // Only what the buffers hold is drawn (they are made at the end of a load).
+        if (count <= 0 || first + count > (blocks ? graphics.uploadedBlocks : graphics.uploadedVertices)) continue;
         ApplyBlend(graphics.applied, sweep, topology == GL_LINES && sweep.raster->antialiasedLineEnable);
         ApplyRaster(graphics.applied, *sweep.raster);
         graphics.applied.valid = true;
@@ -316,7 +317,9 @@ void DrawFrame(GraphicsState& graphics, const ViewState& view, const SceneModel&
         }
     }
     if (graphics.effect.passes.empty()) return;
-    if (!graphics.vertexPieces.empty() || !graphics.blockPieces.empty()) DrawSweeps(graphics, view, scene, values);
+    if (!graphics.vertexPieces.empty() || !graphics.blockPieces.empty() || !graphics.cast.objects.empty()) {
+        DrawSweeps(graphics, view, scene, values);
+    }
     DrawMeasureMarks(graphics, view.measure, values);
 }
 

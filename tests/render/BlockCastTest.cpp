@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <glm/glm.hpp>
@@ -196,13 +197,19 @@ TEST_F(BlockCastTest, ModelsOffTheirLatticeTransparentOrWireframeStayBoxes) {
     EXPECT_TRUE(Render(BlockDrawing::Cast) == boxes);
     EXPECT_EQ(graphics.cast.objectsDrawn, 0);
 
+    EXPECT_EQ(graphics.uploadedBlocks, scene.storedBlockCount);
+
+    // On its lattice the model's records wait until a frame draws its boxes: here
+    // the first transparent one.
     ResetScene(scene);
     ASSERT_EQ(Load(OreBody()), kStatusOk);
     ASSERT_NE(graphics.cast.objects[0].pool, 0u);
+    EXPECT_EQ(std::pair(graphics.uploadedBlocks, graphics.blocksAwaitingUpload), std::pair(int64_t{0}, scene.storedBlockCount));
     scene.objectTransparent[0] = true;
-    const Picture transparent = Render(BlockDrawing::Boxes);
-    EXPECT_TRUE(Render(BlockDrawing::Cast) == transparent);
+    const Picture transparent = Render(BlockDrawing::Cast);
     EXPECT_EQ(graphics.cast.objectsDrawn, 0);
+    EXPECT_EQ(std::pair(graphics.uploadedBlocks, graphics.blocksAwaitingUpload), std::pair(scene.storedBlockCount, int64_t{0}));
+    EXPECT_TRUE(Render(BlockDrawing::Boxes) == transparent);
     scene.objectTransparent[0] = false;
     graphics.opaqueRasterDesc.fillMode = FillMode::Wireframe;
     const Picture wireframe = Render(BlockDrawing::Boxes);
