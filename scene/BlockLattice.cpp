@@ -1,8 +1,11 @@
 #include "scene/BlockLattice.h"
 
 #include <algorithm>
+#include <atomic>
+#include <climits>
 #include <cmath>
 #include <limits>
+#include <thread>
 
 namespace talan {
 
@@ -15,10 +18,25 @@ double Centre(const BlockRecord& b, int axis) { return (double{b.low[axis]} + do
 // The whole number nearest q, or false when q lies farther than `slack` from it.
 bool NearWhole(double q, double slack, int64_t& k) {
     if (!(std::abs(q) < 1e15)) return false;
-    const double r = std::nearbyint(q);
-    if (std::abs(q - r) > slack) return false;
-    k = static_cast<int64_t>(r);
-    return true;
+    k = q >= 0 ? static_cast<int64_t>(q + 0.5) : -static_cast<int64_t>(0.5 - q);
+    return std::abs(q - static_cast<double>(k)) <= slack;
+}
+
+// Blocks are looked at in parts, one thread each, for large models.
+size_t PartsFor(int64_t count) {
+    if (count < (int64_t{1} << 16)) return 1;
+    return std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 8);
+}
+
+// Calls part(begin, end, index) for `parts` consecutive runs of [0, count), the first
+// on this thread.
+template <typename Part>
+void ForParts(int64_t count, size_t parts, Part part) {
+    std::vector<std::thread> threads;
+    const auto bounds = [&](size_t i) { return count * static_cast<int64_t>(i) / static_cast<int64_t>(parts); };
+    for (size_t i = 1; i < parts; ++i) threads.emplace_back([&, i] { part(bounds(i), bounds(i + 1), i); });
+    part(0, bounds(1), 0);
+    for (std::thread& thread : threads) thread.join();
 }
 
 size_t BrickOf(const BlockLattice& l, int64_t i, int64_t j, int64_t k) {
@@ -47,32 +65,54 @@ bool FindBlockLattice(const BlockRecord* blocks, int64_t count, const LatticeLim
     // The block size: the drawn edge over 0.92, a whole number as the file gives it.
     // Every block of a section has the same size; one whose box differs is not part
     // of the lattice.
-    std::array<double, 3> size{}, first{};
+    std::array<double, 3> size{}, first{}, inverse{};
     std::array<float, 3> edge{};
     for (int a = 0; a < 3; ++a) {
         edge[a] = blocks[0].high[a] - blocks[0].low[a];
         size[a] = std::nearbyint(double{edge[a]} / kDrawnShare);
         if (!(size[a] >= 1.0)) return false;
         first[a] = Centre(blocks[0], a);
+        inverse[a] = 1.0 / size[a];
     }
     // Faces are floats, rounded by steps that grow with the coordinate: a few such
-    // steps, of this block's faces and the first one's, may part the sizes and the
-    // centres beyond the tolerance.
+    // steps (4 x 2^-23 of the coordinate each) of this block's faces and the first
+    // one's may part the sizes and the centres beyond the tolerance.
     const auto steps = [](const BlockRecord& b, int a) {
-        const float v = std::max(std::abs(b.low[a]), std::abs(b.high[a]));
-        return 4 * double{std::nextafter(v, INFINITY) - v};
+        return std::max(std::abs(double{b.low[a]}), std::abs(double{b.high[a]})) * 0x1p-21;
     };
-    std::array<int64_t, 3> lo{}, hi{};
-    for (int64_t n = 0; n < count; ++n) {
-        const BlockRecord& b = blocks[n];
+    std::array<double, 3> firstSteps{};
+    for (int a = 0; a < 3; ++a) firstSteps[a] = steps(blocks[0], a);
+
+    // Every block on its point, and the range of the points.
+    struct Range {
+        std::array<int64_t, 3> lo{INT64_MAX, INT64_MAX, INT64_MAX}, hi{INT64_MIN, INT64_MIN, INT64_MIN};
+        bool on = true;
+    };
+    std::vector<Range> ranges(PartsFor(count));
+    ForParts(count, ranges.size(), [&](int64_t begin, int64_t end, size_t part) {
+        Range& r = ranges[part];
+        for (int64_t n = begin; n < end && r.on; ++n) {
+            const BlockRecord& b = blocks[n];
+            for (int a = 0; a < 3; ++a) {
+                // The same size, though rounded differently at another coordinate.
+                const double ulps = steps(b, a) + firstSteps[a];
+                int64_t k = 0;
+                if (std::abs(double{b.high[a] - b.low[a]} - edge[a]) > ulps ||
+                    !NearWhole((Centre(b, a) - first[a]) * inverse[a], limits.tolerance + ulps * inverse[a], k)) {
+                    r.on = false;
+                    break;
+                }
+                r.lo[a] = std::min(r.lo[a], k);
+                r.hi[a] = std::max(r.hi[a], k);
+            }
+        }
+    });
+    std::array<int64_t, 3> lo = ranges[0].lo, hi = ranges[0].hi;
+    for (const Range& r : ranges) {
+        if (!r.on) return false;
         for (int a = 0; a < 3; ++a) {
-            // The same size, though rounded differently at another coordinate.
-            const double ulps = steps(b, a) + steps(blocks[0], a);
-            if (std::abs(double{b.high[a] - b.low[a]} - edge[a]) > ulps) return false;
-            int64_t k = 0;
-            if (!NearWhole((Centre(b, a) - first[a]) / size[a], limits.tolerance + ulps / size[a], k)) return false;
-            if (n == 0 || k < lo[a]) lo[a] = k;
-            if (n == 0 || k > hi[a]) hi[a] = k;
+            lo[a] = std::min(lo[a], r.lo[a]);
+            hi[a] = std::max(hi[a], r.hi[a]);
         }
     }
     int64_t tableEntries = 1;
@@ -92,33 +132,48 @@ bool FindBlockLattice(const BlockRecord* blocks, int64_t count, const LatticeLim
     }
 
     // Which bricks hold blocks, numbered in table order; then each block's colour in
-    // its cell, where a second block in a cell undoes the lattice.
+    // its cell, where a second block in a cell undoes the lattice. The parts of the
+    // model mark bricks and fill cells side by side.
     lattice.brickTable.assign(static_cast<size_t>(tableEntries), 0);
     const auto cellOf = [&](const BlockRecord& b) {
         std::array<int64_t, 3> c{};
-        for (int a = 0; a < 3; ++a) c[a] = std::llround((Centre(b, a) - first[a]) / size[a]) - lo[a];
+        for (int a = 0; a < 3; ++a) {
+            int64_t k = 0;
+            NearWhole((Centre(b, a) - first[a]) * inverse[a], 1.0, k);
+            c[a] = k - lo[a];
+        }
         return c;
     };
-    for (int64_t n = 0; n < count; ++n) {
-        const auto c = cellOf(blocks[n]);
-        lattice.brickTable[BrickOf(lattice, c[0], c[1], c[2])] = 1;
-    }
+    ForParts(count, ranges.size(), [&](int64_t begin, int64_t end, size_t) {
+        for (int64_t n = begin; n < end; ++n) {
+            const auto c = cellOf(blocks[n]);
+            std::atomic_ref<uint32_t>(lattice.brickTable[BrickOf(lattice, c[0], c[1], c[2])]).store(1, std::memory_order_relaxed);
+        }
+    });
     uint32_t used = 0;
     for (uint32_t& entry : lattice.brickTable) {
         if (entry != 0) entry = ++used;
     }
     lattice.poolBricks = used;
     lattice.pool.assign(static_cast<size_t>(used) * kBrickCells, 0);
-    for (int64_t n = 0; n < count; ++n) {
-        const BlockRecord& b = blocks[n];
-        const auto c = cellOf(b);
-        const size_t brick = lattice.brickTable[BrickOf(lattice, c[0], c[1], c[2])] - 1;
-        uint32_t& cell = lattice.pool[brick * kBrickCells + CellInBrick(c[0], c[1], c[2])];
-        if (cell != 0) {
-            lattice = BlockLattice{};
-            return false;
+    std::atomic<bool> twice{false};
+    ForParts(count, ranges.size(), [&](int64_t begin, int64_t end, size_t) {
+        for (int64_t n = begin; n < end; ++n) {
+            const BlockRecord& b = blocks[n];
+            const auto c = cellOf(b);
+            const size_t brick = lattice.brickTable[BrickOf(lattice, c[0], c[1], c[2])] - 1;
+            const uint32_t colour =
+                uint32_t{b.colour[0]} | uint32_t{b.colour[1]} << 8 | uint32_t{b.colour[2]} << 16 | 0xFF000000u;
+            std::atomic_ref<uint32_t> cell(lattice.pool[brick * kBrickCells + CellInBrick(c[0], c[1], c[2])]);
+            if (cell.exchange(colour, std::memory_order_relaxed) != 0) {
+                twice.store(true, std::memory_order_relaxed);
+                return;
+            }
         }
-        cell = uint32_t{b.colour[0]} | uint32_t{b.colour[1]} << 8 | uint32_t{b.colour[2]} << 16 | 0xFF000000u;
+    });
+    if (twice.load()) {
+        lattice = BlockLattice{};
+        return false;
     }
     lattice.blocks = count;
     return true;

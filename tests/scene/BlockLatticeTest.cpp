@@ -95,6 +95,31 @@ TEST(BlockLatticeTest, ModelsOffALatticeAreRefused) {
     EXPECT_FALSE(Find({Block(5, 5, 2.5, size), Block(35, 5, 2.5, size)}, lattice, narrow));
 }
 
+TEST(BlockLatticeTest, LargeModelsLookedAtInPartsAreRefusedForOneBlockAnywhere) {
+    // 70,000 blocks: every part of the model finds its blocks' cells.
+    std::vector<BlockRecord> blocks;
+    for (int k = 0; k < 35; ++k) {
+        for (int j = 0; j < 40; ++j) {
+            for (int i = 0; i < 50; ++i) blocks.push_back(Block(5 + 10 * i, 5 + 10 * j, 2.5 + 5 * k, {10, 10, 5}, i + j + k));
+        }
+    }
+    BlockLattice lattice;
+    ASSERT_TRUE(Find(blocks, lattice));
+    EXPECT_EQ(lattice.cells, (std::array<int32_t, 3>{50, 40, 35}));
+    EXPECT_EQ(std::count(lattice.pool.begin(), lattice.pool.end(), 0u),
+              static_cast<long>(lattice.pool.size()) - 70000);
+    EXPECT_EQ(LatticeCellColour(lattice, 49, 39, 34), 0xFF000000u | (49 + 39 + 34));
+    for (size_t at : {size_t{3}, size_t{35000}, size_t{69999}}) {
+        std::vector<BlockRecord> twice = blocks;
+        twice[at] = blocks[(at + 1234) % blocks.size()];  // a second block in a cell, and one cell empty
+        EXPECT_FALSE(Find(twice, lattice)) << at;
+        std::vector<BlockRecord> off = blocks;
+        off[at].low[1] += 3;
+        off[at].high[1] += 3;
+        EXPECT_FALSE(Find(off, lattice)) << at;
+    }
+}
+
 TEST(BlockLatticeTest, FarFromTheOriginFloatCentresStillFindTheirPoints) {
     // The first block far from 0, the others near it: their sizes are rounded by the
     // steps of the first one's floats, which are coarser than their own.
