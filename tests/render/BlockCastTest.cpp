@@ -227,44 +227,85 @@ TEST_F(BlockCastTest, ModelsOffTheirLatticeTransparentOrWireframeStayBoxes) {
     EXPECT_EQ(graphics.cast.objectsDrawn, 0);
 }
 
-// The cell the ray of pixel (x, y) shows, walked on the CPU; -1 for none.
-std::array<int32_t, 3> CellAtPixel(const GraphicsState& g, const BlockLattice& lattice, int x, int y) {
+// What the ray of pixel (x, y) shows of the lattice, walked on the CPU, and how far
+// from the near plane, in lattice units.
+struct Shown {
+    bool hit = false;
+    std::array<int32_t, 3> cell{};
+    double distance = 0;
+};
+std::array<double, 3> InLattice(const BlockLattice& lattice, const std::array<double, 3>& file) {
+    std::array<double, 3> q{};
+    for (int a = 0; a < 3; ++a) q[a] = (file[a] - lattice.origin[a]) / lattice.cell[a];
+    return q;
+}
+std::array<double, 3> NearPoint(const GraphicsState& g, int x, int y, double depth) {
     const glm::dmat4 inverse = glm::inverse(glm::dmat4(g.projectionMatrix) * glm::dmat4(g.viewMatrix));
     const double nx = 2.0 * (x + 0.5) / kWidth - 1.0, ny = 1.0 - 2.0 * (y + 0.5) / kHeight;
-    const auto lattice_point = [&](double depth) {
-        const glm::dvec4 s = inverse * glm::dvec4(nx, ny, depth, 1.0);
-        const std::array<double, 3> file{s.x / s.w, s.z / s.w, s.y / s.w};
-        std::array<double, 3> q{};
-        for (int a = 0; a < 3; ++a) q[a] = (file[a] - lattice.origin[a]) / lattice.cell[a];
-        return q;
-    };
-    const auto from = lattice_point(0.0), to = lattice_point(0.5);
+    const glm::dvec4 s = inverse * glm::dvec4(nx, ny, depth, 1.0);
+    return {s.x / s.w, s.z / s.w, s.y / s.w};
+}
+double Apart(const std::array<double, 3>& a, const std::array<double, 3>& b) {
+    return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
+}
+// Distances in file units from the near plane.
+Shown ShownAtPixel(const GraphicsState& g, const BlockLattice& lattice, int x, int y) {
+    const auto from = InLattice(lattice, NearPoint(g, x, y, 0.0)), to = InLattice(lattice, NearPoint(g, x, y, 0.5));
     const std::array<double, 3> d{to[0] - from[0], to[1] - from[1], to[2] - from[2]};
     const LatticeHit hit = CastLatticeRay(lattice, from, d, 0.0, 1e9, 0);
-    return hit.hit ? hit.cell : std::array<int32_t, 3>{-1, -1, -1};
+    std::array<double, 3> along{};
+    for (int a = 0; a < 3; ++a) along[a] = d[a] * hit.t * lattice.cell[a];
+    return {hit.hit, hit.cell, hit.hit ? std::hypot(along[0], along[1], along[2]) : 0.0};
 }
 
-TEST_F(BlockCastTest, APickNamesTheBlockDrawnAtThePixelEitherWay) {
-    ASSERT_EQ(Load(OreBody()), kStatusOk);
+// How far from the near plane the ray of pixel (x, y) meets the slope; infinity
+// where it passes by.
+double SlopeAtPixel(const GraphicsState& g, int x, int y) {
+    const auto p0 = NearPoint(g, x, y, 0.0), p1 = NearPoint(g, x, y, 0.5);
+    const auto above = [](const std::array<double, 3>& p) { return p[2] - (300 + 0.2 * (p[0] - 1000)); };
+    const double t = above(p0) / (above(p0) - above(p1));
+    const std::array<double, 3> at{p0[0] + (p1[0] - p0[0]) * t, p0[1] + (p1[1] - p0[1]) * t, p0[2] + (p1[2] - p0[2]) * t};
+    if (!(t >= 0) || at[0] < 1000 || at[0] > 1300 || at[1] < 2000 || at[1] > 2220) return INFINITY;
+    return Apart(at, p0);
+}
+
+// The slope passes through the ore body: each pixel shows either a block or the
+// slope, whichever is nearer; the pick names the same, whichever way the blocks
+// are drawn.
+TEST_F(BlockCastTest, APickNamesTheBlockOrTheSurfaceDrawnAtThePixelEitherWay) {
+    ASSERT_EQ(Load(OreBody() + Slope()), kStatusOk);
     view.cameraYaw = 35;
     view.cameraPitch = 25;
     const BlockLattice& lattice = graphics.cast.objects[0].lattice;
     for (BlockDrawing drawing : {BlockDrawing::Boxes, BlockDrawing::Cast}) {
         Render(drawing);
-        int picked = 0, agreeing = 0;
+        int blocks = 0, agreeing = 0, slope = 0, slopeInFront = 0;
         for (int y = 2; y < kHeight; y += 7) {
             for (int x = 3; x < kWidth; x += 7) {
-                const std::array<int32_t, 3> drawn = CellAtPixel(graphics, lattice, x, y);
+                const Shown shown = ShownAtPixel(graphics, lattice, x, y);
                 const PickResult pick = PickPixel(graphics, view, scene, x, y, headless_.framebuffer);
-                ASSERT_EQ(pick.hit, drawn[0] >= 0) << x << "," << y;
-                if (!pick.hit) continue;
-                ++picked;
+                if (!pick.hit) {
+                    EXPECT_FALSE(shown.hit) << x << "," << y;
+                    continue;
+                }
+                const double toSlope = SlopeAtPixel(graphics, x, y);
+                if (pick.element.object == 1) {
+                    // The slope, where no block lies in front of it.
+                    ++slope;
+                    slopeInFront += !shown.hit || toSlope <= shown.distance + 1e-3;
+                    continue;
+                }
+                ASSERT_EQ(pick.element.object, 0);
+                ++blocks;
                 const auto cell = LatticeCellOf(lattice, scene.blockRecords[static_cast<size_t>(pick.element.element)]);
-                agreeing += cell[0] == drawn[0] && cell[1] == drawn[1] && cell[2] == drawn[2];
+                agreeing += shown.hit && cell[0] == shown.cell[0] && cell[1] == shown.cell[1] &&
+                            cell[2] == shown.cell[2] && shown.distance <= toSlope + 1e-3;
             }
         }
-        EXPECT_GT(picked, 200);
-        EXPECT_EQ(agreeing, picked) << static_cast<int>(drawing);
+        EXPECT_GT(blocks, 200);
+        EXPECT_GT(slope, 100);
+        EXPECT_EQ(agreeing, blocks) << static_cast<int>(drawing);
+        EXPECT_EQ(slopeInFront, slope) << static_cast<int>(drawing);
     }
 }
 
