@@ -239,6 +239,7 @@ bool WalkCells(const std::array<double, 3>& o, const std::array<double, 3>& d, d
 LatticeHit CastLatticeRay(const BlockLattice& lattice, const std::array<double, 3>& o,
                           const std::array<double, 3>& d, double tFrom, double tTo, int faces, bool skipBricks) {
     LatticeHit hit;
+    if (d[0] == 0 && d[1] == 0 && d[2] == 0) return hit;  // no ray at all
     // The part of the ray within the lattice's box.
     double from = tFrom, to = tTo;
     for (int a = 0; a < 3; ++a) {

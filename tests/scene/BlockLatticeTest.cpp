@@ -259,6 +259,10 @@ TEST(BlockLatticeTest, TheHitFaceIsTheOneTheRayCrosses) {
     EXPECT_NEAR(hit.t, 2.04, 1e-6);
     // Through the gap between the boxes: nothing.
     EXPECT_FALSE(CastLatticeRay(lattice, {1.0, 0.5, 3}, {0, 0, -1}, 0, 100, 0).hit);
+    // A ray with no direction, or one running on without end beside the boxes: nothing.
+    EXPECT_FALSE(CastLatticeRay(lattice, {0.5, 0.5, 0.5}, {0, 0, 0}, 0, INFINITY, 0).hit);
+    EXPECT_FALSE(CastLatticeRay(lattice, {1.0, 0.5, 3}, {0, 0, -1}, 0, INFINITY, 0).hit);
+    EXPECT_TRUE(CastLatticeRay(lattice, {0.5, 0.5, 3}, {0, 0, -1}, 0, INFINITY, 0).hit);
     // Stopping short of the box (the far plane or the slab): nothing.
     EXPECT_FALSE(CastLatticeRay(lattice, {-1, 0.5, 0.5}, {1, 0, 0}, 0, 1.0, 0).hit);
 }
