@@ -357,7 +357,14 @@ std::vector<BlockCastObject> MakeBlockCasts(const GraphicsState& graphics, const
         if (!IsBlockModel(scene, k) || scene.elementCounts[k] <= 0) continue;
         BlockCastObject& object = objects[k];
         const BlockRecord* blocks = scene.blockRecords.data() + scene.firstStored[k];
-        if (!FindBlockLattice(blocks, scene.elementCounts[k], limits, object.lattice) ||
+        if (!FindBlockLattice(blocks, scene.elementCounts[k], limits, object.lattice)) continue;
+        // Left to choose, a lattice whose cells would take more memory than the
+        // records (a sparse one) is drawn as boxes and makes no textures.
+        const BlockLattice& lattice = object.lattice;
+        const int64_t cellBytes =
+            static_cast<int64_t>(lattice.brickTable.size()) * 4 + lattice.poolBricks * kBrickCells * 4;
+        if ((graphics.blockDrawing == BlockDrawing::Auto &&
+             cellBytes > lattice.blocks * static_cast<int64_t>(sizeof(BlockRecord))) ||
             !MakeTextures(object, cast.maxTextureSize)) {
             object = BlockCastObject{};
         }

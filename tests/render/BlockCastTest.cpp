@@ -227,6 +227,38 @@ TEST_F(BlockCastTest, ModelsOffTheirLatticeTransparentOrWireframeStayBoxes) {
     EXPECT_EQ(graphics.cast.objectsDrawn, 0);
 }
 
+// One block in every brick: its cells would cost far more than its records, so it is
+// cast only when asked for.
+TEST_F(BlockCastTest, SparseLatticesAreCastOnlyWhenAskedFor) {
+    std::string lines;
+    for (int k = 0; k < 2; ++k) {
+        for (int j = 0; j < 4; ++j) {
+            for (int i = 0; i < 5; ++i) {
+                lines += std::to_string(1005 + 80 * i) + "," + std::to_string(2005 + 80 * j) + "," +
+                         std::to_string(302.5 + 40 * k) + "," + std::to_string(40 * i | (50 * j) << 8 | 200 << 16) + ",\n";
+            }
+        }
+    }
+    const std::string section = TagLine("BLKKDX", 40) + "10,10,5,\nskipped\nskipped\n" + lines;
+    ASSERT_EQ(Load(section), kStatusOk);
+    EXPECT_EQ(graphics.cast.objects[0].pool, 0u);
+    EXPECT_EQ(graphics.uploadedBlocks, 40);  // boxes from the start
+    view.cameraYaw = 25;
+    const Picture boxes = Render(BlockDrawing::Auto);
+    EXPECT_EQ(graphics.cast.objectsDrawn, 0);
+
+    ResetScene(scene);
+    graphics.blockDrawing = BlockDrawing::Cast;
+    ASSERT_EQ(Load(section), kStatusOk);
+    ASSERT_NE(graphics.cast.objects[0].pool, 0u);
+    EXPECT_EQ(graphics.cast.objects[0].lattice.poolBricks, 40);
+    const Picture cast = Render(BlockDrawing::Cast);
+    EXPECT_EQ(graphics.cast.objectsDrawn, 1);
+    const Difference d = Compare(boxes, cast);
+    EXPECT_LE(d.differing, kWidth * kHeight * 5 / 10000);
+    EXPECT_EQ(d.offEdges, 0);
+}
+
 // What the ray of pixel (x, y) shows of the lattice, walked on the CPU, and how far
 // from the near plane, in lattice units.
 struct Shown {
