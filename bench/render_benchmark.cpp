@@ -2,13 +2,14 @@
 // surfaceless, on llvmpipe where no GPU is present), followed by glFinish so that
 // the time covers the rasterisation as well as the calls that queue it.
 //   - a topography of 1,002,528 triangles (grid 708), one draw;
-//   - a block model of 100,000 blocks (3.6 million vertices), opaque and transparent
-//     (three sweeps, the far sides of every box blended under the near ones);
+//   - a block model of 100,000 blocks (3.6 million vertices), opaque (cast through
+//     its lattice, and as boxes) and transparent (three sweeps, the far sides of
+//     every box blended under the near ones);
 //   - 10,000 small T3 objects of 2 triangles: the cost of one draw per object;
 //   - the upload of the topography's vertex buffer (120 MB);
 //   - the block model and the surface in the files named by TALAN_BENCH_BLOCKS_FILE
 //     and TALAN_BENCH_SURFACE_FILE, when set (bench/run_big_models.sh sets them to
-//     models of real size), opaque; the block model transparent too.
+//     models of real size), opaque; the block model as boxes and transparent too.
 // Times are wall-clock (the rasteriser runs on its own threads). Each scene is
 // generated and read once per process; the counters give triangles per second.
 #include <benchmark/benchmark.h>
@@ -146,6 +147,14 @@ BENCHMARK(BM_FrameSurfaceOneMillionTriangles)->Unit(benchmark::kMillisecond)->Us
 void BM_FrameBlockModel(benchmark::State& state) { DrawFrames(state, SceneKind::Blocks, false); }
 BENCHMARK(BM_FrameBlockModel)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The same block model, on its lattice, drawn as boxes instead of cast.
+void BM_FrameBlockModelBoxes(benchmark::State& state) {
+    SharedRenderer().graphics.blockDrawing = BlockDrawing::Boxes;
+    DrawFrames(state, SceneKind::Blocks, false);
+    SharedRenderer().graphics.blockDrawing = BlockDrawing::Auto;
+}
+BENCHMARK(BM_FrameBlockModelBoxes)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_FrameBlockModelTransparent(benchmark::State& state) { DrawFrames(state, SceneKind::Blocks, true); }
 BENCHMARK(BM_FrameBlockModelTransparent)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -154,6 +163,13 @@ BENCHMARK(BM_FrameTenThousandObjects)->Unit(benchmark::kMillisecond)->UseRealTim
 
 void BM_FrameBlocksFile(benchmark::State& state) { DrawFrames(state, SceneKind::BlocksFile, false); }
 BENCHMARK(BM_FrameBlocksFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+void BM_FrameBlocksFileBoxes(benchmark::State& state) {
+    SharedRenderer().graphics.blockDrawing = BlockDrawing::Boxes;
+    DrawFrames(state, SceneKind::BlocksFile, false);
+    SharedRenderer().graphics.blockDrawing = BlockDrawing::Auto;
+}
+BENCHMARK(BM_FrameBlocksFileBoxes)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 void BM_FrameBlocksFileTransparent(benchmark::State& state) { DrawFrames(state, SceneKind::BlocksFile, true); }
 BENCHMARK(BM_FrameBlocksFileTransparent)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);

@@ -2,8 +2,8 @@
 # The models users have: a block model of 50 million blocks and a surface of 18
 # million triangles (and any other sizes given), generated into a temporary
 # directory, each read by talan3d --info and drawn by talan3d --render as whole
-# processes, with wall time and peak memory; then the render benchmark's frame times
-# on the same files.
+# processes, with wall time and peak memory (the block model also drawn as boxes);
+# then the render benchmark's frame times on the same files.
 #
 #   bench/run_big_models.sh BUILD_DIR [BLOCKS [GRID]]
 #
@@ -55,8 +55,11 @@ run() {
 echo
 for f in blocks surface; do
     run "talan3d --info $f.KDX" "$talan" --info "$work/$f.KDX"
-    run "talan3d --render (800x600) $f.KDX" "$talan" --render "$work/$f.png" "$work/$f.KDX"
+    run "talan3d --render (1280x720) $f.KDX" "$talan" --render "$work/$f.png" --size 1280x720 "$work/$f.KDX"
 done
+# The block model on its lattice is cast by default; its boxes, for comparison.
+run "  the same, --draw-blocks boxes" "$talan" --render "$work/boxes.png" --size 1280x720 --draw-blocks boxes \
+    "$work/blocks.KDX"
 
 echo
 echo "Frame times (render_benchmark on the same files):"

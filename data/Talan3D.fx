@@ -36,6 +36,18 @@ vec2 SectionDistances(vec3 position)
                 dot(SectionPlanes[1].xyz, position) + SectionPlanes[1].w);
 }
 
+// The colour of a lit surface of unit normal n (world axes): both sides lit alike.
+// Block models drawn by casting rays through their lattice are shaded here too, so
+// that they look exactly as their boxes do.
+vec4 ShadeSurface(vec3 n, vec4 colour)
+{
+    float key = abs(dot(n, normalize(vLightDir[0].xyz + vec3(0.0, 0.0, 1e-9))));
+    float fill = abs(dot(n, normalize(vLightDir[1].xyz + vec3(0.0, 0.0, 1e-9))));
+    float light = AmbientIntensity * (0.3 + 0.7 * key + 0.15 * fill);
+    vec3 coloured = colour.rgb * light + vLightColor[0].rgb * key + vLightColor[1].rgb * fill;
+    return vec4(min(coloured, vec3(1.0)), 1.0);
+}
+
 @technique Render
 @pass P0
 @vertex
@@ -96,10 +108,5 @@ void main()
         fragmentColour = vec4(vertexColour.rgb, 1.0);
         return;
     }
-    vec3 n = worldNormal / normalLength;
-    float key = abs(dot(n, normalize(vLightDir[0].xyz + vec3(0.0, 0.0, 1e-9))));
-    float fill = abs(dot(n, normalize(vLightDir[1].xyz + vec3(0.0, 0.0, 1e-9))));
-    float light = AmbientIntensity * (0.3 + 0.7 * key + 0.15 * fill);
-    vec3 coloured = vertexColour.rgb * light + vLightColor[0].rgb * key + vLightColor[1].rgb * fill;
-    fragmentColour = vec4(min(coloured, vec3(1.0)), 1.0);
+    fragmentColour = ShadeSurface(worldNormal / normalLength, vertexColour);
 }

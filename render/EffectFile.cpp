@@ -213,6 +213,7 @@ Failure ParseEffectSource(const std::string& text, EffectSource& source) {
     }
     source = EffectSource{};
     source.technique = kRenderTechnique;
+    source.common = common;
     for (auto& [technique, pass] : passes) {
         if (technique != kRenderTechnique) continue;
         if (pass.vertexLine == 0 || pass.blocksLine == 0 || pass.fragmentLine == 0) {
@@ -250,6 +251,7 @@ Failure LoadEffectText(const std::string& text, const std::string& name, Effect&
         }
         built.passes.push_back(compiled);
     }
+    built.common = source.common;
     ReleaseEffect(effect);
     effect = std::move(built);
     return {};

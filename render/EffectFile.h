@@ -47,7 +47,8 @@ struct EffectSourcePass {
 };
 
 struct EffectSource {
-    std::string technique;  // the technique the passes belong to
+    std::string technique;
+    std::string common;  // the @common text  // the technique the passes belong to
     std::vector<EffectSourcePass> passes;
 };
 

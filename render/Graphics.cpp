@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "render/BlockCast.h"
 #include "render/CameraMath.h"
 #include "render/EffectFile.h"
 
@@ -21,6 +22,7 @@ Failure InitGraphics(GraphicsState& graphics, const std::string& effectPath, int
     if (graphics.clipControl) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
 
     if (Failure failure = LoadEffectFile(effectPath, graphics.effect); failure.Failed()) return failure;
+    BuildBlockCastProgram(graphics.cast, graphics.effect.common);
 
     if (width > 0 && height > 0) {
         graphics.viewportWidth = width;
@@ -123,6 +125,16 @@ bool MakePieces(const void* records, size_t recordBytes, const std::vector<int64
     return true;
 }
 
+// The pieces of the first `blocks` block records (all of them for -1).
+bool MakeBlockPieces(const GraphicsState& graphics, const SceneModel& scene, std::vector<VertexBufferPiece>& pieces,
+                     int64_t blocks = -1) {
+    const int64_t maxBytes = std::max<int64_t>(graphics.maxBufferBytes, 1);
+    return MakePieces(scene.blockRecords.data(), sizeof(BlockRecord),
+                      BlockPieceEnds(blocks < 0 ? scene.storedBlockCount : blocks,
+                                     std::max<int64_t>(maxBytes / int64_t{sizeof(BlockRecord)}, 1)),
+                      true, pieces);
+}
+
 }  // namespace
 
 void SetSceneVertexLayout() {
@@ -139,27 +151,49 @@ int32_t UploadSceneVertices(GraphicsState& graphics, const SceneModel& scene) {
     while (glGetError() != GL_NO_ERROR) {
     }
     std::vector<VertexBufferPiece> vertexPieces, blockPieces;
+    std::vector<BlockCastObject> casts = MakeBlockCasts(graphics, scene);
+    // Block records are uploaded once some block model is drawn as boxes; until then a
+    // model on a lattice costs only its textures.
+    bool boxes = false;
+    for (size_t k = 0; k < scene.firstStored.size() && !boxes; ++k) {
+        boxes = IsBlockModel(scene, k) && scene.elementCounts[k] > 0 &&
+                (k >= casts.size() || !CastChosen(graphics.blockDrawing, casts[k]));
+    }
     const int64_t maxBytes = std::max<int64_t>(graphics.maxBufferBytes, 1);
     const bool made =
         MakePieces(scene.sceneVertices.data(), sizeof(SceneVertex),
                    VertexPieceEnds(scene, std::max<int64_t>(maxBytes / int64_t{sizeof(SceneVertex)}, 1)), false,
                    vertexPieces) &&
-        MakePieces(scene.blockRecords.data(), sizeof(BlockRecord),
-                   BlockPieceEnds(scene.storedBlockCount, std::max<int64_t>(maxBytes / int64_t{sizeof(BlockRecord)}, 1)),
-                   true, blockPieces);
+        (!boxes || MakeBlockPieces(graphics, scene, blockPieces));
     if (!made) {
         // The driver refused the memory: the previous buffers stay, and with them
         // the previous picture.
         ReleasePieces(vertexPieces);
+        ReleaseBlockCastObjects(casts);
         return kStatusOutOfMemory;
     }
     ReleasePieces(graphics.vertexPieces);
     ReleasePieces(graphics.blockPieces);
+    ReleaseBlockCastObjects(graphics.cast.objects);
     graphics.vertexPieces = std::move(vertexPieces);
     graphics.blockPieces = std::move(blockPieces);
+    graphics.cast.objects = std::move(casts);
     graphics.uploadedVertices = scene.storedVertexCount;
-    graphics.uploadedBlocks = scene.storedBlockCount;
+    graphics.uploadedBlocks = boxes ? scene.storedBlockCount : 0;
+    graphics.blocksAwaitingUpload = boxes ? 0 : scene.storedBlockCount;
     return kStatusOk;
+}
+
+bool UploadAwaitingBlocks(GraphicsState& graphics, const SceneModel& scene) {
+    if (graphics.blocksAwaitingUpload <= 0) return false;
+    std::vector<VertexBufferPiece> pieces;
+    const int64_t blocks = graphics.blocksAwaitingUpload;
+    graphics.blocksAwaitingUpload = 0;  // one try: a refusal leaves those boxes undrawn
+    if (blocks > scene.storedBlockCount || !MakeBlockPieces(graphics, scene, pieces, blocks)) return false;
+    ReleasePieces(graphics.blockPieces);
+    graphics.blockPieces = std::move(pieces);
+    graphics.uploadedBlocks = blocks;
+    return true;
 }
 
 void ReleaseGraphics(GraphicsState& graphics) {
@@ -170,6 +204,7 @@ void ReleaseGraphics(GraphicsState& graphics) {
         glDeleteBuffers(1, &graphics.marks.buffer);
     }
     ReleaseEffect(graphics.effect);
+    ReleaseBlockCasts(graphics.cast);
     graphics = GraphicsState{};
 }
 

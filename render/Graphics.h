@@ -23,10 +23,17 @@ Failure InitGraphics(GraphicsState& graphics, const std::string& effectPath, int
 // restores everything.
 int32_t ResizeGraphics(GraphicsState& graphics, const ViewState& view, int32_t width, int32_t height);
 
-// Replaces the vertex buffer with a copy of the scene's vertices. A scene without a
-// vertex is refused with kStatusInvalidArg, as a 0-byte buffer is; the previous
-// buffer then stays.
+// Replaces the vertex buffer with a copy of the scene's vertices, and the block
+// records' buffers, and finds the lattices of block models for drawing them by
+// casting (BlockCast.h). Where every block model is drawn by casting, the block
+// records wait for UploadAwaitingBlocks. A scene without a vertex is refused with
+// kStatusInvalidArg, as a 0-byte buffer is; the previous buffers then stay.
 int32_t UploadSceneVertices(GraphicsState& graphics, const SceneModel& scene);
+
+// Uploads the block records that UploadSceneVertices left out, every block model
+// having been drawn by casting so far; the first frame that draws one as boxes calls
+// this. True when it made the buffers.
+bool UploadAwaitingBlocks(GraphicsState& graphics, const SceneModel& scene);
 
 // The input layout of SceneVertex (POSITION, NORMAL, COLOR, 40 bytes apart) for the
 // vertex array and the buffer bound now.

@@ -3,12 +3,15 @@
 // or a headless EGL context.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include <epoxy/gl.h>
 #include <glm/mat4x4.hpp>
+
+#include "scene/BlockLattice.h"
 
 namespace talan {
 
@@ -44,6 +47,7 @@ struct EffectPass {
 
 struct Effect {
     std::vector<EffectPass> passes;  // of the technique "Render", in order
+    std::string common;              // the @common text, which the block cast program builds on
 };
 
 // What the GL pipeline was last set to, so that drawing many objects does not
@@ -68,6 +72,35 @@ struct VertexBufferPiece {
 // records go to buffers of at most this size.
 inline constexpr int64_t kMaxVertexBufferBytes = int64_t{256} << 20;
 
+// How block models are drawn: one box per block from their records, or, for a model
+// on a lattice, by casting one ray per pixel through its cells (Auto: the cast where
+// the lattice takes no more memory than the records).
+enum class BlockDrawing { Auto, Boxes, Cast };
+
+// A block model on a lattice as the cast draws it: its brick table and brick pool as
+// 3D textures, and where the lattice lies. Objects off a lattice have no textures.
+struct BlockCastObject {
+    GLuint brickTable = 0;  // R32UI, one texel per brick: 0 empty, else 1 + its place in the pool
+    GLuint pool = 0;        // RGBA8UI, 8 x 8 x 8 texels per brick; alpha 0 for an empty cell
+    std::array<int32_t, 2> poolBricks{};  // bricks along x and y of the pool texture
+    int64_t textureBytes = 0;
+    BlockLattice lattice;  // also walked on the CPU by picking
+};
+
+// The cast's program, its uniforms, and one entry per object of the last upload.
+struct BlockCastState {
+    GLuint program = 0;  // 0 when the effect's @common gives no ShadeSurface: boxes only
+    std::string programLog;
+    GLuint vertexArray = 0;  // empty: the box is made from gl_VertexID
+    GLint world = -1, lightDir = -1, lightColor = -1, ambientIntensity = -1;
+    GLint latticeToDepth = -1, inverseProjection = -1, viewToLattice = -1, latticeEye = -1, nearFar = -1;
+    GLint depthFromView = -1, latticePlanes = -1, boxLow = -1, boxHigh = -1, cells = -1;
+    GLint poolBricks = -1, viewport = -1, keepFaces = -1, skipBricks = -1, brickTable = -1, pool = -1;
+    std::vector<BlockCastObject> objects;
+    int32_t maxTextureSize = 0;  // GL_MAX_3D_TEXTURE_SIZE
+    int32_t objectsDrawn = 0;    // block models the last frame drew by casting
+};
+
 struct GraphicsState {
     Effect effect;
     // Copies of sceneVertices and blockRecords, replaced whole by every upload.
@@ -75,6 +108,7 @@ struct GraphicsState {
     std::vector<VertexBufferPiece> blockPieces;
     int64_t uploadedVertices = 0;  // records the pieces hold; objects beyond are not drawn
     int64_t uploadedBlocks = 0;
+    int64_t blocksAwaitingUpload = 0;  // block records left for the first frame that draws boxes
     int64_t maxBufferBytes = kMaxVertexBufferBytes;  // tests lower it to cut small scenes
     VertexBufferPiece marks;  // the measurement's points and line, drawn over the scene
 
@@ -89,6 +123,10 @@ struct GraphicsState {
     bool clipControl = false;  // depth 0..1 natively (glClipControl)
     bool anyTransparent = false;  // some object was once drawn transparent: run the transparent sweeps
     AppliedState applied;
+
+    BlockDrawing blockDrawing = BlockDrawing::Auto;  // set before the upload: Boxes finds no lattice
+    bool skipEmptyBricks = true;  // tests turn it off: the cast then walks every cell
+    BlockCastState cast;
 };
 
 }  // namespace talan

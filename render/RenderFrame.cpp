@@ -4,6 +4,7 @@
 
 #include <glm/gtc/type_ptr.hpp>
 
+#include "render/BlockCast.h"
 #include "render/CameraMath.h"
 #include "render/Graphics.h"
 
@@ -156,7 +157,7 @@ void DrawBlocks(int64_t offset, int64_t blocks) {
 // Draws every visible object whose transparency matches the sweep, in load order:
 // scene vertices with the pass's vertex program, block models with its block program.
 void DrawObjects(GraphicsState& graphics, const SceneModel& scene, int32_t objectCount, const EffectPass& pass,
-                 const SweepState& sweep, GLenum& topology) {
+                 const SweepState& sweep, const CastFrame& cast, GLenum& topology) {
     const size_t objects = std::min(static_cast<size_t>(std::max(objectCount, 0)), scene.firstVertex.size());
     for (size_t i = 0; i < objects; ++i) {
         if (!scene.objectVisible[i] || scene.objectTransparent[i] != sweep.transparent) continue;
@@ -165,6 +166,12 @@ void DrawObjects(GraphicsState& graphics, const SceneModel& scene, int32_t objec
         const int64_t first = scene.firstStored[i];
         const int64_t count = blocks ? int64_t{scene.elementCounts[i]}
                                      : int64_t{scene.verticesPerElement[i]} * scene.elementCounts[i];
+        if (blocks && count > 0 && DrawsByCasting(graphics, i, *sweep.raster, sweep.transparent)) {
+            DrawBlockCast(graphics, i, *sweep.raster, cast);
+            ++graphics.cast.objectsDrawn;
+            continue;
+        }
+        if (blocks && first + count > graphics.uploadedBlocks) UploadAwaitingBlocks(graphics, scene);
         // Only what the buffers hold is drawn (they are made at the end of a load).
         if (count <= 0 || first + count > (blocks ? graphics.uploadedBlocks : graphics.uploadedVertices)) continue;
         ApplyBlend(graphics.applied, sweep, topology == GL_LINES && sweep.raster->antialiasedLineEnable);
@@ -186,11 +193,16 @@ void DrawObjects(GraphicsState& graphics, const SceneModel& scene, int32_t objec
 // transparent sweeps.
 void DrawSweeps(GraphicsState& graphics, const ViewState& view, const SceneModel& scene, const FrameValues& values) {
     const int32_t objects = scene.objectCount;
+    CastFrame cast{};
+    std::copy(values.lightDir, values.lightDir + 8, cast.lightDir);
+    std::copy(values.lightColor, values.lightColor + 8, cast.lightColor);
+    cast.ambient = values.ambient;
+    std::copy(values.sectionPlanes, values.sectionPlanes + 8, cast.sectionPlanes);
     GLenum topology = GL_TRIANGLES;
     const float level = view.transparencyLevel;
     for (const EffectPass& pass : graphics.effect.passes) {
         ApplyPass(graphics, pass, values);
-        DrawObjects(graphics, scene, objects, pass, {&graphics.opaqueRasterDesc, false, level}, topology);
+        DrawObjects(graphics, scene, objects, pass, {&graphics.opaqueRasterDesc, false, level}, cast, topology);
     }
     if (!graphics.anyTransparent) return;
 
@@ -198,11 +210,11 @@ void DrawSweeps(GraphicsState& graphics, const ViewState& view, const SceneModel
     // pass still applied, then, pass by pass, the ones that face the viewer over them.
     graphics.transparentRasterDesc.frontCounterClockwise = true;
     DrawObjects(graphics, scene, objects, graphics.effect.passes.back(), {&graphics.transparentRasterDesc, true, level},
-                topology);
+                cast, topology);
     graphics.transparentRasterDesc.frontCounterClockwise = false;
     for (const EffectPass& pass : graphics.effect.passes) {
         ApplyPass(graphics, pass, values);
-        DrawObjects(graphics, scene, objects, pass, {&graphics.transparentRasterDesc, true, level}, topology);
+        DrawObjects(graphics, scene, objects, pass, {&graphics.transparentRasterDesc, true, level}, cast, topology);
     }
 }
 
@@ -268,6 +280,7 @@ void DrawFrame(GraphicsState& graphics, const ViewState& view, const SceneModel&
     // The frame starts from a known state: whatever else used the context may have
     // changed it.
     graphics.applied.valid = false;
+    graphics.cast.objectsDrawn = 0;
     glDisable(GL_SCISSOR_TEST);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
@@ -310,7 +323,9 @@ void DrawFrame(GraphicsState& graphics, const ViewState& view, const SceneModel&
         }
     }
     if (graphics.effect.passes.empty()) return;
-    if (!graphics.vertexPieces.empty() || !graphics.blockPieces.empty()) DrawSweeps(graphics, view, scene, values);
+    if (!graphics.vertexPieces.empty() || !graphics.blockPieces.empty() || !graphics.cast.objects.empty()) {
+        DrawSweeps(graphics, view, scene, values);
+    }
     DrawMeasureMarks(graphics, view.measure, values);
 }
 

@@ -234,13 +234,13 @@ bool Better(const Candidate& c, const Candidate& best) {
 
 }  // namespace
 
-ElementHit FindPickedElement(const SceneModel& scene, const PickQuery& query) {
+ElementHit FindPickedElement(const SceneModel& scene, const PickQuery& query, const std::vector<bool>* skip) {
     const Slab slab{query.axis >= 0 && query.axis < 3 ? query.axis : -1, query.keepLow, query.keepHigh};
     ElementHit hit;
     Candidate best;
     const size_t objects = std::min(static_cast<size_t>(std::max(scene.objectCount, 0)), scene.firstVertex.size());
     for (size_t k = 0; k < objects; ++k) {
-        if (!scene.objectVisible[k]) continue;
+        if (!scene.objectVisible[k] || (skip != nullptr && k < skip->size() && (*skip)[k])) continue;
         const int64_t elements = scene.elementCounts[k];
         for (int64_t e = 0; e < elements; ++e) {
             // Beyond this an element can only win by its distance.

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "scene/SceneModel.h"
 
@@ -39,7 +40,9 @@ struct PickQuery {
 // is met so (the edges of a wireframe triangle), the element nearest the drawn point
 // within the tolerance is taken, placed at the drawn point. Ties go to the earlier
 // object and element; object is -1 when nothing lies within reach.
-ElementHit FindPickedElement(const SceneModel& scene, const PickQuery& query);
+// Objects whose `skip` entry is true are left out (the caller has picked them
+// otherwise).
+ElementHit FindPickedElement(const SceneModel& scene, const PickQuery& query, const std::vector<bool>* skip = nullptr);
 
 // Slope distance, horizontal distance, difference in elevation, azimuth (degrees
 // from north, clockwise, 0 to 360) and dip (degrees below the horizontal, negative

@@ -115,6 +115,11 @@ bool ReadSection(const std::string& text, CommandLine& line) {
     return true;
 }
 
+bool ReadDrawBlocks(const std::string& text, CommandLine& line) {
+    line.drawBlocks = text == "boxes" ? BlockDrawing::Boxes : text == "cast" ? BlockDrawing::Cast : BlockDrawing::Auto;
+    return text == "auto" || text == "boxes" || text == "cast";
+}
+
 bool ReadCommand(const std::string& text, CommandLine& line) {
     int32_t id = 0;
     if (!ParseInt(text, id) || !IsMenuIdentifier(id)) return false;
@@ -162,6 +167,12 @@ const OptionSpec kOptions[] = {
      [](const std::string& v, CommandLine& l) { return ReadObjectList(v, l.hidden); }},
     {"--section", "AXIS,CENTRE,THICKNESS", kDrawing,
      "draw only what lies within CENTRE +- THICKNESS/2 along AXIS (x, y or z, in file units)", ReadSection},
+    {"--draw-blocks", "auto|boxes|cast", kDrawing,
+     "draw each block model as one box per block (boxes), or, where its blocks stand on a lattice, by casting one "
+     "ray per pixel through its cells (cast), which costs time by the pixels rather than the blocks; auto casts "
+     "where that takes no more memory than the boxes (default auto). Transparent and wireframe models are always "
+     "boxes",
+     ReadDrawBlocks},
     {"--command", "ID", kDrawing,
      "after the options above, do what choosing the menu entry of identifier ID does; repeatable, in order. The "
      "identifiers are those --info lists: fixed ones such as 4010 \"Sólid face\" and 4012 \"Front face\", and "
@@ -390,10 +401,21 @@ std::string Roff(std::string_view text) {
     return out;
 }
 
+// An option's name as troff shows it: every dash a minus, inner ones ("--draw-blocks")
+// included, so that a name copied from the page can be typed back.
+std::string OptionRoff(const std::string& name) {
+    std::string out;
+    for (const char c : Roff(name)) {
+        if (c == '-' && !(!out.empty() && out.back() == '\\')) out += '\\';
+        out += c;
+    }
+    return out;
+}
+
 // A tagged paragraph: the tag in bold, a value form after it in italics.
 std::string TaggedParagraph(const std::string& tag, const char* value, const std::string& text) {
     std::string out = ".TP\n";
-    out += value != nullptr ? ".BI \"" + Roff(tag) + "\" \" " + Roff(value) + "\"\n" : ".B \"" + Roff(tag) + "\"\n";
+    out += value != nullptr ? ".BI \"" + OptionRoff(tag) + "\" \" " + Roff(value) + "\"\n" : ".B \"" + OptionRoff(tag) + "\"\n";
     return out + Roff(text) + "\n";
 }
 

@@ -167,6 +167,7 @@ Failure Draw(const CommandLine& line, const std::string& executablePath, std::FI
         failure.Failed()) {
         return failure;
     }
+    picture.graphics.blockDrawing = line.drawBlocks;
     if (Failure failure = PrepareScene(line, picture, err); failure.Failed()) return failure;
     if (line.longerSide > 0) {
         if (Failure failure = ShapeToScene(line.longerSide, headless, picture); failure.Failed()) return failure;

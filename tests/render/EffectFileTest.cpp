@@ -193,7 +193,9 @@ TEST_F(EffectCompileTest, CompileLinkAndInputErrorsCarryTheCompilerLog) {
 
     const Case cases[] = {
         {Edited("vertexColour = COLOR;", "vertexColour = COLOUR;"), "vertex program"},
-        {Edited("fragmentColour = vec4(min(", "fragmentColour = vec3(min("), "fragment program"},
+        {Edited("fragmentColour = ShadeSurface(worldNormal / normalLength, vertexColour);",
+                "fragmentColour = ShadeSurface(worldNormal / normalLength, vertexColour).xyz;"),
+         "fragment program"},
         {Edited("vertexColour = vec4(vec3(BLOCK_COLOR", "vertexColour = vec4(vec3(BLOCK_COLOUR"), "block program"},
         {Edited("vertexColour = COLOR;", "vertexColour = COLOR + TEXCOORD.xxxx;",
                 Edited("in vec4 COLOR;", "in vec4 COLOR;\nin vec2 TEXCOORD;")),
@@ -215,7 +217,7 @@ TEST_F(EffectCompileTest, CompileLinkAndInputErrorsCarryTheCompilerLog) {
 // programs alike.
 TEST_F(EffectCompileTest, CompilerMessagesNameTheLineOfTheEffectFile) {
     const std::string shipped = ShippedEffect();
-    for (const std::string statement : {"vertexColour = COLOR;", "float light =", "int corner ="}) {
+    for (const std::string statement : {"vertexColour = COLOR;", "float normalLength =", "int corner ="}) {
         const auto line = 1 + std::count(shipped.begin(), shipped.begin() + shipped.find(statement), '\n');
         Effect broken;
         const Failure failure = LoadEffectText(Edited(statement, "undeclared; " + statement), kEffectFileName, broken);

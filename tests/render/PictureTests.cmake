@@ -1,7 +1,10 @@
 # Picture tests: talan3d --render command lines whose pictures are compared with the
 # baselines in tests/render/baselines/ (see picture_test/PictureTestMain.cpp).
 #
-#   talan_picture_test(NAME SCENE [ARGS --render options...] [SHARE s] [LEVEL l] [BASELINE png])
+#   talan_picture_test(NAME SCENE [ARGS --render options...] [SHARE s] [LEVEL l] [BASELINE png] [BOXES_TOO])
+#
+# BOXES_TOO adds the test NAME.boxes: the same picture with block models drawn as
+# boxes (--draw-blocks boxes), against the same baseline.
 #
 # SCENE is a file in tests/render/scenes/ or an absolute path; pictures are 160x120
 # unless ARGS give a --size. The tolerance scale, the same for every test:
@@ -18,7 +21,7 @@ target_link_libraries(picture_test PRIVATE Qt6::Gui)
 add_dependencies(picture_test talan3d)
 
 function(talan_picture_test name scene)
-  cmake_parse_arguments(PARSE_ARGV 2 PT "" "SHARE;LEVEL;BASELINE" "ARGS")
+  cmake_parse_arguments(PARSE_ARGV 2 PT "BOXES_TOO" "SHARE;LEVEL;BASELINE" "ARGS")
   if(NOT PT_SHARE)
     set(PT_SHARE 0.002)
   endif()
@@ -41,6 +44,12 @@ function(talan_picture_test name scene)
     COMMAND picture_test ${name} ${PT_BASELINE} ${out} ${PT_SHARE} ${PT_LEVEL} $<BOOL:${TALAN_REQUIRE_GL}>
             -- $<TARGET_FILE:talan3d> --render @PICTURE@ ${size} ${PT_ARGS} -- ${scene})
   set_tests_properties(picture.${name} PROPERTIES SKIP_RETURN_CODE 77)
+  if(PT_BOXES_TOO)
+    add_test(NAME picture.${name}.boxes
+      COMMAND picture_test ${name}.boxes ${PT_BASELINE} ${out} ${PT_SHARE} ${PT_LEVEL} $<BOOL:${TALAN_REQUIRE_GL}>
+              -- $<TARGET_FILE:talan3d> --render @PICTURE@ ${size} ${PT_ARGS} --draw-blocks boxes -- ${scene})
+    set_tests_properties(picture.${name}.boxes PROPERTIES SKIP_RETURN_CODE 77)
+  endif()
 endfunction()
 
 # The README's picture: its command line is taken from the README itself, and the
@@ -51,7 +60,7 @@ string(REGEX REPLACE "^build/shell/talan3d --render open_pit.png (.*) data/sampl
        readme_render "${readme_render}")
 separate_arguments(readme_render UNIX_COMMAND "${readme_render}")
 talan_picture_test(readme_open_pit ${PROJECT_SOURCE_DIR}/data/samples/open_pit.KDX
-  BASELINE ${PROJECT_SOURCE_DIR}/data/samples/open_pit.png ARGS ${readme_render})
+  BASELINE ${PROJECT_SOURCE_DIR}/data/samples/open_pit.png ARGS ${readme_render} BOXES_TOO)
 
 # Culling by the winding on screen: the left triangle runs counter-clockwise, the
 # right one clockwise. "Front face" alone removes the counter-clockwise ones.
@@ -67,22 +76,22 @@ talan_picture_test(windings_hidden_transparent windings.KDX ARGS --hide 0 --tran
 talan_picture_test(flat_block_yaw45_cull_front flat_block.KDX ARGS --yaw 45 --cull front)
 talan_picture_test(flat_block_yaw190_cull_back flat_block.KDX ARGS --yaw 190 --cull back)
 talan_picture_test(flat_block_transparent flat_block.KDX ARGS --yaw 30 --transparent 0)
-talan_picture_test(blocks blocks.KDX ARGS --yaw 20 --pitch 30)
+talan_picture_test(blocks blocks.KDX ARGS --yaw 20 --pitch 30 BOXES_TOO)
 talan_picture_test(blocks_wireframe_cull_back blocks.KDX ARGS --yaw 200 --wireframe --cull back)
 talan_picture_test(blocks_transparent blocks.KDX ARGS --yaw 20 --pitch 30 --transparent 0,1)
-talan_picture_test(blocks_below blocks.KDX ARGS --yaw 120 --pitch -40 --cull front)
+talan_picture_test(blocks_below blocks.KDX ARGS --yaw 120 --pitch -40 --cull front BOXES_TOO)
 
 # Every kind of object together: lines, drill holes and points keep their own colour,
 # points are separate dots; smoothing shades a faceted roof across its ridge.
-talan_picture_test(all_kinds ${PROJECT_SOURCE_DIR}/data/samples/all_kinds.KDX ARGS --yaw 30)
+talan_picture_test(all_kinds ${PROJECT_SOURCE_DIR}/data/samples/all_kinds.KDX ARGS --yaw 30 BOXES_TOO)
 talan_picture_test(all_kinds_transparent ${PROJECT_SOURCE_DIR}/data/samples/all_kinds.KDX ARGS --yaw 30 --transparent 0,3)
 talan_picture_test(roof roof.KDX)
 talan_picture_test(roof_smooth roof.KDX ARGS --smooth)
 
 # Section slabs across each file axis: what lies outside is gone, boxes and triangles
 # that cross a plane are drawn cut open.
-talan_picture_test(section_x blocks.KDX ARGS --yaw 30 --pitch 35 --section x,0,4)
-talan_picture_test(section_y blocks.KDX ARGS --yaw 30 --pitch 35 --section y,2,3)
+talan_picture_test(section_x blocks.KDX ARGS --yaw 30 --pitch 35 --section x,0,4 BOXES_TOO)
+talan_picture_test(section_y blocks.KDX ARGS --yaw 30 --pitch 35 --section y,2,3 BOXES_TOO)
 talan_picture_test(section_z_transparent blocks.KDX ARGS --yaw 30 --pitch 35 --section z,-1,2.5 --transparent 0)
 talan_picture_test(section_surface roof.KDX ARGS --yaw 60 --section x,-4,5)
 
@@ -99,7 +108,7 @@ talan_picture_test(all_kinds_antialiased_wireframe ${PROJECT_SOURCE_DIR}/data/sa
   ARGS --yaw 30 --command 4010 --command 4021)
 # The same slab through the View menu's Section commands: across y at the target,
 # one thickness north, then half as thick.
-talan_picture_test(section_by_commands blocks.KDX ARGS --yaw 30 --pitch 35 --command 4101 --command 4103 --command 4106)
+talan_picture_test(section_by_commands blocks.KDX ARGS --yaw 30 --pitch 35 --command 4101 --command 4103 --command 4106 BOXES_TOO)
 
 # A flat scene seen straight down has north (+y) up and east right, and the yaw's
 # heading up when turned; seen straight up, east stays right and north is down; just
@@ -108,3 +117,17 @@ talan_picture_test(plan_view plan.KDX ARGS --pitch 90)
 talan_picture_test(plan_view_yaw90 plan.KDX ARGS --pitch 90 --yaw 90)
 talan_picture_test(plan_view_from_below plan.KDX ARGS --pitch -90)
 talan_picture_test(plan_view_past_vertical plan.KDX ARGS --pitch 91)
+
+# Block models on a lattice cast one ray per pixel against the pictures of their
+# boxes: at most 0.05 % of the pixels part, on edges. The second section of
+# blocks.KDX (flat boxes of a negative and a zero size) is off any lattice and stays
+# boxes; the lone block of flat_block.KDX is a lattice of one cell, its far sides
+# culled.
+talan_picture_test(blocks_cast blocks.KDX BASELINE ${baselines}/blocks.png SHARE 0.0005
+  ARGS --yaw 20 --pitch 30 --draw-blocks cast)
+talan_picture_test(blocks_below_cast blocks.KDX BASELINE ${baselines}/blocks_below.png SHARE 0.0005
+  ARGS --yaw 120 --pitch -40 --cull front --draw-blocks cast)
+talan_picture_test(section_x_cast blocks.KDX BASELINE ${baselines}/section_x.png SHARE 0.0005
+  ARGS --yaw 30 --pitch 35 --section x,0,4 --draw-blocks cast)
+talan_picture_test(flat_block_cast flat_block.KDX BASELINE ${baselines}/flat_block_yaw45_cull_front.png SHARE 0.0005
+  ARGS --yaw 45 --cull front --draw-blocks cast)

@@ -51,8 +51,14 @@ TEST(CommandLine, ModesOptionsAndFilesAreReadAsDeclared) {
     ASSERT_FALSE(ParseCommandLine({"--render", "p.png", "--size", "256", "--size", "16384x1", "a.KDX"}, line).Failed());
     EXPECT_EQ(std::tuple(line.longerSide, line.width, line.height), std::tuple(0, 16384, 1));
 
-    ASSERT_FALSE(ParseCommandLine({"--pick", "12,34", "--size", "64x48", "a.KDX"}, line).Failed());
+    // Block models: auto unless asked, the last choice counts, for --pick as for --render.
+    EXPECT_EQ(line.drawBlocks, BlockDrawing::Auto);
+    ASSERT_FALSE(
+        ParseCommandLine({"--render", "p.png", "--draw-blocks", "cast", "--draw-blocks", "boxes", "a.KDX"}, line).Failed());
+    EXPECT_EQ(line.drawBlocks, BlockDrawing::Boxes);
+    ASSERT_FALSE(ParseCommandLine({"--pick", "12,34", "--size", "64x48", "--draw-blocks", "cast", "a.KDX"}, line).Failed());
     EXPECT_EQ(std::tuple(line.mode, line.pickX, line.pickY, line.output), std::tuple(Mode::Pick, 12, 34, ""));
+    EXPECT_EQ(line.drawBlocks, BlockDrawing::Cast);
     ASSERT_FALSE(ParseCommandLine({"--info", "--smooth", "--", "--json"}, line).Failed());
     EXPECT_EQ(std::tuple(line.mode, line.smooth, line.json, line.files), std::tuple(Mode::Info, true, false, std::vector<std::string>{"--json"}));
 
@@ -80,6 +86,8 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
         {{"--render", "pic.png", "a.KDX", "--section", "x,0,0"}, "bad value 'x,0,0' for --section"},
         {{"--render", "pic.png", "a.KDX", "--command", "4011"}, "bad value '4011' for --command"},
         {{"--render", "pic.png", "a.KDX", "--command", "5001"}, "bad value '5001' for --command"},
+        {{"--render", "pic.png", "a.KDX", "--draw-blocks", "Cast"}, "bad value 'Cast' for --draw-blocks"},
+        {{"--info", "--draw-blocks", "cast", "a.KDX"}, "unknown option '--draw-blocks' for --info"},
         {{"--pick", "12", "a.KDX"}, "bad pixel '12' for --pick"},
         {{"--pick", "--size", "8x8", "1,2", "a.KDX"}, "bad pixel '--size' for --pick"},
         {{"--pick", "1,2"}, "--pick needs a pixel X,Y and at least one scene file"},
@@ -133,7 +141,7 @@ TEST(CommandLine, TheManualPageListsEveryModeOptionAndExitStatus) {
             EXPECT_TRUE(tagged(m[1], "")) << "the manual page has no exit status " << m[1];
         }
     }
-    EXPECT_EQ(std::tuple(options, statuses), std::tuple(19, 5)) << "--help's rows were not all found";
+    EXPECT_EQ(std::tuple(options, statuses), std::tuple(20, 5)) << "--help's rows were not all found";
     EXPECT_TRUE(tagged("\\-\\-help, \\-h", "")) << "the other spelling of --help";
     EXPECT_TRUE(tagged("\\-\\-pick", "X,Y")) << "a mode's first argument";
 
