@@ -1,5 +1,7 @@
 #include "render/BlockCast.h"
 
+#include "render/EffectFile.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -193,21 +195,6 @@ void main()
 }
 )";
 
-GLuint Compile(GLenum stage, const std::string& text, std::string& log) {
-    const GLuint shader = glCreateShader(stage);
-    const char* source = text.c_str();
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    GLint ok = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (ok == GL_TRUE) return shader;
-    GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-    log.assign(static_cast<size_t>(std::max(length, 1)), '\0');
-    glGetShaderInfoLog(shader, length, nullptr, log.data());
-    glDeleteShader(shader);
-    return 0;
-}
 
 void ReleaseObject(BlockCastObject& object) {
     if (object.brickTable != 0) glDeleteTextures(1, &object.brickTable);
@@ -296,8 +283,8 @@ void BuildBlockCastProgram(BlockCastState& cast, const std::string& common) {
     cast.programLog.clear();
     std::string log;
     const std::string head = "#version 330 core\n" + common + "#line 1\n";
-    const GLuint vs = Compile(GL_VERTEX_SHADER, head + kVertexProgram, log);
-    const GLuint fs = vs != 0 ? Compile(GL_FRAGMENT_SHADER, head + kFragmentProgram, log) : 0;
+    const GLuint vs = CompileStage(GL_VERTEX_SHADER, head + kVertexProgram, log);
+    const GLuint fs = vs != 0 ? CompileStage(GL_FRAGMENT_SHADER, head + kFragmentProgram, log) : 0;
     if (vs == 0 || fs == 0) {
         if (vs != 0) glDeleteShader(vs);
         cast.programLog = log;
@@ -312,7 +299,7 @@ void BuildBlockCastProgram(BlockCastState& cast, const std::string& common) {
     GLint ok = GL_FALSE;
     glGetProgramiv(program, GL_LINK_STATUS, &ok);
     if (ok != GL_TRUE) {
-        cast.programLog = "the block cast program does not link";
+        cast.programLog = "the block cast program does not link:\n" + ProgramLinkLog(program);
         glDeleteProgram(program);
         return;
     }

@@ -75,18 +75,6 @@ std::string InfoLog(GLuint object, GetParameter getParameter, GetLog getLog) {
     return log;
 }
 
-GLuint CompileStage(GLenum stage, const std::string& text, std::string& log) {
-    const GLuint shader = glCreateShader(stage);
-    const char* source = text.c_str();
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    GLint ok = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (ok == GL_TRUE) return shader;
-    log = InfoLog(shader, glGetShaderiv, glGetShaderInfoLog);
-    glDeleteShader(shader);
-    return 0;
-}
 
 // The failure of an effect that cannot be used.
 Failure Unusable(std::string message) { return {FailureKind::EffectFile, kStatusFail, std::move(message)}; }
@@ -112,7 +100,7 @@ Failure BuildProgram(const std::string& vertexSource, const std::string& fragmen
     GLint ok = GL_FALSE;
     glGetProgramiv(program, GL_LINK_STATUS, &ok);
     if (ok != GL_TRUE) {
-        log = InfoLog(program, glGetProgramiv, glGetProgramInfoLog);
+        log = ProgramLinkLog(program);
         glDeleteProgram(program);
         return Unusable(what + " with its " + layout.program + " does not link:\n" + log);
     }
@@ -161,6 +149,21 @@ Failure BuildPass(const EffectSourcePass& pass, const std::string& name, EffectP
 }
 
 }  // namespace
+
+GLuint CompileStage(GLenum stage, const std::string& text, std::string& log) {
+    const GLuint shader = glCreateShader(stage);
+    const char* source = text.c_str();
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (ok == GL_TRUE) return shader;
+    log = InfoLog(shader, glGetShaderiv, glGetShaderInfoLog);
+    glDeleteShader(shader);
+    return 0;
+}
+
+std::string ProgramLinkLog(GLuint program) { return InfoLog(program, glGetProgramiv, glGetProgramInfoLog); }
 
 Failure ParseEffectSource(const std::string& text, EffectSource& source) {
     std::string common;

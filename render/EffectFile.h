@@ -70,4 +70,10 @@ Failure LoadEffectText(const std::string& text, const std::string& name, Effect&
 
 void ReleaseEffect(Effect& effect);
 
+// Compiles one stage of a program; 0, with the compiler's log in `log`, when it fails.
+GLuint CompileStage(GLenum stage, const std::string& text, std::string& log);
+
+// The linker's log of a program that did not link.
+std::string ProgramLinkLog(GLuint program);
+
 }  // namespace talan
