@@ -2,25 +2,16 @@
 // dialogs answered by the test; the objects panel and the progress window of a load.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <chrono>
-#include <fstream>
-#include <functional>
 #include <thread>
-#include <utility>
 
 // The shell's headers bring the GL declarations; Qt's must come after them.
 #include "QtTestApplication.h"
-#include "TestHelpers.h"
 #include "ShellViewer.h"
-#include "shell/Commands.h"
-#include "shell/ObjectsPanel.h"
+#include "TestHelpers.h"
 #include "shell/SceneFileDrop.h"
 #include "shell/SlabsAndPicks.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDropEvent>
 #include <QGuiApplication>
@@ -29,7 +20,6 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
 #include <QTableView>

@@ -3,8 +3,6 @@
 // submenus that scroll rather than fill the screen in columns.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 
@@ -57,8 +55,8 @@ TEST_F(NativeDialogs, QtTextsFollowTheInterfaceLanguage) {
 }
 
 TEST_F(NativeDialogs, OpenAddStartsInTheFolderOfTheLastFileOpened) {
-    const std::filesystem::path base =
-        std::filesystem::path(::testing::TempDir()) / ("talan_open_folder_" + std::to_string(::getpid()));
+    const testing::TempFolder folder;
+    const std::filesystem::path base = folder.path;
     for (const char* folder : {"first", "second", "third"}) std::filesystem::create_directories(base / folder);
     std::ofstream(base / "first" / "a.KDX") << kExampleScene;
     std::ofstream(base / "second" / "b.KDX") << kExampleScene;
@@ -87,7 +85,6 @@ TEST_F(NativeDialogs, OpenAddStartsInTheFolderOfTheLastFileOpened) {
         << "the folders the open dialog was asked to start in";
     EXPECT_EQ(viewer.log, "Error; ") << "only the file that is not a scene fails";
     EXPECT_EQ(viewer.scene.objectNames.size(), 6u) << "three reads of two objects each";
-    std::filesystem::remove_all(base);
 }
 
 TEST_F(NativeDialogs, ObjectSubmenusScrollInsteadOfFillingTheScreen) {
