@@ -10,14 +10,11 @@
 #include "QtTestApplication.h"
 #include "ShellViewer.h"
 #include "TestHelpers.h"
-#include "shell/Commands.h"
 
-#include <QAction>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 

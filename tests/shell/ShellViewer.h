@@ -1,6 +1,8 @@
 // The viewer's shell without a window, for tests that choose menu commands.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <unistd.h>
 
 #include <cstdio>
