@@ -1,7 +1,11 @@
 // Shared helpers of the tests: loading scene text and recording what a load shows.
 #pragma once
 
+#include <unistd.h>
+
 #include <array>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -93,5 +97,19 @@ inline SceneSnapshot Snapshot(const SceneModel& s) {
             RawBytes(s.blockRecords.data(), static_cast<size_t>(s.storedBlockCount) * sizeof(BlockRecord)),
             RawBytes(s.boundsMin.data(), sizeof s.boundsMin) + RawBytes(s.boundsMax.data(), sizeof s.boundsMax)};
 }
+
+// A folder of its own for each test, named after it and removed afterwards.
+struct TempFolder {
+    std::string path = ::testing::TempDir() + "/talan-" + std::to_string(getpid()) + "-" +
+                       ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    TempFolder() { std::filesystem::create_directories(path); }
+    ~TempFolder() { std::filesystem::remove_all(path); }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    std::string Write(const std::string& name, std::string_view text) const {
+        std::ofstream(path + "/" + name, std::ios::binary) << text;
+        return path + "/" + name;
+    }
+};
 
 }  // namespace talan::testing

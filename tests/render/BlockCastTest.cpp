@@ -13,12 +13,8 @@
 
 #include <glm/glm.hpp>
 
-#include "TestHelpers.h"
-#include "render/Graphics.h"
-#include "render/HeadlessContext.h"
+#include "GlSceneTest.h"
 #include "render/Picking.h"
-#include "render/SceneLoad.h"
-#include "scene/SceneFileReader.h"
 
 namespace talan {
 namespace {
@@ -93,28 +89,15 @@ Difference Compare(const Picture& a, const Picture& b, int level = 3) {
     return d;
 }
 
-class BlockCastTest : public ::testing::Test {
+class BlockCastTest : public testing::GlSceneTest<kWidth, kHeight> {
 protected:
-    static void SetUpTestSuite() { context_ = CreateHeadlessContext(headless_, kWidth, kHeight); }
-    static void TearDownTestSuite() {
-        if (!context_.Failed()) DestroyHeadlessContext(headless_);
-    }
     void SetUp() override {
-        if (context_.Failed()) TALAN_WITHOUT_GL() << "no headless OpenGL context (EGL, llvmpipe): " << context_.message;
-        const Failure failure = InitGraphics(graphics, TALAN_EFFECT_FILE, kWidth, kHeight);
-        ASSERT_FALSE(failure.Failed()) << failure.message;
+        GlSceneTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         ASSERT_NE(graphics.cast.program, 0u) << graphics.cast.programLog;
-        view.backgroundColor = {0.2f, 0.4f, 0.6f, 0.0f};
     }
-    void TearDown() override {
-        if (!context_.Failed()) ReleaseGraphics(graphics);
-    }
-
     int32_t Load(const std::string& text) {
-        const SceneReadResult read = ReadSceneText(scene, "\"Tavrin\"  MAX\n1300,1000\n2220,2000\n360,300\n" + text, nullptr);
-        const int32_t status =
-            CompleteSceneLoad(scene, view, read, false, [&] { return UploadSceneVertices(graphics, scene); });
-        if (status == kStatusOk) FitCameraMatrices(graphics, view, kWidth, kHeight);
+        const int32_t status = LoadText("\"Tavrin\"  MAX\n1300,1000\n2220,2000\n360,300\n" + text);
         view.cameraDistance *= 0.4f;  // blocks some twenty pixels wide
         return status;
     }
@@ -124,12 +107,6 @@ protected:
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
         return ReadHeadlessPixels(headless_);
     }
-
-    static inline HeadlessContext headless_;
-    static inline Failure context_;
-    GraphicsState graphics;
-    ViewState view;
-    SceneModel scene;
 };
 
 TEST_F(BlockCastTest, CastAndBoxesDrawTheSamePictureFromEveryCameraAndInEverySlab) {

@@ -15,12 +15,8 @@
 #include <glm/glm.hpp>
 #include <glm/ext/matrix_transform.hpp>
 
-#include "TestHelpers.h"
-#include "render/Graphics.h"
-#include "render/HeadlessContext.h"
+#include "GlSceneTest.h"
 #include "render/Picking.h"
-#include "render/SceneLoad.h"
-#include "scene/SceneFileReader.h"
 
 namespace talan {
 namespace {
@@ -104,38 +100,12 @@ void ExpectSameMatrix(const glm::mat4& actual, const Matrix& expected, double to
     }
 }
 
-class RenderFrameTest : public ::testing::Test {
+class RenderFrameTest : public testing::GlSceneTest<kWidth, kHeight> {
 protected:
-    static void SetUpTestSuite() { context_ = CreateHeadlessContext(headless_, kWidth, kHeight); }
-    static void TearDownTestSuite() {
-        if (!context_.Failed()) DestroyHeadlessContext(headless_);
-    }
-    void SetUp() override {
-        if (context_.Failed()) TALAN_WITHOUT_GL() << "no headless OpenGL context (EGL, llvmpipe): " << context_.message;
-        const Failure failure = InitGraphics(graphics, TALAN_EFFECT_FILE, kWidth, kHeight);
-        ASSERT_FALSE(failure.Failed()) << failure.message;
-        view.backgroundColor = {0.2f, 0.4f, 0.6f, 0.0f};
-    }
-    void TearDown() override {
-        if (!context_.Failed()) ReleaseGraphics(graphics);
-    }
-
     // Reads scene text behind bounds that make the fit frame the cube -10..10 on each
-    // axis from 40 units away, and completes the load as the viewer does: upload, then fit.
-    int32_t Load(const std::string& text) {
-        const SceneReadResult read = ReadSceneText(scene, "\"Tavrin\"  MAX\n10,-10\n10,-10\n10,-10\n" + text, nullptr);
-        const int32_t status =
-            CompleteSceneLoad(scene, view, read, false, [&] { return UploadSceneVertices(graphics, scene); });
-        if (status == kStatusOk) FitCameraMatrices(graphics, view, kWidth, kHeight);
-        return status;
-    }
-    // Reads scene text without bounds of its own, so that the fit frames what it holds.
-    int32_t LoadFitted(const std::string& text) {
-        const SceneReadResult read = ReadSceneText(scene, "\"Tavrin\"\n" + text, nullptr);
-        const int32_t status =
-            CompleteSceneLoad(scene, view, read, false, [&] { return UploadSceneVertices(graphics, scene); });
-        if (status == kStatusOk) FitCameraMatrices(graphics, view, kWidth, kHeight);
-        return status;
+    // axis from 40 units away; without them (`bounds` false) the fit frames what it holds.
+    int32_t Load(const std::string& text, bool bounds = true) {
+        return LoadText((bounds ? "\"Tavrin\"  MAX\n10,-10\n10,-10\n10,-10\n" : "\"Tavrin\"\n") + text);
     }
     Picture Render(SceneModel* drawn = nullptr) {
         RenderFrame(graphics, view, drawn != nullptr ? *drawn : scene);
@@ -149,12 +119,6 @@ protected:
         return glm::ivec2(glm::floor(glm::vec2((clip.x / clip.w * 0.5f + 0.5f) * kWidth,
                                                (0.5f - clip.y / clip.w * 0.5f) * kHeight)));
     }
-
-    static inline HeadlessContext headless_;
-    static inline Failure context_;
-    GraphicsState graphics;
-    ViewState view;
-    SceneModel scene;
 };
 
 TEST_F(RenderFrameTest, FrameWithNothingToDrawIsAllBackground) {
@@ -258,10 +222,7 @@ TEST_F(RenderFrameTest, SurfaceShadeFollowsTheKeyAndFillLightsAndAPickFindsTheSu
 // frame rebuilds the view from the camera's angles, turning the camera and the light.
 TEST_F(RenderFrameTest, FitAndEachFrameGiveTheDirect3DMatrices) {
     view.cameraYaw = 10.0f;  // a new scene does not turn the view
-    const SceneReadResult read = ReadSceneText(scene, testing::kExampleScene, nullptr);
-    ASSERT_EQ(CompleteSceneLoad(scene, view, read, false, [&] { return UploadSceneVertices(graphics, scene); }),
-              kStatusOk);
-    FitCameraMatrices(graphics, view, kWidth, kHeight);
+    ASSERT_EQ(LoadText(std::string(testing::kExampleScene)), kStatusOk);
     ExpectSameMatrix(graphics.projectionMatrix, PerspectiveFovLH(glm::radians(45.0), 4.0 / 3.0, 0.1, 2000), 1e-6);
     // The world matrix moves the target, (1000, 2000, 300) in file axes, to the origin;
     // the view matrix looks from there.
@@ -286,7 +247,7 @@ TEST_F(RenderFrameTest, FitAndEachFrameGiveTheDirect3DMatrices) {
 // the vertical the picture goes on without a flip.
 TEST_F(RenderFrameTest, AFlatSceneSeenStraightDownOrUpIsDrawnTheWayTheOrbitComesToIt) {
     const auto at = [](float x, float y) { return Triangle{x - 2, y - 2, 7, x + 2, y - 2, 7, x, y + 2, 7}; };
-    ASSERT_EQ(LoadFitted(T3({at(0, 6)}, 255) + T3({at(6, 0)}, 65280) + T3({at(0, -6)}, 16711680)), kStatusOk);
+    ASSERT_EQ(Load(T3({at(0, 6)}, 255) + T3({at(6, 0)}, 65280) + T3({at(0, -6)}, 16711680), false), kStatusOk);
     view.backgroundColor = {0, 0, 0, 0};
     const glm::vec2 centre(kWidth / 2.0f, kHeight / 2.0f);
     struct Case {
@@ -347,7 +308,7 @@ TEST_F(RenderFrameTest, LinesTheSizeOfTheWorldDrawAsTheSameLinesScaledDown) {
     int lit[2][2] = {};
     for (int big = 0; big < 2; ++big) {
         ResetScene(scene);
-        ASSERT_EQ(LoadFitted(outline(big ? 1 : 100)), kStatusOk);
+        ASSERT_EQ(Load(outline(big ? 1 : 100), false), kStatusOk);
         ResizeGraphics(graphics, view, kWide, kHigh);
         for (int from = 0; from < 2; ++from) {
             view.cameraPitch = from == 0 ? 90.0f : 45.0f;
@@ -391,7 +352,7 @@ TEST_F(RenderFrameTest, ASmallSceneFarFromTheOriginDrawsAsAtTheOrigin) {
     for (int far = 0; far < 2; ++far) {
         ResetScene(this->scene);
         const glm::vec3 at = far ? glm::vec3(500000, 7000000, 300) : glm::vec3(0);
-        ASSERT_EQ(LoadFitted(scene(at.x, at.y, at.z)), kStatusOk);
+        ASSERT_EQ(Load(scene(at.x, at.y, at.z), false), kStatusOk);
         view.cameraYaw = 30;
         view.cameraPitch = 50;
         view.cameraDistance = 9;

@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -24,18 +23,7 @@ namespace {
 
 using namespace std::string_literals;
 using testing::TagLine;
-
-// A folder of its own for each test, removed afterwards.
-struct Folder {
-    std::string path = ::testing::TempDir() + "/reasons-" + std::to_string(getpid()) + "-" +
-                       ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    Folder() { std::filesystem::create_directories(path); }
-    ~Folder() { std::filesystem::remove_all(path); }
-    std::string Write(const std::string& name, std::string_view text) const {
-        std::ofstream(path + "/" + name, std::ios::binary) << text;
-        return path + "/" + name;
-    }
-};
+using Folder = testing::TempFolder;
 
 std::tuple<ReadProblem, int64_t> Reason(const SceneReadResult& read) { return {read.problem, read.line}; }
 

@@ -2,10 +2,7 @@
 // language of the menus for the viewer and in English on the command line.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -97,10 +94,9 @@ InfoRun RunInfo(const std::vector<std::string>& files, bool json) {
 }
 
 TEST(LoadErrors, InfoSaysWhyEachFileFailedAndShowsNoBoundsWhenNothingGaveAny) {
-    const std::string dir = ::testing::TempDir() + "/info-errors-" + std::to_string(getpid());
-    const std::string missing = dir + "-missing.KDX", empty = dir + "-empty.KDX", refused = dir + "-refused.KDX";
-    std::ofstream(empty, std::ios::binary) << "";
-    std::ofstream(refused, std::ios::binary) << "\"Tavrin\"\n\n" << testing::TagLine("T3", -1);
+    const testing::TempFolder dir;
+    const std::string missing = dir.path + "/missing.KDX", empty = dir.Write("empty.KDX", "");
+    const std::string refused = dir.Write("refused.KDX", "\"Tavrin\"\n\n" + testing::TagLine("T3", -1));
     const InfoRun table = RunInfo({missing, empty, refused}, false);
     EXPECT_EQ(table.status, 1);
     EXPECT_EQ(table.err, "talan3d: Error en la lectura del fichero.\n" + missing + ": not found.\n" +
@@ -114,12 +110,10 @@ TEST(LoadErrors, InfoSaysWhyEachFileFailedAndShowsNoBoundsWhenNothingGaveAny) {
     const InfoRun json = RunInfo({missing}, true);
     EXPECT_NE(json.out.find("\"boundsMin\": [1e+12, 1e+12, 1e+12], \"boundsMax\": [-1e+12, -1e+12, -1e+12]"), std::string::npos) << json.out;
     // A file that gives bounds shows them.
-    std::ofstream(empty, std::ios::binary) << testing::kExampleScene;
-    const InfoRun good = RunInfo({missing, empty}, false);
+    const InfoRun good = RunInfo({missing, dir.Write("good.KDX", testing::kExampleScene)}, false);
     EXPECT_NE(good.out.find("Bounds (x, y, z), declared by the file:\n  min 990 1990 290\n  max 1010 2010 310\n"),
               std::string::npos)
         << good.out;
-    for (const std::string& path : {empty, refused}) std::remove(path.c_str());
 }
 
 }  // namespace

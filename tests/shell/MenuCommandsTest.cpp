@@ -2,24 +2,16 @@
 // dialogs answered by the test; the objects panel and the progress window of a load.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <chrono>
-#include <fstream>
-#include <functional>
 #include <thread>
-#include <utility>
 
 // The shell's headers bring the GL declarations; Qt's must come after them.
 #include "QtTestApplication.h"
+#include "ShellViewer.h"
 #include "TestHelpers.h"
-#include "shell/Commands.h"
-#include "shell/ObjectsPanel.h"
 #include "shell/SceneFileDrop.h"
 #include "shell/SlabsAndPicks.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDropEvent>
 #include <QGuiApplication>
@@ -28,7 +20,6 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
 #include <QTableView>
@@ -37,83 +28,7 @@
 namespace talan {
 namespace {
 
-using testing::kExampleScene, testing::TagLine;
-
-// The viewer's records, menu bar and objects panel without a window or a drawing
-// context. It answers the dialogs from its lists and logs the boxes it was asked to
-// show (by caption) and what it was asked to do; the upload fails, as the real one
-// does, when there is no vertex.
-struct Viewer : Dialogs {
-    explicit Viewer(uint32_t language) {
-        shell.language = language;
-        shell.clientWidth = 800;
-        shell.clientHeight = 600;
-        ctx.upload = [this] { return scene.totalVertexCount > 0 ? kStatusOk : kStatusInvalidArg; };
-        ctx.closeWindow = [this] { log += "close; "; };
-        ctx.endDrags = [this] { log += "drags end; "; };
-        ctx.showStatus = [this](const StatusLine& line) {
-            status = line.text;
-            toolTip = line.toolTip;
-        };
-        ctx.copyText = [this](const std::string& text) { copied = text; };
-        ctx.showProgress = false;
-        panel = std::make_unique<ObjectsPanel>(ctx);  // in the language of the menus
-        ctx.objectsPanel = panel.get();
-        BuildMenus(ctx, &bar);
-    }
-    std::optional<std::string> OpenSceneFile(QWidget*, const std::string&) override {  // none left: cancelled
-        return answered < paths.size() ? std::optional(paths[answered++]) : std::nullopt;
-    }
-    std::optional<uint32_t> ChooseColour(QWidget*, std::array<uint32_t, 16>&) override {
-        return std::exchange(colour, std::nullopt);
-    }
-    void ShowMessage(const std::string& text, const std::string& caption) override {
-        log += caption + "; ";
-        messages.push_back(text);
-        if (onMessage) onMessage();
-    }
-    void ShowAbout(QWidget*, uint32_t language) override { log += "about " + std::to_string(language) + "; "; }
-
-    // Chooses the entries of `ids` in turn, as clicks do; an object's entry by the
-    // identifier --info reports.
-    template <typename... Ids> void Choose(Ids... ids) {
-        for (const int32_t id : {static_cast<int32_t>(ids)...}) {
-            const Command c = CommandOfIdentifier(id);
-            QAction* entry = c.object >= 0 ? ObjectEntry(menus, c.flag, c.object) : menus.actions.at(id);
-            ASSERT_NE(entry, nullptr) << id;
-            entry->trigger();
-        }
-    }
-    void Open(int32_t command, std::string_view text) {  // a file of this text is the next dialog's answer
-        paths.push_back(File(text));
-        Choose(command);
-    }
-    bool Checked(int32_t id) const { return menus.actions.at(id)->isChecked(); }
-    // A scene file of this text, removed with the viewer.
-    std::string File(std::string_view text) {
-        static int files = 0;
-        written.push_back(::testing::TempDir() + "menus_" + std::to_string(::getpid()) + "_" + std::to_string(++files));
-        std::ofstream(written.back(), std::ios::binary) << text;
-        return written.back();
-    }
-    ~Viewer() override { for (const std::string& path : written) std::remove(path.c_str()); }
-
-    ShellState shell;
-    ViewState view;
-    SceneModel scene;
-    GraphicsState graphics;
-    MenuHandles menus;
-    QMenuBar bar;
-    ShellContext ctx{.shell = shell, .view = view, .scene = scene, .graphics = graphics, .dialogs = *this,
-                     .menus = &menus};
-    std::unique_ptr<ObjectsPanel> panel;
-    std::vector<std::string> paths, written;  // the open dialog's answers in turn; the files written
-    size_t answered = 0;
-    std::optional<uint32_t> colour;  // the colour dialog's next answer
-    std::string log, status, toolTip, copied;
-    std::function<void()> onMessage;      // while a message box is open
-    std::vector<std::string> messages;  // the texts of the boxes shown
-};
+using testing::kExampleScene, testing::TagLine, testing::Viewer;
 
 // A menu's entries once it is open (objects' entries join their submenu then): a
 // submenu in brackets, "-" a separator, a fixed command by its identifier and an
@@ -180,6 +95,19 @@ constexpr char kObjectsAfterFourLoads[] = "[Pit floor+ Pit floor+] [Bloques+] []
 constexpr char kFixedEntries[] =
     "[4000 4001 4002o - 16] [[] [] [] [] [] []] [4014 [] - 4010+ - 4060o - 4012+ 4013+ - 4070o - "
     "[4100o 4101o 4102o - 4103 4104 4105 4106 4107 - 4108] 4110o 4111] [4020 [4022o 4023+] 4021o] [4030 4031]";
+
+// Drags these files over `window` and drops them there; whether the drag was accepted.
+bool DropFiles(QWidget& window, const std::vector<std::string>& paths, std::vector<QUrl> urls = {}) {
+    QMimeData data;
+    for (const std::string& path : paths) urls.push_back(QUrl::fromLocalFile(QString::fromStdString(path)));
+    data.setUrls(QList<QUrl>(urls.begin(), urls.end()));
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+    return drop.isAccepted();
+}
 
 using MenuCommands = testing::QtApplicationTest;
 using ObjectsPanelTest = testing::QtApplicationTest;
@@ -423,7 +351,7 @@ TEST_F(MenuCommands, EachLoadOrDropAddsEntriesWhereTheyBelongAndTheySwitchTheirO
     Viewer viewer(2), dropped(2);
     const std::vector<std::string> files = {viewer.File(kExampleScene), viewer.File(kNotAScene),
                                             viewer.File(kBlocks), viewer.File(kExampleScene)};
-    viewer.paths = files;
+    viewer.paths = {files.begin(), files.end()};
     viewer.Choose(kCommandOpenAdd, kCommandOpenAdd, kCommandOpenAdd, kCommandOpenAdd);
     // The read error, and the loads go on.
     EXPECT_EQ(std::tuple(Layout(viewer.menus.objectsMenu), viewer.log), std::tuple(kObjectsAfterFourLoads, "Error; "));
@@ -440,21 +368,12 @@ TEST_F(MenuCommands, EachLoadOrDropAddsEntriesWhereTheyBelongAndTheySwitchTheirO
     // loads them, once the drop is over; a drag is refused while a file is being read.
     QWidget window;
     new SceneFileDropTarget(&window, dropped.ctx);
-    QMimeData local;
-    QList<QUrl> urls{QUrl("https://talan3d.example.org/pit.KDX")};
-    for (const std::string& file : files) urls.append(QUrl::fromLocalFile(QString::fromStdString(file)));
-    local.setUrls(urls);
-    const auto accepted = [&](const QMimeData& data, bool loading) {
-        dropped.shell.loading = loading;
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&window, &enter);
-        return enter.isAccepted();
-    };
-    EXPECT_FALSE(accepted(local, true)) << "no drop while a file is being read";
-    ASSERT_TRUE(accepted(local, false));
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &local, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &drop);
-    EXPECT_TRUE(dropped.scene.objectNames.empty() && drop.isAccepted());
+    const std::vector<QUrl> web{QUrl("https://talan3d.example.org/pit.KDX")};
+    dropped.shell.loading = true;
+    EXPECT_FALSE(DropFiles(window, files, web)) << "no drop while a file is being read";
+    dropped.shell.loading = false;
+    ASSERT_TRUE(DropFiles(window, files, web));
+    EXPECT_TRUE(dropped.scene.objectNames.empty());
     QApplication::processEvents();
     EXPECT_EQ(std::tuple(Layout(dropped.menus.objectsMenu), dropped.answered, dropped.log),
               std::tuple(kObjectsAfterFourLoads, 0u, "Error; "));
@@ -531,14 +450,9 @@ TEST_F(MenuCommands, FilesDroppedLaterJoinTheSceneInTheOrderDropped) {
     QWidget window;
     new SceneFileDropTarget(&window, viewer.ctx);
     const auto drop = [&](const std::vector<std::string_view>& texts) {
-        QMimeData data;
-        QList<QUrl> urls;
-        for (const std::string_view text : texts) urls.append(QUrl::fromLocalFile(QString::fromStdString(viewer.File(text))));
-        data.setUrls(urls);
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&window, &enter);
-        QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&window, &event);
+        std::vector<std::string> paths;
+        for (const std::string_view text : texts) paths.push_back(viewer.File(text));
+        DropFiles(window, paths);
     };
     const auto names = [&] {
         std::string all;
@@ -689,12 +603,7 @@ TEST_F(MenuCommands, TheReadErrorNamesTheFileAndWhyInTheLanguageOfTheMenus) {
 
     QWidget window;
     new SceneFileDropTarget(&window, english.ctx);
-    QMimeData files;
-    files.setUrls({QUrl::fromLocalFile(QString::fromStdString(notAScene))});
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &enter);
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &drop);
+    DropFiles(window, {notAScene});
     QApplication::processEvents();
     EXPECT_EQ(english.messages, std::vector<std::string>{"Error en la lectura del fichero.\n" + notAScene +
                                                          ": not a scene file: line 1 does not carry the \"Tavrin\" "

@@ -3,29 +3,25 @@
 // submenus that scroll rather than fill the screen in columns.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 
 // The shell's headers bring the GL declarations; Qt's must come after them.
 #include "QtTestApplication.h"
+#include "ShellViewer.h"
 #include "TestHelpers.h"
-#include "shell/Commands.h"
 
-#include <QAction>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 
 namespace talan {
 namespace {
 
-using testing::kExampleScene;
+using testing::kExampleScene, testing::Viewer;
 
 class NativeDialogs : public testing::QtApplicationTest {};
 
@@ -55,50 +51,23 @@ TEST_F(NativeDialogs, QtTextsFollowTheInterfaceLanguage) {
     EXPECT_EQ(CancelText(), "Cancel") << "the translator leaves the application with its owner";
 }
 
-// The viewer's records without a window; the open dialog answers from a list and
-// notes the folder it was asked to start in.
-struct OpenDialogViewer : Dialogs {
-    std::optional<std::string> OpenSceneFile(QWidget*, const std::string& folder) override {
-        folders.push_back(folder);
-        return answered < answers.size() ? std::exchange(answers[answered++], std::nullopt) : std::nullopt;
-    }
-    std::optional<uint32_t> ChooseColour(QWidget*, std::array<uint32_t, 16>&) override { return std::nullopt; }
-    void ShowMessage(const std::string&, const std::string& caption) override { messages += caption + "; "; }
-    void ShowAbout(QWidget*, uint32_t) override {}
-    OpenDialogViewer() {
-        shell.clientWidth = shell.clientHeight = 100;
-        ctx.upload = [this] { return scene.totalVertexCount > 0 ? kStatusOk : kStatusInvalidArg; };
-        ctx.showProgress = false;
-    }
-
-    ShellState shell;
-    ViewState view;
-    SceneModel scene;
-    GraphicsState graphics;
-    ShellContext ctx{.shell = shell, .view = view, .scene = scene, .graphics = graphics, .dialogs = *this};
-    std::vector<std::optional<std::string>> answers;  // the dialog's answers in turn; none: cancelled
-    size_t answered = 0;
-    std::vector<std::string> folders;
-    std::string messages;
-};
-
 TEST_F(NativeDialogs, OpenAddStartsInTheFolderOfTheLastFileOpened) {
-    const std::filesystem::path base =
-        std::filesystem::path(::testing::TempDir()) / ("talan_open_folder_" + std::to_string(::getpid()));
+    const testing::TempFolder folder;
+    const std::filesystem::path base = folder.path;
     for (const char* folder : {"first", "second", "third"}) std::filesystem::create_directories(base / folder);
     std::ofstream(base / "first" / "a.KDX") << kExampleScene;
     std::ofstream(base / "second" / "b.KDX") << kExampleScene;
     std::ofstream(base / "third" / "not_a_scene.txt") << "plain text\n";
 
     // No file yet: the dialog starts where it would by itself.
-    OpenDialogViewer fresh;
+    Viewer fresh(kLanguageEnglish);
     EXPECT_EQ(LoadSceneFile(fresh.ctx), kStatusOk);
     EXPECT_EQ(fresh.folders, std::vector<std::string>{""});
 
-    OpenDialogViewer viewer;
+    Viewer viewer(kLanguageEnglish);
     viewer.shell.pendingScenePath = (base / "first" / "a.KDX").string();  // the command line's file
     ASSERT_EQ(LoadSceneFile(viewer.ctx), kStatusOk);
-    viewer.answers = {(base / "second" / "b.KDX").string(), std::nullopt, (base / "third" / "not_a_scene.txt").string(),
+    viewer.paths = {(base / "second" / "b.KDX").string(), std::nullopt, (base / "third" / "not_a_scene.txt").string(),
                       std::nullopt};
     for (int i = 0; i < 4; ++i) DispatchCommand(viewer.ctx, kCommandOpenAdd);
     // A drop is taken as the command line's file is.
@@ -111,17 +80,13 @@ TEST_F(NativeDialogs, OpenAddStartsInTheFolderOfTheLastFileOpened) {
                                                         (base / "third").string(),    // a file that was not read
                                                         (base / "first").string()}))  // after a drop
         << "the folders the open dialog was asked to start in";
-    EXPECT_EQ(viewer.messages, "Error; ") << "only the file that is not a scene fails";
+    EXPECT_EQ(viewer.log, "Error; ") << "only the file that is not a scene fails";
     EXPECT_EQ(viewer.scene.objectNames.size(), 6u) << "three reads of two objects each";
-    std::filesystem::remove_all(base);
 }
 
 TEST_F(NativeDialogs, ObjectSubmenusScrollInsteadOfFillingTheScreen) {
-    OpenDialogViewer viewer;
-    MenuHandles menus;
-    QMenuBar bar;
-    viewer.ctx.menus = &menus;
-    BuildMenus(viewer.ctx, &bar);
+    Viewer viewer(kLanguageEnglish);
+    MenuHandles& menus = viewer.menus;
     constexpr int kObjects = 3000;
     for (int32_t k = 0; k < kObjects; ++k) {
         AddObjectEntries(menus, ObjectKind::T3, "Drill hole " + std::to_string(k), k, [](const Command&) {});
