@@ -148,16 +148,25 @@ wait_exit() {
 # Leaks whose stack passes through the program's own code. Mesa's driver is unloaded
 # before the leak check runs at exit, so its frames cannot be named in a suppression
 # file; a plain Qt OpenGL window loses the same four blocks (Mesa's and libdbus's).
-# Our own code is never unloaded and always shows by name or as talan3d+offset.
+# Our own code is never unloaded and always shows by name or as talan3d+offset within
+# the executable's image; a frame placed past the image's end (code the drivers made
+# or unloaded, mapped after it) is not ours.
+image_end=$(readelf -lW "$talan3d" 2>/dev/null | awk '$1 == "LOAD" { print $3, $6 }' |
+    while read -r at size; do printf '%016x\n' $((at + size)); done | sort | tail -n 1)
 own_leaks() {
     local log
     for log in "$work"/sanitizer.*; do
         [ -e "$log" ] || continue
-        awk '
+        awk -v end="${image_end:-ffffffffffffffff}" '
             /^(Direct|Indirect) leak/ { block = $0 "\n"; inblock = 1; ours = 0; next }
             inblock && /^ *#[0-9]+ / {
                 block = block $0 "\n"
-                if (index($0, " in talan::") || index($0, " in main ") || index($0, "talan3d+0x")) ours = 1
+                if (index($0, " in talan::") || index($0, " in main ")) ours = 1
+                if (match($0, /talan3d\+0x[0-9a-f]+/)) {
+                    offset = substr($0, RSTART + 10, RLENGTH - 10)
+                    while (length(offset) < 16) offset = "0" offset
+                    if (offset < end) ours = 1
+                }
                 next
             }
             inblock { if (ours) printf "%s", block; inblock = 0 }
