@@ -290,17 +290,9 @@ void BuildBlockCastProgram(BlockCastState& cast, const std::string& common) {
         cast.programLog = log;
         return;
     }
-    const GLuint program = glCreateProgram();
-    glAttachShader(program, vs);
-    glAttachShader(program, fs);
-    glLinkProgram(program);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    GLint ok = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (ok != GL_TRUE) {
-        cast.programLog = "the block cast program does not link:\n" + ProgramLinkLog(program);
-        glDeleteProgram(program);
+    const GLuint program = LinkStages(vs, fs, {}, log);
+    if (program == 0) {
+        cast.programLog = "the block cast program does not link:\n" + log;
         return;
     }
     cast.program = program;

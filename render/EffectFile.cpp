@@ -90,20 +90,9 @@ Failure BuildProgram(const std::string& vertexSource, const std::string& fragmen
         glDeleteShader(vs);
         return Unusable(what + ", fragment program:\n" + log);
     }
-    const GLuint program = glCreateProgram();
-    glAttachShader(program, vs);
-    glAttachShader(program, fs);
-    for (GLuint i = 0; i < 3; ++i) glBindAttribLocation(program, i, layout.inputs[i].name);
-    glLinkProgram(program);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    GLint ok = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (ok != GL_TRUE) {
-        log = ProgramLinkLog(program);
-        glDeleteProgram(program);
-        return Unusable(what + " with its " + layout.program + " does not link:\n" + log);
-    }
+    const char* names[3] = {layout.inputs[0].name, layout.inputs[1].name, layout.inputs[2].name};
+    const GLuint program = LinkStages(vs, fs, names, log);
+    if (program == 0) return Unusable(what + " with its " + layout.program + " does not link:\n" + log);
     // Every input must be a field of the layout, of its type, as an input signature
     // must match the input layout.
     GLint inputs = 0;
@@ -163,7 +152,21 @@ GLuint CompileStage(GLenum stage, const std::string& text, std::string& log) {
     return 0;
 }
 
-std::string ProgramLinkLog(GLuint program) { return InfoLog(program, glGetProgramiv, glGetProgramInfoLog); }
+GLuint LinkStages(GLuint vertex, GLuint fragment, std::span<const char* const> inputs, std::string& log) {
+    const GLuint program = glCreateProgram();
+    glAttachShader(program, vertex);
+    glAttachShader(program, fragment);
+    for (size_t i = 0; i < inputs.size(); ++i) glBindAttribLocation(program, static_cast<GLuint>(i), inputs[i]);
+    glLinkProgram(program);
+    glDeleteShader(vertex);
+    glDeleteShader(fragment);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (ok == GL_TRUE) return program;
+    log = InfoLog(program, glGetProgramiv, glGetProgramInfoLog);
+    glDeleteProgram(program);
+    return 0;
+}
 
 Failure ParseEffectSource(const std::string& text, EffectSource& source) {
     std::string common;

@@ -25,6 +25,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -73,7 +74,8 @@ void ReleaseEffect(Effect& effect);
 // Compiles one stage of a program; 0, with the compiler's log in `log`, when it fails.
 GLuint CompileStage(GLenum stage, const std::string& text, std::string& log);
 
-// The linker's log of a program that did not link.
-std::string ProgramLinkLog(GLuint program);
+// Links two compiled stages, binding `inputs` to attribute locations 0, 1, ... in
+// order, and deletes the stages; 0, with the linker's log in `log`, when it fails.
+GLuint LinkStages(GLuint vertex, GLuint fragment, std::span<const char* const> inputs, std::string& log);
 
 }  // namespace talan
