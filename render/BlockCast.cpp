@@ -429,7 +429,7 @@ void DrawBlockCast(GraphicsState& graphics, size_t k, const RasterDesc& raster, 
                 static_cast<float>(lattice.boxHigh[2]));
     glUniform3i(cast.cells, lattice.cells[0], lattice.cells[1], lattice.cells[2]);
     glUniform2i(cast.poolBricks, object.poolBricks[0], object.poolBricks[1]);
-    glUniform2f(cast.viewport, static_cast<float>(graphics.viewportWidth), static_cast<float>(graphics.viewportHeight));
+    glUniform2f(cast.viewport, static_cast<float>(frame.width), static_cast<float>(frame.height));
     glUniform1i(cast.keepFaces, keepFaces);
     glUniform1i(cast.skipBricks, graphics.skipEmptyBricks ? 1 : 0);
 

@@ -46,6 +46,7 @@ struct CastFrame {
     float lightColor[8];
     float ambient;
     float sectionPlanes[8];
+    int32_t width, height;  // of the frame
 };
 
 // Draws object k by casting, with `raster`'s culling; leaves the GL state for the

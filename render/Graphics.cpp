@@ -174,6 +174,7 @@ int32_t UploadSceneVertices(GraphicsState& graphics, const SceneModel& scene) {
     }
     ReleasePieces(graphics.vertexPieces);
     ReleasePieces(graphics.blockPieces);
+    ReleasePieces(graphics.reducedCopies);
     ReleaseBlockCastObjects(graphics.cast.objects);
     graphics.vertexPieces = std::move(vertexPieces);
     graphics.blockPieces = std::move(blockPieces);
@@ -196,9 +197,57 @@ bool UploadAwaitingBlocks(GraphicsState& graphics, const SceneModel& scene) {
     return true;
 }
 
+void UploadReducedCopies(GraphicsState& graphics, const SceneModel& scene, const ReducedBudget& budget) {
+    ReleasePieces(graphics.reducedCopies);
+    const size_t objects = scene.firstStored.size();
+    std::vector<int64_t> elements(objects);
+    std::vector<bool> triangles(objects), segments(objects), points(objects), blocks(objects);
+    for (size_t k = 0; k < objects; ++k) {
+        elements[k] = scene.elementCounts[k];
+        const int32_t perElement = scene.verticesPerElement[k];
+        triangles[k] = perElement == 3;
+        segments[k] = perElement == 2;
+        points[k] = perElement == 1;
+        blocks[k] = perElement == kVerticesPerBlock;
+    }
+    std::vector<int64_t> shares(objects, 0);
+    for (const auto& [kind, most] : {std::pair{&triangles, budget.triangles}, std::pair{&segments, budget.segments},
+                                     std::pair{&points, budget.points}, std::pair{&blocks, budget.blocks}}) {
+        const std::vector<int64_t> kindShares = ShareBudget(elements, *kind, most);
+        for (size_t k = 0; k < objects; ++k) shares[k] += kindShares[k];
+    }
+    graphics.reducedCopies.assign(objects, VertexBufferPiece{});
+    for (size_t k = 0; k < objects; ++k) {
+        if (shares[k] <= 0 || shares[k] >= elements[k]) continue;
+        const int64_t first = scene.firstStored[k];
+        std::vector<VertexBufferPiece> made;
+        if (blocks[k]) {
+            std::vector<BlockRecord> records;
+            for (int64_t e : ElementsKept(elements[k], shares[k])) records.push_back(scene.blockRecords[static_cast<size_t>(first + e)]);
+            if (records.empty()) continue;
+            MakePieces(records.data(), sizeof(BlockRecord), {static_cast<int64_t>(records.size())}, true, made);
+        } else {
+            const SceneVertex* vertices = scene.sceneVertices.data() + first;
+            std::vector<SceneVertex> copy;
+            if (triangles[k]) {
+                copy = ClusterTriangles(vertices, elements[k], shares[k]);
+            } else {
+                const int32_t perElement = scene.verticesPerElement[k];
+                for (int64_t e : ElementsKept(elements[k], shares[k])) {
+                    copy.insert(copy.end(), vertices + e * perElement, vertices + (e + 1) * perElement);
+                }
+            }
+            if (copy.empty()) continue;
+            MakePieces(copy.data(), sizeof(SceneVertex), {static_cast<int64_t>(copy.size())}, false, made);
+        }
+        if (!made.empty()) graphics.reducedCopies[k] = made.front();
+    }
+}
+
 void ReleaseGraphics(GraphicsState& graphics) {
     ReleasePieces(graphics.vertexPieces);
     ReleasePieces(graphics.blockPieces);
+    ReleasePieces(graphics.reducedCopies);
     if (graphics.marks.buffer != 0) {
         glDeleteVertexArrays(1, &graphics.marks.vertexArray);
         glDeleteBuffers(1, &graphics.marks.buffer);

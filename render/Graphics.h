@@ -6,6 +6,7 @@
 #include <string>
 
 #include "render/GraphicsState.h"
+#include "render/ReducedCopy.h"
 #include "render/ViewState.h"
 #include "scene/SceneModel.h"
 #include "scene/Status.h"
@@ -34,6 +35,12 @@ int32_t UploadSceneVertices(GraphicsState& graphics, const SceneModel& scene);
 // having been drawn by casting so far; the first frame that draws one as boxes calls
 // this. True when it made the buffers.
 bool UploadAwaitingBlocks(GraphicsState& graphics, const SceneModel& scene);
+
+// Makes the stand-ins that frames drawn while the view moves draw for the objects of
+// the last upload too big for such a frame (ReducedCopy.h), within `budget`, and
+// frees the previous ones. The viewer calls it after each upload; pictures made once
+// never need them.
+void UploadReducedCopies(GraphicsState& graphics, const SceneModel& scene, const ReducedBudget& budget);
 
 // The input layout of SceneVertex (POSITION, NORMAL, COLOR, 40 bytes apart) for the
 // vertex array and the buffer bound now.

@@ -101,6 +101,14 @@ struct BlockCastState {
     int32_t objectsDrawn = 0;    // block models the last frame drew by casting
 };
 
+// How much a piece of a frame drawn in pieces holds, per kind of draw: learnt from
+// the pieces drawn so far, so that each takes a few hundredths of a second.
+struct PieceSizes {
+    int64_t vertices = int64_t{1} << 18;
+    int64_t blocks = int64_t{1} << 14;
+    int64_t rows = 64;  // of a block model drawn by casting
+};
+
 struct GraphicsState {
     Effect effect;
     // Copies of sceneVertices and blockRecords, replaced whole by every upload.
@@ -127,6 +135,11 @@ struct GraphicsState {
     BlockDrawing blockDrawing = BlockDrawing::Auto;  // set before the upload: Boxes finds no lattice
     bool skipEmptyBricks = true;  // tests turn it off: the cast then walks every cell
     BlockCastState cast;
+
+    // Per object, the stand-in a frame drawn while the view moves draws instead
+    // (ReducedCopy.h); an empty entry where the object is drawn whole.
+    std::vector<VertexBufferPiece> reducedCopies;
+    PieceSizes pieces;
 };
 
 }  // namespace talan

@@ -54,46 +54,27 @@ Failure CreateHeadlessContext(HeadlessContext& headless, int32_t width, int32_t 
     headless.display = display;
     headless.context = context;
 
-    glGenFramebuffers(1, &headless.framebuffer);
-    glGenRenderbuffers(1, &headless.colourBuffer);
-    glGenRenderbuffers(1, &headless.depthBuffer);
     Failure failure = ResizeHeadlessFramebuffer(headless, width, height);
     if (failure.Failed()) DestroyHeadlessContext(headless);
     return failure;
 }
 
 Failure ResizeHeadlessFramebuffer(HeadlessContext& headless, int32_t width, int32_t height) {
-    headless.width = width;
-    headless.height = height;
-    glBindFramebuffer(GL_FRAMEBUFFER, headless.framebuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, headless.colourBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, headless.colourBuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, headless.depthBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT32F, width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, headless.depthBuffer);
-    if (const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER); status != GL_FRAMEBUFFER_COMPLETE) {
-        char code[48];
-        std::snprintf(code, sizeof code, " (framebuffer status 0x%04X)", status);
-        return {FailureKind::NoContext, kStatusFail,
-                "no off-screen framebuffer of " + std::to_string(width) + "x" + std::to_string(height) + code};
-    }
-    glViewport(0, 0, width, height);
-    return {};
+    return SizeFrameTarget(headless.target, width, height);
 }
 
 std::vector<uint8_t> ReadHeadlessPixels(const HeadlessContext& headless) {
-    const size_t row = static_cast<size_t>(headless.width) * 4;
-    std::vector<uint8_t> pixels(row * static_cast<size_t>(headless.height));
+    const size_t row = static_cast<size_t>(headless.target.width) * 4;
+    std::vector<uint8_t> pixels(row * static_cast<size_t>(headless.target.height));
     glFinish();
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, headless.framebuffer);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, headless.target.framebuffer);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, headless.width, headless.height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glReadPixels(0, 0, headless.target.width, headless.target.height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     // GL's rows run bottom up; pictures run top down.
     std::vector<uint8_t> line(row);
-    for (int32_t y = 0; y < headless.height / 2; ++y) {
+    for (int32_t y = 0; y < headless.target.height / 2; ++y) {
         uint8_t* top = pixels.data() + static_cast<size_t>(y) * row;
-        uint8_t* bottom = pixels.data() + static_cast<size_t>(headless.height - 1 - y) * row;
+        uint8_t* bottom = pixels.data() + static_cast<size_t>(headless.target.height - 1 - y) * row;
         std::memcpy(line.data(), top, row);
         std::memcpy(top, bottom, row);
         std::memcpy(bottom, line.data(), row);
@@ -103,9 +84,7 @@ std::vector<uint8_t> ReadHeadlessPixels(const HeadlessContext& headless) {
 
 void DestroyHeadlessContext(HeadlessContext& headless) {
     if (headless.context == nullptr) return;
-    if (headless.depthBuffer != 0) glDeleteRenderbuffers(1, &headless.depthBuffer);
-    if (headless.colourBuffer != 0) glDeleteRenderbuffers(1, &headless.colourBuffer);
-    if (headless.framebuffer != 0) glDeleteFramebuffers(1, &headless.framebuffer);
+    ReleaseFrameTarget(headless.target);
     auto display = static_cast<EGLDisplay>(headless.display);
     eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     eglDestroyContext(display, static_cast<EGLContext>(headless.context));

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "render/FrameTarget.h"
 #include "scene/Status.h"
 
 namespace talan {
@@ -14,8 +15,7 @@ namespace talan {
 struct HeadlessContext {
     void* display = nullptr;  // EGLDisplay
     void* context = nullptr;  // EGLContext
-    unsigned framebuffer = 0, colourBuffer = 0, depthBuffer = 0;
-    int32_t width = 0, height = 0;
+    FrameTarget target;  // what is drawn goes here
 };
 
 // Creates the context, makes it current and binds a framebuffer of width x height

@@ -121,7 +121,7 @@ Failure PrepareScene(const CommandLine& line, Picture& picture, std::FILE* err) 
 Failure WritePicture(const HeadlessContext& headless, const std::string& path) {
     const std::vector<uint8_t> pixels = ReadHeadlessPixels(headless);
     // The frame's alpha is not part of the picture: it is written opaque.
-    const QImage frame(pixels.data(), headless.width, headless.height, headless.width * 4, QImage::Format_RGBA8888);
+    const QImage frame(pixels.data(), headless.target.width, headless.target.height, headless.target.width * 4, QImage::Format_RGBA8888);
     if (!frame.convertToFormat(QImage::Format_RGB888).save(QString::fromLocal8Bit(path.c_str()), "PNG")) {
         return {FailureKind::WriteFile, kStatusFail, "cannot write " + path};
     }
@@ -175,13 +175,13 @@ Failure Draw(const CommandLine& line, const std::string& executablePath, std::FI
 
     RenderFrame(picture.graphics, picture.view, picture.scene);
     if (line.mode != Mode::Pick) return WritePicture(headless, line.output);
-    if (line.pickX >= headless.width || line.pickY >= headless.height) {
+    if (line.pickX >= headless.target.width || line.pickY >= headless.target.height) {
         return {FailureKind::Usage, kStatusFail,
                 "the pixel " + std::to_string(line.pickX) + "," + std::to_string(line.pickY) + " is outside the " +
-                    std::to_string(headless.width) + "x" + std::to_string(headless.height) + " picture"};
+                    std::to_string(headless.target.width) + "x" + std::to_string(headless.target.height) + " picture"};
     }
     PrintPick(out, picture.scene,
-              PickPixel(picture.graphics, picture.view, picture.scene, line.pickX, line.pickY, headless.framebuffer));
+              PickPixel(picture.graphics, picture.view, picture.scene, line.pickX, line.pickY, headless.target.framebuffer));
     return {};
 }
 

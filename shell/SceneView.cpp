@@ -1,10 +1,14 @@
 // The renderer's headers bring the GL declarations; Qt's must come after them.
 #include "render/Graphics.h"
 #include "shell/CameraInput.h"
+#include "shell/FramePacing.h"
 #include "shell/SceneView.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <utility>
 
+#include <QDateTime>
 #include <QMouseEvent>
 #include <QWheelEvent>
 
@@ -17,6 +21,20 @@ InputKeys KeysOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
             buttons.testFlag(Qt::XButton1)};
 }
 
+bool AnyReducedCopy(const GraphicsState& graphics) {
+    for (const VertexBufferPiece& copy : graphics.reducedCopies) {
+        if (copy.count > 0) return true;
+    }
+    return false;
+}
+
+// Makes `target` width x height unless it is already.
+void KeepSize(FrameTarget& target, int32_t width, int32_t height) {
+    if (target.framebuffer == 0 || target.width != width || target.height != height) {
+        SizeFrameTarget(target, width, height);
+    }
+}
+
 }  // namespace
 
 SceneView::SceneView(SceneViewRecords records) : records_(records) {
@@ -24,11 +42,54 @@ SceneView::SceneView(SceneViewRecords records) : records_(records) {
     setFocusPolicy(Qt::StrongFocus);
     // The last picture stays while a load leaves frames undrawn.
     setUpdateBehavior(QOpenGLWidget::PartialUpdate);
+    workTimer_.setSingleShot(true);
+    workTimer_.setInterval(0);
+    connect(&workTimer_, &QTimer::timeout, this, [this] { Work(); });
+    settleTimer_.setSingleShot(true);
+    settleTimer_.setInterval(kSettleMilliseconds);
+    connect(&settleTimer_, &QTimer::timeout, this, [this] {
+        inputMoving_ = false;
+        workTimer_.start();
+    });
+    logFrames_ = std::getenv("TALAN_FRAME_TIMES") != nullptr;
+    sinceStart_.start();
 }
+
+SceneView::~SceneView() = default;
 
 void SceneView::EndDrags() {
     ReleaseMouseButtons(records_.view);
     unsetCursor();
+}
+
+void SceneView::Redraw() {
+    dirty_ = true;
+    movingCurrent_ = false;
+    workTimer_.start();
+}
+
+void SceneView::SceneReplaced() {
+    lastFullSeconds_ = -1;
+    movingScale_ = 1.0f;
+    Redraw();
+}
+
+void SceneView::ReleasePictures() {
+    workTimer_.stop();
+    settleTimer_.stop();
+    jobActive_ = false;
+    showing_ = Showing::Nothing;
+    for (FrameTarget* target : {&shown_, &work_, &moving_}) ReleaseFrameTarget(*target);
+}
+
+void SceneView::Moved() {
+    inputMoving_ = true;
+    settleTimer_.start();
+    Redraw();
+}
+
+bool SceneView::Spinning() const {
+    return records_.view.autoTurnSpeed != 0.0f || records_.view.lightSpinSpeed != 0.0f;
 }
 
 void SceneView::mousePressEvent(QMouseEvent* event) {
@@ -48,24 +109,32 @@ void SceneView::mousePressEvent(QMouseEvent* event) {
 }
 
 void SceneView::mouseReleaseEvent(QMouseEvent* event) {
-    // Releasing any button ends every drag.
+    // Releasing any button ends every drag; a drag that set a speed starts turning.
+    const bool wasSpinning = Spinning();
     EndDrags();
+    if (Spinning() != wasSpinning) Redraw();
     const QPoint moved = event->globalPosition().toPoint() - pressedAt_;
     const int32_t threshold = records_.view.dragThreshold;
     if (clickPossible_ && event->button() == Qt::LeftButton && std::abs(moved.x()) < threshold &&
         std::abs(moved.y()) < threshold && clicked_) {
         const qreal ratio = devicePixelRatioF();
-        clicked_(static_cast<int32_t>(event->position().x() * ratio), static_cast<int32_t>(event->position().y() * ratio));
+        const QPoint pixel(static_cast<int>(event->position().x() * ratio), static_cast<int>(event->position().y() * ratio));
+        // Without graphics there is no picture to wait for.
+        if (!records_.graphicsReady || (!dirty_ && !jobActive_ && showing_ == Showing::Full)) {
+            clicked_(pixel.x(), pixel.y());
+        } else {
+            pendingClick_ = pixel;  // picked once the full picture of this view is drawn
+            workTimer_.start();
+        }
     }
     clickPossible_ = false;
-    update();
 }
 
 void SceneView::mouseMoveEvent(QMouseEvent* event) {
     if (!Dragging(records_.view)) return;
     const QPoint at = event->globalPosition().toPoint();
     MoveMouse(records_.view, at.x(), at.y(), records_.shell.clientHeight);
-    update();
+    Moved();
 }
 
 void SceneView::wheelEvent(QWheelEvent* event) {
@@ -75,21 +144,121 @@ void SceneView::wheelEvent(QWheelEvent* event) {
     for (int32_t i = 0; i < std::abs(steps); ++i) {
         TurnWheel(records_.view, steps < 0 ? -kWheelNotch : kWheelNotch, KeysOf(event->modifiers(), event->buttons()));
     }
-    if (steps != 0) update();
+    if (steps != 0) Moved();
+}
+
+void SceneView::DrawMovingFrame() {
+    const auto width = static_cast<int32_t>(records_.shell.clientWidth);
+    const auto height = static_cast<int32_t>(records_.shell.clientHeight);
+    if (width <= 0 || height <= 0) return;
+    GraphicsState& graphics = records_.graphics;
+    const int32_t w = ScaledSize(width, movingScale_), h = ScaledSize(height, movingScale_);
+    // At full size and with nothing reduced, a moving frame is the full picture.
+    const bool full = w == width && h == height && !AnyReducedCopy(graphics);
+    FrameTarget& target = full ? work_ : moving_;
+    KeepSize(target, w, h);
+    QElapsedTimer clock;
+    clock.start();
+    AdvanceFrame(records_.view, records_.scene);
+    FrameJob job = BeginFrame(graphics, records_.view, records_.scene, {target.framebuffer, w, h, !full});
+    DrawFramePieces(graphics, job, 0);
+    glFinish();
+    const double seconds = static_cast<double>(clock.nsecsElapsed()) * 1e-9;
+    movingScale_ = NextMovingScale(movingScale_, seconds);
+    LogFrame(full ? "full" : "moving", seconds, w, h);
+    jobActive_ = false;
+    if (full) {
+        std::swap(shown_, work_);
+        showing_ = Showing::Full;
+        dirty_ = false;
+        lastFullSeconds_ = seconds;
+    } else {
+        showing_ = Showing::Moving;
+        dirty_ = true;  // the full picture is still owed
+    }
+    movingCurrent_ = true;
+}
+
+void SceneView::Work() {
+    if (records_.shell.loading || !records_.graphicsReady) return;
+    const auto width = static_cast<int32_t>(records_.shell.clientWidth);
+    const auto height = static_cast<int32_t>(records_.shell.clientHeight);
+    if (width <= 0 || height <= 0) return;
+    makeCurrent();
+    if (inputMoving_ || Spinning()) {
+        DrawMovingFrame();
+        update();
+        if (Spinning()) workTimer_.start();  // frames follow each other while something turns
+        return;
+    }
+    if (dirty_) {
+        // A slow picture first shows the change with a quick frame.
+        const bool slow = lastFullSeconds_ < 0 || lastFullSeconds_ > kSlowPictureSeconds;
+        if (slow && !movingCurrent_) {
+            DrawMovingFrame();
+            update();
+        }
+        if (dirty_) {
+            dirty_ = false;
+            AdvanceFrame(records_.view, records_.scene);
+            KeepSize(work_, width, height);
+            job_ = BeginFrame(records_.graphics, records_.view, records_.scene, {work_.framebuffer, width, height, false});
+            jobActive_ = true;
+            jobClock_.start();
+        }
+    }
+    if (jobActive_) {
+        if (DrawFramePieces(records_.graphics, job_, kPiecesPerTurnSeconds)) {
+            jobActive_ = false;
+            std::swap(shown_, work_);
+            showing_ = Showing::Full;
+            lastFullSeconds_ = static_cast<double>(jobClock_.nsecsElapsed()) * 1e-9;
+            LogFrame("full", lastFullSeconds_, width, height);
+        } else {
+            workTimer_.start();
+        }
+        update();
+    }
+    if (!jobActive_ && !dirty_ && pendingClick_ && clicked_) {
+        const QPoint pixel = *std::exchange(pendingClick_, std::nullopt);
+        clicked_(pixel.x(), pixel.y());
+    }
+}
+
+void SceneView::ShowProgress() {
+    if (!jobActive_ || jobClock_.elapsed() < 250 || job_.workTotal <= 0) return;
+    const double done = static_cast<double>(job_.workDone) / static_cast<double>(job_.workTotal);
+    const auto width = static_cast<int32_t>(records_.shell.clientWidth);
+    const int32_t bar = std::max(3, static_cast<int32_t>(4 * devicePixelRatioF()));
+    const std::array<float, 4>& background = records_.view.backgroundColor;
+    const float light = 0.3f * background[0] + 0.59f * background[1] + 0.11f * background[2];
+    const float shade = light > 0.5f ? 0.15f : 0.85f;
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, width, bar);
+    glClearColor(shade * 0.5f + light * 0.5f, shade * 0.5f + light * 0.5f, shade * 0.5f + light * 0.5f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glScissor(0, 0, static_cast<GLsizei>(width * done), bar);
+    glClearColor(shade, shade, shade, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
 }
 
 void SceneView::paintGL() {
-    // While a file is read the scene is incomplete; the load draws a frame at its end.
+    // While a file is read the scene is incomplete; the load asks for a picture at its end.
     if (records_.shell.loading) return;
-    if (!records_.graphicsReady) {
-        glClearColor(0, 0, 0, 0);
+    const auto width = static_cast<int32_t>(records_.shell.clientWidth);
+    const auto height = static_cast<int32_t>(records_.shell.clientHeight);
+    const FrameTarget* picture = showing_ == Showing::Full ? &shown_ : showing_ == Showing::Moving ? &moving_ : nullptr;
+    if (!records_.graphicsReady || picture == nullptr || picture->framebuffer == 0) {
+        const std::array<float, 4>& background = records_.view.backgroundColor;
+        records_.graphicsReady ? glClearColor(background[0], background[1], background[2], 0) : glClearColor(0, 0, 0, 0);
+        glDisable(GL_SCISSOR_TEST);
         glClear(GL_COLOR_BUFFER_BIT);
+        if (records_.graphicsReady && dirty_) workTimer_.start();
         return;
     }
-    RenderFrame(records_.graphics, records_.view, records_.scene);
-    // Frames follow each other only while something turns by itself; otherwise a
-    // frame is drawn when something it reads changes.
-    if (records_.view.autoTurnSpeed != 0.0f || records_.view.lightSpinSpeed != 0.0f) update();
+    ShowFrameTarget(*picture, defaultFramebufferObject(), width, height);
+    ShowProgress();
 }
 
 void SceneView::resizeGL(int w, int h) {
@@ -100,6 +269,13 @@ void SceneView::resizeGL(int w, int h) {
         ResizeGraphics(records_.graphics, records_.view, static_cast<int32_t>(records_.shell.clientWidth),
                        static_cast<int32_t>(records_.shell.clientHeight));
     }
+    Redraw();
+}
+
+void SceneView::LogFrame(const char* kind, double seconds, int32_t width, int32_t height) const {
+    if (!logFrames_) return;
+    std::fprintf(stderr, "talan3d: %s frame %.3f s %dx%d at %.3f\n", kind, seconds, width, height,
+                 static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0);
 }
 
 }  // namespace talan

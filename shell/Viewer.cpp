@@ -219,11 +219,16 @@ void PlaceWindow(MainWindow& window, const ShellState& shell) {
 void ConnectCommands(ShellContext& ctx, MainWindow& window, SceneView* sceneView, Program& program) {
     ctx.upload = [sceneView, &program] {
         sceneView->makeCurrent();
-        return UploadSceneVertices(program.graphics, program.scene);
+        const int32_t status = UploadSceneVertices(program.graphics, program.scene);
+        if (status >= 0) {
+            UploadReducedCopies(program.graphics, program.scene, ReducedBudget{});
+            sceneView->SceneReplaced();
+        }
+        return status;
     };
     ctx.closeWindow = [&window] { window.close(); };
     ctx.endDrags = [sceneView] { sceneView->EndDrags(); };
-    ctx.refresh = [sceneView] { sceneView->update(); };
+    ctx.refresh = [sceneView] { sceneView->Redraw(); };
     // The status line shows only while there is something to tell. It is a label of
     // the status bar, not a message of it: the menus' hints would wipe a message.
     auto* status = new QLabel(&window);
@@ -234,14 +239,17 @@ void ConnectCommands(ShellContext& ctx, MainWindow& window, SceneView* sceneView
         window.statusBar()->setVisible(!line.text.empty());
     };
     ctx.copyText = [](const std::string& text) { QGuiApplication::clipboard()->setText(QString::fromStdString(text)); };
-    // A click picks what the last frame drew at the pixel.
+    // A click picks what the full picture shows at the pixel.
     sceneView->OnClick([&ctx, sceneView, &program](int32_t x, int32_t y) {
         if (!program.graphicsReady || program.shell.loading) return;
         sceneView->makeCurrent();
-        Picked(ctx, PickPixel(program.graphics, program.view, program.scene, x, y, sceneView->defaultFramebufferObject()));
+        const MeasureMarks marks = program.view.measure;
+        Picked(ctx, PickPixel(program.graphics, program.view, program.scene, x, y, sceneView->PictureFramebuffer()));
         ctx.showStatus(StatusText(ctx));
         ShowCheckMarks(ctx);
-        sceneView->update();
+        // Only a measurement's marks change the picture.
+        const MeasureMarks& now = program.view.measure;
+        if (now.count != marks.count || now.points != marks.points) sceneView->Redraw();
     });
 }
 
@@ -331,6 +339,7 @@ bool LoadStartScene(ShellContext& ctx, SceneView* sceneView, Program& program) {
 
 void ReleaseViewerGraphics(SceneView* sceneView, Program& program) {
     sceneView->makeCurrent();
+    sceneView->ReleasePictures();
     ReleaseGraphics(program.graphics);
     program.graphicsReady = false;
 }
@@ -396,7 +405,7 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
     if (!ShowWindowWithContext(window, sceneView, program)) return 0;
     if (!InitViewerGraphics(sceneView, program)) return 0;
     if (!LoadStartScene(ctx, sceneView, program)) return 0;
-    sceneView->update();
+    sceneView->Redraw();
     new SceneFileDropTarget(&window, ctx);  // drops are taken once the start-up load is over
 
     const int status = QApplication::exec();

@@ -292,7 +292,7 @@ TEST_F(BlockCastTest, APickNamesTheBlockOrTheSurfaceDrawnAtThePixelEitherWay) {
         for (int y = 2; y < kHeight; y += 7) {
             for (int x = 3; x < kWidth; x += 7) {
                 const Shown shown = ShownAtPixel(graphics, lattice, x, y);
-                const PickResult pick = PickPixel(graphics, view, scene, x, y, headless_.framebuffer);
+                const PickResult pick = PickPixel(graphics, view, scene, x, y, headless_.target.framebuffer);
                 if (!pick.hit) {
                     EXPECT_FALSE(shown.hit) << x << "," << y;
                     continue;

@@ -213,7 +213,7 @@ TEST_F(RenderFrameTest, SurfaceShadeFollowsTheKeyAndFillLightsAndAPickFindsTheSu
         EXPECT_TRUE(SameColour(Render().At(at), {shade, shade, shade, 255}, 1)) << elevation << azimuth;
     }
     // A pick there unprojects the pixel through the frame's matrices onto the surface, within a pixel or so.
-    const PickResult pick = PickPixel(graphics, view, scene, at.x, at.y, headless_.framebuffer);
+    const PickResult pick = PickPixel(graphics, view, scene, at.x, at.y, headless_.target.framebuffer);
     EXPECT_TRUE(pick.hit && pick.element.object == 0);
     EXPECT_LT(std::hypot(pick.point[0] - 10 / 3.0, pick.point[1] - 10 / 3.0, pick.point[2] - 8 / 3.0), 1.0);
 }
@@ -270,7 +270,7 @@ TEST_F(RenderFrameTest, AFlatSceneSeenStraightDownOrUpIsDrawnTheWayTheOrbitComes
         // East is up here and nothing lies west: a pick reads the depth of its own row,
         // not of the row as far from the bottom.
         const glm::ivec2 pixel(glm::round(frame.Where(1)));
-        const PickResult pick = PickPixel(graphics, view, scene, pixel.x, pixel.y, headless_.framebuffer);
+        const PickResult pick = PickPixel(graphics, view, scene, pixel.x, pixel.y, headless_.target.framebuffer);
         EXPECT_TRUE(pick.hit && pick.element.object == 1);
         EXPECT_NEAR(pick.point[2], 7.0, 1e-6);
     }
@@ -358,7 +358,7 @@ TEST_F(RenderFrameTest, ASmallSceneFarFromTheOriginDrawsAsAtTheOrigin) {
         view.cameraDistance = 9;
         view.section = {0, at.x + 7.5, 9};
         pictures[far] = Render().bytes;
-        picks[far] = PickPixel(graphics, view, this->scene, 40, 30, headless_.framebuffer);
+        picks[far] = PickPixel(graphics, view, this->scene, 40, 30, headless_.target.framebuffer);
         picks[far].point = {picks[far].point[0] - at.x, picks[far].point[1] - at.y, picks[far].point[2] - at.z};
     }
     int differ = 0;
