@@ -99,16 +99,43 @@ std::vector<SceneVertex> ClusterTriangles(const SceneVertex* vertices, int64_t t
         side *= std::sqrt(static_cast<double>(kept.size()) / static_cast<double>(budget));
         kept.clear();
     }
+    // Every corner in a cell becomes one point: the mean of the kept triangles'
+    // corners in that cell, which lies on the surface and reaches its edges.
     const Grid grid = MakeGrid(low, high, side);
+    struct Corner {
+        int64_t key;
+        int64_t vertex;
+    };
+    std::vector<Corner> corners;
+    corners.reserve(kept.size() * 3);
+    for (const Kept& k : kept) {
+        for (int64_t c = 0; c < 3; ++c) {
+            const int64_t vertex = 3 * k.triangle + c;
+            corners.push_back({grid.Key(grid.CellOf(vertices[vertex].position)), vertex});
+        }
+    }
+    std::sort(corners.begin(), corners.end(), [](const Corner& a, const Corner& b) { return a.key < b.key; });
+    std::vector<int64_t> keys;
+    std::vector<std::array<float, 3>> means;
+    for (size_t i = 0; i < corners.size();) {
+        size_t j = i;
+        double sum[3] = {0, 0, 0};
+        for (; j < corners.size() && corners[j].key == corners[i].key; ++j) {
+            for (int a = 0; a < 3; ++a) sum[a] += vertices[corners[j].vertex].position[a];
+        }
+        const double n = static_cast<double>(j - i);
+        keys.push_back(corners[i].key);
+        means.push_back({static_cast<float>(sum[0] / n), static_cast<float>(sum[1] / n), static_cast<float>(sum[2] / n)});
+        i = j;
+    }
     std::vector<SceneVertex> out;
     out.reserve(kept.size() * 3);
     for (const Kept& k : kept) {
         for (int c = 0; c < 3; ++c) {
             SceneVertex v = vertices[3 * k.triangle + c];
-            const Cell cell = grid.CellOf(v.position);
-            for (int a = 0; a < 3; ++a) {
-                v.position[a] = static_cast<float>(grid.low[a] + (static_cast<double>(cell[static_cast<size_t>(a)]) + 0.5) * grid.side);
-            }
+            const int64_t key = grid.Key(grid.CellOf(v.position));
+            const auto at = static_cast<size_t>(std::lower_bound(keys.begin(), keys.end(), key) - keys.begin());
+            std::copy(means[at].begin(), means[at].end(), v.position);
             out.push_back(v);
         }
     }

@@ -20,14 +20,15 @@ struct ReducedBudget {
     int64_t blocks = 40'000;
 };
 
-// The triangles (3 vertices each, `triangles` of them) with every corner moved to the
-// centre of its cell in a grid of equal cubes over their bounds, the cube's side
-// chosen so that about `budget` triangles remain; a triangle whose corners do not
-// fall in three different cells is dropped, and of triangles on the same three cells
-// the first is kept. The corners keep their normals and colours; the triangles keep
-// their order and the way they face. Neighbours share their corners exactly, so the
-// surface stays closed where it was. Returns at most 2 x `budget` triangles; empty
-// when there is no triangle or no budget.
+// The triangles (3 vertices each, `triangles` of them) clustered on a grid of equal
+// cubes over their bounds, the cube's side chosen so that about `budget` triangles
+// remain: a triangle whose corners do not fall in three different cells is dropped,
+// of triangles on the same three cells the first is kept, and every corner moves to
+// its cell's one point, the mean of the kept triangles' corners in that cell. The
+// corners keep their normals and colours; the triangles keep their order and the way
+// they face. Neighbours share their corners exactly, so the surface stays closed
+// where it was. Returns at most 2 x `budget` triangles; empty when there is no
+// triangle or no budget.
 std::vector<SceneVertex> ClusterTriangles(const SceneVertex* vertices, int64_t triangles, int64_t budget);
 
 // The indices of the elements a share of `elements` keeps: evenly spread, the first

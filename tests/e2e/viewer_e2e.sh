@@ -19,7 +19,10 @@
 #  f) after a menu was opened with the mouse and closed with Escape, Escape still
 #     leaves full screen, and after a click in the picture it ends the program;
 #  g) a long load shows its progress window over the main window, with the green
-#     bar painted part of the way.
+#     bar painted part of the way;
+#  h) with a surface of 4.5 million triangles, whose full picture is drawn in
+#     pieces, Escape during such a picture closes the window within a second (and
+#     ends the program within a second unless built with sanitizers).
 #
 #   viewer_e2e.sh TALAN3D MAKE_SAMPLE_SCENES DATA_DIR [OUT_DIR]
 #
@@ -590,6 +593,38 @@ if [ -n "$wm" ]; then
         ends_well "Escape after a long load"
     fi
     rm -f "$work/big.KDX"
+
+    # --- h) Escape while a big model is being drawn ----------------------------------
+    say "h) Escape during the full picture of a big model"
+    "$samples" --scene surface --grid 1500 --out "$work/huge.KDX" 2>/dev/null || fail "make_sample_scenes failed"
+    if run_viewer "$dir" "$work/huge.KDX" env TALAN_FRAME_TIMES=1 && wait_loaded "$window" 300; then
+        for ((i = 0; i < 600 && $(grep -c 'full frame' "$work/program.log") == 0; i++)); do sleep 0.1; done
+        read -r x y w h < <(inner "$window")
+        timeout 5 xdotool mousemove "$((x + w / 2))" "$((y + h / 2))" click 5  # a wheel notch: a new picture
+        sleep 0.4
+        drawn=$(grep -c 'full frame' "$work/program.log")
+        started=$(date +%s%N)
+        press "$window" Escape
+        gone=
+        for ((i = 0; i < 50; i++)); do
+            windows_named '^Talan 3D$' | grep -x "$window" >/dev/null || { gone=$(( ($(date +%s%N) - started) / 1000000 )); break; }
+            sleep 0.02
+        done
+        [ "$(grep -c 'full frame' "$work/program.log")" = "$drawn" ] ||
+            say "   (the picture was finished before Escape: the machine is quicker than this check assumes)"
+        if [ -z "$gone" ]; then
+            fail "the window was still open 1 s after Escape during a picture"
+        else
+            say "   window closed ${gone} ms after Escape"
+        fi
+        if [ -z "${ASAN_OPTIONS:-}" ] && ! ldd "$talan3d" | grep -q libasan; then
+            wait_exit 1 || fail "the program did not end within 1 s of Escape during a picture"
+            [ -z "$pid" ] && [ "$status" = 0 ] || fail "the program ended with status $status"
+        else
+            ends_well "Escape during a big picture"
+        fi
+    fi
+    rm -f "$work/huge.KDX"
 fi
 
 if [ "$failures" -ne 0 ]; then
