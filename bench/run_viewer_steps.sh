@@ -80,7 +80,9 @@ ended_after() {
     echo "did not end in 30 s"
 }
 
-window() { xdotool search --sync --onlyvisible --name "Talan 3D" 2>/dev/null | head -n 1; }
+window() { timeout 60 xdotool search --sync --onlyvisible --name "Talan 3D" 2>/dev/null | head -n 1; }
+# Sends the keys $2 to window $1 as typed there.
+keys() { xdotool windowfocus --sync "$1" 2>/dev/null; xdotool key "$2"; }
 
 for scene in "$@"; do
     echo "== $(basename "$scene") ($(stat -c %s "$scene") bytes), drawing area about ${width}x${height}"
@@ -91,6 +93,7 @@ for scene in "$@"; do
     grep -m1 "full frame" "$work/frames.log" | sed 's/^/  /'
 
     id=$(window)
+    [[ -n "$id" ]] || { echo "no window: the viewer ended"; tail -n 5 "$work/frames.log"; continue; }
     xdotool windowactivate --sync "$id" 2>/dev/null
     eval "$(xdotool getwindowgeometry --shell "$id")"
     cx=$((X + WIDTH / 2)); cy=$((Y + HEIGHT / 2))
@@ -112,16 +115,17 @@ for scene in "$@"; do
     xdotool click 4
     sleep 0.4
     pressed=$(now)
-    xdotool key --window "$id" Escape
+    keys "$id" Escape
     echo "Escape during a frame ends the program in: $(ended_after "$pressed") s"
 
     start "$scene"
     wait_for " frame " 0 120 >/dev/null
     id=$(window)
+    [[ -n "$id" ]] || { echo "no window: the viewer ended"; tail -n 5 "$work/frames.log"; continue; }
     xdotool windowactivate --sync "$id" 2>/dev/null
     xdotool click 5
     sleep 0.4
     pressed=$(now)
-    xdotool key --window "$id" ctrl+q
+    keys "$id" ctrl+q
     echo "End (Ctrl+Q) during a frame ends the program in: $(ended_after "$pressed") s"
 done

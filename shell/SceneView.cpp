@@ -69,6 +69,7 @@ void SceneView::Redraw() {
 }
 
 void SceneView::SceneReplaced() {
+    jobActive_ = false;  // its steps name the objects of the scene before
     lastFullSeconds_ = -1;
     movingScale_ = 1.0f;
     Redraw();

@@ -331,6 +331,7 @@ bool InitViewerGraphics(SceneView* sceneView, Program& program) {
 bool LoadStartScene(ShellContext& ctx, SceneView* sceneView, Program& program) {
     if (LoadSceneFileWithMessage(ctx) >= 0) return true;
     sceneView->makeCurrent();
+    sceneView->ReleasePictures();
     ReleaseGraphics(program.graphics);
     return false;
 }
