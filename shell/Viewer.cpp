@@ -27,6 +27,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
@@ -219,10 +220,17 @@ void PlaceWindow(MainWindow& window, const ShellState& shell) {
 void ConnectCommands(ShellContext& ctx, MainWindow& window, SceneView* sceneView, Program& program) {
     ctx.upload = [sceneView, &program] {
         sceneView->makeCurrent();
+        QElapsedTimer clock;
+        clock.start();
         const int32_t status = UploadSceneVertices(program.graphics, program.scene);
+        const qint64 uploaded = clock.elapsed();
         if (status >= 0) {
             UploadReducedCopies(program.graphics, program.scene, ReducedBudget{});
             sceneView->SceneReplaced();
+        }
+        if (std::getenv("TALAN_FRAME_TIMES") != nullptr) {
+            std::fprintf(stderr, "talan3d: upload %.3f s, reduced copies %.3f s\n", uploaded / 1000.0,
+                         (clock.elapsed() - uploaded) / 1000.0);
         }
         return status;
     };
