@@ -44,6 +44,7 @@ public:
         if (ctx_.showProgress) progress_.Show(DecodeNameForDisplay(rawTitle), ctx_.shell.clientWidth, ctx_.shell.clientHeight);
     }
     void ProgressChanged(int percent) override { progress_.SetPosition(percent); }
+    void ReadOver() { progress_.ReadOver(); }
     // The load is over: the progress window goes.
     void Finish() { progress_.Close(); }
 
@@ -206,6 +207,7 @@ int32_t LoadSceneFile(ShellContext& ctx, LoadReport* report) {
     // A slab made before anything was loaded knows nothing of this scene.
     if (ctx.scene.objectNames.empty()) ctx.view.section = SectionSlab{};
     const SceneReadResult read = ReadSceneFile(ctx.scene, path, &observer);
+    observer.ReadOver();
     if (ctx.objectsPanel != nullptr) ctx.objectsPanel->ListObjects();
     bool fitted = false;
     const int32_t status = CompleteSceneLoad(ctx.scene, ctx.view, read, ctx.shell.smoothOnOpen, ctx.upload, &fitted);

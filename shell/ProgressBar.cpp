@@ -1,12 +1,15 @@
 #include "shell/ProgressBar.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QProgressBar>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <QWidget>
 
 namespace talan {
@@ -70,6 +73,24 @@ void ProgressBar::CreateWindow() {
     const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     window_->move(ProgressBarPosition(clientWidth_, clientHeight_, area));
     window_->show();
+    // The window manager maps the window a little later; until it is on the screen
+    // nothing painted shows, and the read may not serve events again for a while.
+    QElapsedTimer waited;
+    waited.start();
+    while (window_->windowHandle() != nullptr && !window_->windowHandle()->isExposed() && waited.elapsed() < 250) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    window_->repaint();
+}
+
+void ProgressBar::ReadOver() {
+    if (window_ == nullptr) return;
+    percent_ = 100;
+    bar_->setValue(percent_);
+    window_->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    sincePaint_.start();
 }
 
 void ProgressBar::Close() {

@@ -42,6 +42,9 @@ public:
     // A section begins: the title is its name and the bar starts at 0.
     void Show(const std::string& title, uint32_t clientWidth, uint32_t clientHeight);
     void SetPosition(int percent);  // 0 to 100
+    // The reading is over; what follows (normals, the upload to the graphics driver)
+    // serves no events for a while, so the bar is shown full and painted now.
+    void ReadOver();
     // The load is over: the window goes, and what it covered is repainted at once,
     // while the drawing area still keeps its last picture.
     void Close();

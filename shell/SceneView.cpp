@@ -233,14 +233,15 @@ void SceneView::ShowProgress() {
     const int32_t bar = std::max(3, static_cast<int32_t>(4 * devicePixelRatioF()));
     const std::array<float, 4>& background = records_.view.backgroundColor;
     const float light = 0.3f * background[0] + 0.59f * background[1] + 0.11f * background[2];
+    // Grey that stands out from the background: the part done, and halfway to the
+    // background the part still to do.
     const float shade = light > 0.5f ? 0.15f : 0.85f;
     glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, width, bar);
-    glClearColor(shade * 0.5f + light * 0.5f, shade * 0.5f + light * 0.5f, shade * 0.5f + light * 0.5f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glScissor(0, 0, static_cast<GLsizei>(width * done), bar);
-    glClearColor(shade, shade, shade, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
+    for (const auto& [length, grey] : {std::pair{width, (shade + light) / 2}, std::pair{static_cast<int32_t>(width * done), shade}}) {
+        glScissor(0, 0, length, bar);
+        glClearColor(grey, grey, grey, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
     glDisable(GL_SCISSOR_TEST);
 }
 
