@@ -1,6 +1,7 @@
 #include "render/FrameTarget.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace talan {
@@ -28,6 +29,25 @@ Failure SizeFrameTarget(FrameTarget& target, int32_t width, int32_t height) {
     }
     glViewport(0, 0, width, height);
     return {};
+}
+
+std::vector<uint8_t> ReadFrameTarget(const FrameTarget& target) {
+    const size_t row = static_cast<size_t>(target.width) * 4;
+    std::vector<uint8_t> pixels(row * static_cast<size_t>(target.height));
+    glFinish();
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, target.width, target.height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    // GL's rows run bottom up; pictures run top down.
+    std::vector<uint8_t> line(row);
+    for (int32_t y = 0; y < target.height / 2; ++y) {
+        uint8_t* top = pixels.data() + static_cast<size_t>(y) * row;
+        uint8_t* bottom = pixels.data() + static_cast<size_t>(target.height - 1 - y) * row;
+        std::memcpy(line.data(), top, row);
+        std::memcpy(top, bottom, row);
+        std::memcpy(bottom, line.data(), row);
+    }
+    return pixels;
 }
 
 void ReleaseFrameTarget(FrameTarget& target) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include <epoxy/gl.h>
 
@@ -20,6 +21,9 @@ struct FrameTarget {
 // first time; leaves it bound with the viewport on all of it. Fails with
 // FailureKind::NoContext when the driver refuses that size.
 Failure SizeFrameTarget(FrameTarget& target, int32_t width, int32_t height);
+
+// The target's pixels as RGBA bytes, top row first.
+std::vector<uint8_t> ReadFrameTarget(const FrameTarget& target);
 
 // Frees the target's objects; it is empty again.
 void ReleaseFrameTarget(FrameTarget& target);

@@ -1,7 +1,6 @@
 #include "render/HeadlessContext.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include <epoxy/egl.h>
 #include <epoxy/gl.h>
@@ -63,24 +62,7 @@ Failure ResizeHeadlessFramebuffer(HeadlessContext& headless, int32_t width, int3
     return SizeFrameTarget(headless.target, width, height);
 }
 
-std::vector<uint8_t> ReadHeadlessPixels(const HeadlessContext& headless) {
-    const size_t row = static_cast<size_t>(headless.target.width) * 4;
-    std::vector<uint8_t> pixels(row * static_cast<size_t>(headless.target.height));
-    glFinish();
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, headless.target.framebuffer);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, headless.target.width, headless.target.height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    // GL's rows run bottom up; pictures run top down.
-    std::vector<uint8_t> line(row);
-    for (int32_t y = 0; y < headless.target.height / 2; ++y) {
-        uint8_t* top = pixels.data() + static_cast<size_t>(y) * row;
-        uint8_t* bottom = pixels.data() + static_cast<size_t>(headless.target.height - 1 - y) * row;
-        std::memcpy(line.data(), top, row);
-        std::memcpy(top, bottom, row);
-        std::memcpy(bottom, line.data(), row);
-    }
-    return pixels;
-}
+std::vector<uint8_t> ReadHeadlessPixels(const HeadlessContext& headless) { return ReadFrameTarget(headless.target); }
 
 void DestroyHeadlessContext(HeadlessContext& headless) {
     if (headless.context == nullptr) return;

@@ -20,15 +20,6 @@ namespace {
 constexpr int32_t kWidth = 160, kHeight = 120;
 using Picture = std::vector<uint8_t>;
 
-Picture Pixels(const FrameTarget& target) {
-    Picture pixels(static_cast<size_t>(target.width) * static_cast<size_t>(target.height) * 4);
-    glFinish();
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, target.width, target.height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    return pixels;
-}
-
 // What a toolkit may do to the context between two pieces.
 void Disturb() {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -138,7 +129,7 @@ TEST_F(FramePiecesTest, AReducedFrameDrawsTheCopiesOfBigObjectsAtItsOwnSizeUntil
         EXPECT_TRUE(DrawFramePieces(graphics, job, 0));
         EXPECT_EQ(job.steps.at(0).reduced, reduced);
         EXPECT_FALSE(job.steps.at(1).reduced);
-        return Pixels(half);
+        return ReadFrameTarget(half);
     };
     const Picture whole = draw(false), reduced = draw(true);
     int alike = 0, lit = 0;
@@ -152,7 +143,7 @@ TEST_F(FramePiecesTest, AReducedFrameDrawsTheCopiesOfBigObjectsAtItsOwnSizeUntil
     FrameTarget copy;
     ASSERT_FALSE(SizeFrameTarget(copy, kWidth / 2, kHeight / 2).Failed());
     ShowFrameTarget(half, copy.framebuffer, kWidth / 2, kHeight / 2);
-    EXPECT_TRUE(Pixels(copy) == reduced);
+    EXPECT_TRUE(ReadFrameTarget(copy) == reduced);
 
     // The next upload (New, then Open) drops the copies: a reduced frame of the new
     // scene draws it whole.
