@@ -43,12 +43,12 @@ function(talan_picture_test name scene)
   add_test(NAME picture.${name}
     COMMAND picture_test ${name} ${PT_BASELINE} ${out} ${PT_SHARE} ${PT_LEVEL} $<BOOL:${TALAN_REQUIRE_GL}>
             -- $<TARGET_FILE:talan3d> --render @PICTURE@ ${size} ${PT_ARGS} -- ${scene})
-  set_tests_properties(picture.${name} PROPERTIES SKIP_RETURN_CODE 77)
+  set_tests_properties(picture.${name} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 60 LABELS render)
   if(PT_BOXES_TOO)
     add_test(NAME picture.${name}.boxes
       COMMAND picture_test ${name}.boxes ${PT_BASELINE} ${out} ${PT_SHARE} ${PT_LEVEL} $<BOOL:${TALAN_REQUIRE_GL}>
               -- $<TARGET_FILE:talan3d> --render @PICTURE@ ${size} ${PT_ARGS} --draw-blocks boxes -- ${scene})
-    set_tests_properties(picture.${name}.boxes PROPERTIES SKIP_RETURN_CODE 77)
+    set_tests_properties(picture.${name}.boxes PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 60 LABELS render)
   endif()
 endfunction()
 
