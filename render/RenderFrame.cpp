@@ -366,14 +366,7 @@ FrameJob BeginFrame(GraphicsState& graphics, const ViewState& view, const SceneM
     const float a = view.lightAzimuth * kDegreesToRadians;
     const float r = 2.0f * view.sceneSize;
     float x = std::sin(a) * std::cos(e) * r, y = std::sin(e) * r, z = std::cos(a) * std::cos(e) * r;
-    const float length = std::sqrt(x * x + y * y + z * z);
-    if (length > 0.0f) {
-        x = x / length;
-        y = y / length;
-        z = z / length;
-    } else {
-        x = y = z = 0.0f;
-    }
+    NormalizeInPlace(x, y, z);
 
     job.world = BuildWorldMatrix(view);
     job.view = BuildViewMatrix(view, view.cameraPitch * kDegreesToRadians, view.cameraYaw * kDegreesToRadians);

@@ -31,6 +31,9 @@ struct MeasureMarks {
 // What a speed of 1 turns the camera or the light by in one frame, in degrees.
 inline constexpr double kTurnPerFrame = 0.005;
 
+// The speed "Mode auto-turn" starts the camera turning at.
+inline constexpr float kAutoTurnStartSpeed = 5.0f;
+
 // The transparency level at start and after every New.
 inline constexpr float kStartTransparencyLevel = 0.4f;
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -58,6 +59,18 @@ struct SceneModel {
     int32_t nextObjectMenuId = kFirstObjectMenuId;
     int32_t nextTransparencyMenuId = kFirstTransparencyMenuId;
 };
+
+// Unit length in float; the zero vector stays zero.
+inline void NormalizeInPlace(float& x, float& y, float& z) {
+    const float length = std::sqrt(x * x + y * y + z * z);
+    if (length == 0.0f) {
+        x = y = z = 0.0f;
+        return;
+    }
+    x = x / length;
+    y = y / length;
+    z = z / length;
+}
 
 // A block model: 36 vertices per element, kept as one BlockRecord per block.
 inline bool IsBlockModel(const SceneModel& scene, size_t object) {

@@ -45,18 +45,6 @@ inline void WriteVertex(SceneVertex& v, float x, float y, float z, float nx, flo
     v.colour[3] = c.a;
 }
 
-// Unit length in float; the zero vector stays zero.
-inline void NormalizeInPlace(float& x, float& y, float& z) {
-    const float length = std::sqrt(x * x + y * y + z * z);
-    if (length == 0.0f) {
-        x = y = z = 0.0f;
-        return;
-    }
-    x = x / length;
-    y = y / length;
-    z = z / length;
-}
-
 // One section in progress: what the framework registered.
 struct Section {
     int32_t declaredCount = 0;      // N from the tag line

@@ -27,7 +27,7 @@ enum class FailureKind {
     WriteFile,          // a file could not be written
 };
 
-struct Failure {
+struct [[nodiscard]] Failure {
     FailureKind kind = FailureKind::None;
     int32_t status = kStatusOk;  // the failed step's status code, where it has one
     std::string message;         // what failed, for people: a sentence, or a compiler's log after one

@@ -176,7 +176,7 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
         case kCommandAbout: ctx.dialogs.ShowAbout(ctx.mainWindow, ctx.shell.language); break;
         case kCommandAutoTurn:
             ctx.view.autoTurnMode = !ctx.view.autoTurnMode;
-            ctx.view.autoTurnSpeed = ctx.view.autoTurnMode ? 5.0f : 0.0f;
+            ctx.view.autoTurnSpeed = ctx.view.autoTurnMode ? kAutoTurnStartSpeed : 0.0f;
             if (ctx.endDrags) ctx.endDrags();
             break;
         case kCommandObjectsPanel: ctx.shell.objectsPanelShown = !ctx.shell.objectsPanelShown; break;

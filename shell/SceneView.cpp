@@ -28,11 +28,13 @@ bool AnyReducedCopy(const GraphicsState& graphics) {
     return false;
 }
 
-// Makes `target` width x height unless it is already.
-void KeepSize(FrameTarget& target, int32_t width, int32_t height) {
-    if (target.framebuffer == 0 || target.width != width || target.height != height) {
-        SizeFrameTarget(target, width, height);
-    }
+// Makes `target` width x height unless it is already; false when the driver refuses
+// a picture of that size (nothing is drawn then, and the last picture stays).
+bool KeepSize(FrameTarget& target, int32_t width, int32_t height) {
+    if (target.framebuffer != 0 && target.width == width && target.height == height) return true;
+    if (!SizeFrameTarget(target, width, height).Failed()) return true;
+    ReleaseFrameTarget(target);
+    return false;
 }
 
 }  // namespace
@@ -157,7 +159,7 @@ void SceneView::DrawMovingFrame() {
     // At full size and with nothing reduced, a moving frame is the full picture.
     const bool full = w == width && h == height && !AnyReducedCopy(graphics);
     FrameTarget& target = full ? work_ : moving_;
-    KeepSize(target, w, h);
+    if (!KeepSize(target, w, h)) return;
     QElapsedTimer clock;
     clock.start();
     AdvanceFrame(records_.view, records_.scene);
@@ -201,8 +203,8 @@ void SceneView::Work() {
         }
         if (dirty_) {
             dirty_ = false;
+            if (!KeepSize(work_, width, height)) return;
             AdvanceFrame(records_.view, records_.scene);
-            KeepSize(work_, width, height);
             job_ = BeginFrame(records_.graphics, records_.view, records_.scene, {work_.framebuffer, width, height, false});
             jobActive_ = true;
             jobClock_.start();

@@ -293,7 +293,7 @@ TEST_F(RenderFrameTest, LinesTheSizeOfTheWorldDrawAsTheSameLinesScaledDown) {
     };
     struct Restore {
         HeadlessContext& headless;
-        ~Restore() { ResizeHeadlessFramebuffer(headless, kWidth, kHeight); }
+        ~Restore() { EXPECT_FALSE(ResizeHeadlessFramebuffer(headless, kWidth, kHeight).Failed()); }
     } restore{headless_};
     ASSERT_FALSE(ResizeHeadlessFramebuffer(headless_, kWide, kHigh).Failed());
     const auto litPixels = [&] {
