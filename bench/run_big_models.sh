@@ -20,19 +20,13 @@ if [[ $# -lt 1 || $# -gt 3 ]]; then
     echo "usage: $0 BUILD_DIR [BLOCKS [GRID]]" >&2
     exit 2
 fi
-build="$(cd "$1" && pwd)"
+source "$(dirname "$0")/common.sh"
+need_build "$1"
 blocks="${2:-50000000}"
 grid="${3:-3000}"
-generator="$build/tools/make_sample_scenes"
-talan="$build/shell/talan3d"
 render_benchmark="$build/bench/render_benchmark"
-for tool in "$generator" "$talan" "$render_benchmark"; do
-    [[ -x "$tool" ]] || { echo "missing $tool: build it first" >&2; exit 1; }
-done
-[[ -x /usr/bin/time ]] || { echo "needs GNU time (/usr/bin/time)" >&2; exit 1; }
-
-work="$(mktemp -d "${TMPDIR:-/tmp}/talan-big.XXXXXX")"
-trap 'rm -rf "$work"' EXIT
+need_tools "$generator" "$talan" "$render_benchmark" /usr/bin/time
+make_work big
 
 echo "Generating $blocks blocks and a surface of grid $grid in $work ..."
 "$generator" --scene blocks --blocks "$blocks" --out "$work/blocks.KDX" 2>/dev/null
@@ -43,13 +37,12 @@ done
 
 # One whole process: wall seconds, peak resident MB and the exit status.
 run() {
-    local label="$1"
+    local label="$1" status=0 seconds kb
     shift
-    local status=0
-    /usr/bin/time -o "$work/time.out" -f "%e %M" "$@" >/dev/null 2>"$work/run.err" || status=$?
-    read -r seconds kb < <(tail -n 1 "$work/time.out")
+    timed_run "$work/time.out" "$@" || status=$?
+    read -r seconds kb <"$work/time.out"
     printf '%-36s %10s s %10s MB   exit %s\n' "$label" "$seconds" "$((kb / 1024))" "$status"
-    [[ $status == 0 ]] || head -c 300 "$work/run.err"
+    [[ $status == 0 ]] || head -c 300 "$work/time.out.err"
 }
 
 echo

@@ -8,7 +8,7 @@
 # BUILD_DIR  a Release build with tools/make_sample_scenes and shell/talan3d
 # HOLES      numbers of holes (default 1000 5000 20000)
 #
-# The viewer runs on a virtual X display of its own (xvfb-run, with openbox when it is
+# The viewer runs on a virtual X display of its own, under openbox (both must be
 # installed). It is taken to show the scene once the brightest pixel of a band across
 # the lower middle of its drawing area is well above the black background: the holes
 # are thin lines, which a mean over the window would not see, and the band lies below
@@ -20,34 +20,17 @@ if [[ $# -lt 1 ]]; then
     echo "usage: $0 BUILD_DIR [HOLES...]" >&2
     exit 2
 fi
-build="$(cd "$1" && pwd)"
+source "$(dirname "$0")/common.sh"
+need_build "$1"
 shift
 counts=("$@")
 [[ ${#counts[@]} -gt 0 ]] || counts=(1000 5000 20000)
-generator="$build/tools/make_sample_scenes"
-talan="$build/shell/talan3d"
-for tool in "$generator" "$talan" xvfb-run xdotool import; do
-    command -v "$tool" >/dev/null 2>&1 || { echo "missing $tool" >&2; exit 1; }
-done
-
-if [[ -z "${TALAN_BENCH_ON_XVFB:-}" ]]; then
-    export TALAN_BENCH_ON_XVFB=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build" "${counts[@]}"
-fi
-
-work="$(mktemp -d "${TMPDIR:-/tmp}/talan-many.XXXXXX")"
-wm=
-trap '[[ -n "$wm" ]] && kill "$wm" 2>/dev/null; rm -rf "$work"' EXIT
-if command -v openbox >/dev/null 2>&1; then
-    openbox --sm-disable >/dev/null 2>&1 &
-    wm=$!
-    sleep 1
-fi
+need_tools "$generator" "$talan" xdotool import bc
+make_work many
+start_desktop 1280x1024
 cd "$work"
 printf 'width : 800\nheight : 600\nposx : 0\nposy : 0\nidioma : 2\n' >config.cfg
 
-now() { date +%s.%N; }
-median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 # Seconds from the viewer's start until its drawing area is no longer all background.
 viewer_seconds() {

@@ -18,29 +18,15 @@ if [[ $# -lt 3 ]]; then
     echo "usage: $0 TALAN3D WIDTHxHEIGHT SCENE.KDX [SCENE.KDX ...]" >&2
     exit 2
 fi
+source "$(dirname "$0")/common.sh"
 talan="$(realpath "$1")"
 size="$2"
 shift 2
 width="${size%x*}"
 height="${size#*x}"
-for tool in Xvfb openbox xdotool; do
-    command -v "$tool" >/dev/null || { echo "needs $tool" >&2; exit 1; }
-done
-
-work="$(mktemp -d "${TMPDIR:-/tmp}/talan-viewer.XXXXXX")"
-display=":$((90 + RANDOM % 400))"
-Xvfb "$display" -screen 0 "$((width + 200))x$((height + 200))x24" -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY="$display"
-sleep 1
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
-trap 'kill $wm $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-sleep 1
-
-now() { date +%s.%N; }
-# Seconds from $1 to $2.
-since() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b - a }'; }
+need_tools "$talan" xdotool
+make_work viewer
+start_desktop "$((width + 200))x$((height + 200))"
 
 # The epoch time of the first line of the log, after line $2, that matches $1;
 # waits up to $3 seconds.

@@ -22,16 +22,15 @@ if [[ $# -lt 1 || $# -gt 2 ]]; then
     echo "usage: $0 BUILD_DIR [ROUNDS]" >&2
     exit 2
 fi
-build="$(cd "$1" && pwd)"
+source "$(dirname "$0")/common.sh"
+need_build "$1"
 rounds="${2:-3}"
 if ! [[ "$rounds" =~ ^[1-9][0-9]*$ ]]; then
     echo "ROUNDS must be a positive whole number" >&2
     exit 2
 fi
 
-generator="$build/tools/make_sample_scenes"
 obvious="$build/bench/obvious_reader"
-talan="$build/shell/talan3d"
 for tool in "$generator" "$obvious"; do
     if [[ ! -x "$tool" ]]; then
         echo "missing $tool: build it first (cmake --build $build --target $(basename "$tool"))" >&2
@@ -49,8 +48,7 @@ else
     echo "note: GNU time (/usr/bin/time) not found; peak memory is not measured" >&2
 fi
 
-work="$(mktemp -d "${TMPDIR:-/tmp}/talan-bench.XXXXXX")"
-trap 'rm -rf "$work"' EXIT
+make_work bench
 
 echo "Generating the benchmark files in $work ..."
 "$generator" --scene surface --grid 708 --out "$work/surface.KDX" --ply "$work/surface.ply" 2>"$work/surface.log"
@@ -112,13 +110,6 @@ for ((round = 0; round < rounds; ++round)); do
         time_one "$label|$file" "${cmd[@]}"
     done
 done
-
-median() {
-    # Median of the numbers given; empty when there are none.
-    printf '%s\n' "$@" | grep -E '^[0-9.]+$' | sort -g | awk '{ v[NR] = $1 } END {
-        if (NR == 0) exit
-        if (NR % 2) print v[(NR + 1) / 2]; else printf "%.3f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
 
 declare -A med_time=()
 echo
