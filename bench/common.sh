@@ -60,7 +60,7 @@ start_desktop() {
     local width="${1%x*}" height="${1#*x}"
     need_tools Xvfb openbox
     export DISPLAY=":$((90 + RANDOM % 400))"
-    Xvfb "$DISPLAY" -screen 0 "${width}x${height}x24" -nolisten tcp >/dev/null 2>&1 &
+    Xvfb "$DISPLAY" -noreset -screen 0 "${width}x${height}x24" -nolisten tcp >/dev/null 2>&1 &
     on_exit "kill $!"
     sleep 1
     openbox --sm-disable >/dev/null 2>&1 &

@@ -54,8 +54,11 @@ if [ -z "${TALAN_E2E_ON_XVFB:-}" ]; then
     # take the first free one at the same moment.
     # Keys sent to a bare X server are now and then lost before a window takes the
     # focus; a failed run is run once more, and only a second failure counts.
+    # -noreset: without a window manager the server is left without a client between
+    # two starts of the program, and a server that resets then refuses the next one
+    # for a moment ("could not connect to display").
     for attempt in 1 2; do
-        timeout -k 10 400 xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24" bash "$0" "$@"
+        timeout -k 10 400 xvfb-run -a -n $((100 + RANDOM % 800)) -s "-noreset -screen 0 1280x1024x24" bash "$0" "$@"
         status=$?
         [ "$status" -eq 0 ] || [ "$status" -eq 77 ] && exit "$status"
         [ "$attempt" -eq 1 ] && echo "viewer_e2e: the run failed (status $status); running it once more"
