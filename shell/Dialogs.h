@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <array>
 #include <memory>
 #include <optional>
@@ -39,6 +40,22 @@ public:
     std::optional<uint32_t> ChooseColour(QWidget* owner, std::array<uint32_t, 16>& customColours) override;
     void ShowMessage(const std::string& text, const std::string& caption) override;
     void ShowAbout(QWidget* owner, uint32_t language) override;
+};
+
+// The dialogs of a run without a window (--info, --render): the open and colour
+// dialogs are cancelled at once, and messages go to `err`.
+class HeadlessDialogs : public Dialogs {
+public:
+    explicit HeadlessDialogs(std::FILE* err) : err_(err) {}
+    std::optional<std::string> OpenSceneFile(QWidget*, const std::string&) override { return std::nullopt; }
+    std::optional<uint32_t> ChooseColour(QWidget*, std::array<uint32_t, 16>&) override { return std::nullopt; }
+    void ShowMessage(const std::string& text, const std::string& caption) override {
+        std::fprintf(err_, "talan3d: %s: %s\n", caption.c_str(), text.c_str());
+    }
+    void ShowAbout(QWidget*, uint32_t) override {}
+
+private:
+    std::FILE* err_;
 };
 
 // Puts Qt's own texts (the file and colour dialogs, the message boxes' button) into

@@ -3,11 +3,12 @@
 #include <cmath>
 #include <string_view>
 
-#include "render/SceneLoad.h"
 #include "render/ViewState.h"
 #include "scene/SceneFileReader.h"
 #include "scene/SceneModel.h"
 #include "scene/TextDecoding.h"
+#include "shell/Commands.h"
+#include "shell/Dialogs.h"
 #include "shell/JsonText.h"
 #include "shell/LoadErrors.h"
 #include "shell/ShellState.h"
@@ -150,17 +151,26 @@ void PrintTable(std::FILE* out, const std::vector<LoadRecord>& loads, const Scen
 }  // namespace
 
 int RunInfoCommand(const CommandLine& options, std::FILE* out, std::FILE* err) {
-    SceneModel scene;
+    // The files load as the viewer and --render load them, without an upload; every
+    // file is tried, and each one's result reported.
+    ShellState shell;
     ViewState view;
+    SceneModel scene;
+    GraphicsState graphics;
+    HeadlessDialogs dialogs(err);
+    ShellContext ctx{.shell = shell, .view = view, .scene = scene, .graphics = graphics, .dialogs = dialogs};
+    ctx.showProgress = false;
+    if (options.smooth) DispatchCommand(ctx, kCommandSmoothOnOpen);
     std::vector<LoadRecord> loads;
     bool allOk = true;
     for (const std::string& path : options.files) {
-        const SceneReadResult read = ReadSceneFile(scene, path, nullptr);
-        const int32_t status = CompleteSceneLoad(scene, view, read, options.smooth);
+        shell.pendingScenePath = path;
+        LoadReport report;
+        const int32_t status = LoadSceneFile(ctx, &report);
         loads.push_back({path, status});
         if (status != kStatusOk) {
             allOk = false;
-            std::fprintf(err, "talan3d: %s\n", LoadFailureText(path, read, status, kLanguageEnglish).c_str());
+            std::fprintf(err, "talan3d: %s\n", LoadFailureText(path, report.read, status, kLanguageEnglish).c_str());
         }
     }
     if (options.json) {

@@ -13,6 +13,7 @@
 #include "scene/SceneFileReader.h"
 #include "scene/TextDecoding.h"
 #include "shell/Commands.h"
+#include "shell/Dialogs.h"
 #include "shell/JsonText.h"
 #include "shell/LoadErrors.h"
 
@@ -25,22 +26,6 @@ namespace {
 // Where an installed program keeps its data, relative to the directory of the
 // executable (the build sets it from the install layout).
 constexpr char kDataDirectoryFromExecutable[] = TALAN_DATA_DIR_FROM_BIN;
-
-// The dialogs of a run without a window: the open and colour dialogs are cancelled
-// at once, and messages go to standard error.
-class HeadlessDialogs : public Dialogs {
-public:
-    explicit HeadlessDialogs(std::FILE* err) : err_(err) {}
-    std::optional<std::string> OpenSceneFile(QWidget*, const std::string&) override { return std::nullopt; }
-    std::optional<uint32_t> ChooseColour(QWidget*, std::array<uint32_t, 16>&) override { return std::nullopt; }
-    void ShowMessage(const std::string& text, const std::string& caption) override {
-        std::fprintf(err_, "talan3d: %s: %s\n", caption.c_str(), text.c_str());
-    }
-    void ShowAbout(QWidget*, uint32_t) override {}
-
-private:
-    std::FILE* err_;
-};
 
 // {"hit": true, "point": [x, y, z], "object": k, "name": "...", "kind": "T3", "element": e}
 // or {"hit": false}.
