@@ -34,6 +34,7 @@ Failure InitGraphics(GraphicsState& graphics, const std::string& effectPath, int
         std::snprintf(text, sizeof text, "The OpenGL set-up failed with error 0x%04X.", error);
         return {FailureKind::Graphics, kStatusFail, text};
     }
+    graphics.ready = true;
     return {};
 }
 

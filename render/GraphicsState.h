@@ -110,6 +110,7 @@ struct PieceSizes {
 };
 
 struct GraphicsState {
+    bool ready = false;  // InitGraphics has succeeded; ReleaseGraphics empties the state again
     Effect effect;
     // Copies of sceneVertices and blockRecords, replaced whole by every upload.
     std::vector<VertexBufferPiece> vertexPieces;

@@ -41,7 +41,7 @@ public:
         ShowObjectCheckMarks(ctx_, object);
     }
     void ProgressShown(std::string_view rawTitle) override {
-        if (ctx_.showProgress) progress_.Show(DecodeNameForDisplay(rawTitle), ctx_.shell.clientWidth, ctx_.shell.clientHeight);
+        if (ctx_.showProgress) progress_.Show(DecodeNameForDisplay(rawTitle), ctx_.records.shell.clientWidth, ctx_.records.shell.clientHeight);
     }
     void ProgressChanged(int percent) override { progress_.SetPosition(percent); }
     void ReadOver() { progress_.ReadOver(); }
@@ -82,19 +82,19 @@ CullMode ChosenFace(CullMode cull, int32_t id) {
 void NewScene(ShellContext& ctx) {
     if (ctx.menus != nullptr) RemoveObjectEntries(*ctx.menus);
     ClearSlabAndPicks(ctx);
-    ctx.view.autoTurnMode = false;
-    ctx.view.autoTurnSpeed = 0.0f;
-    ctx.view.autoTurnDrag = false;
-    SetFillMode(ctx.graphics, FillMode::Solid);
-    ctx.graphics.opaqueRasterDesc.cullMode = CullMode::None;
-    ResetScene(ctx.scene);
+    ctx.records.view.autoTurnMode = false;
+    ctx.records.view.autoTurnSpeed = 0.0f;
+    ctx.records.view.autoTurnDrag = false;
+    SetFillMode(ctx.records.graphics, FillMode::Solid);
+    ctx.records.graphics.opaqueRasterDesc.cullMode = CullMode::None;
+    ResetScene(ctx.records.scene);
     if (ctx.objectsPanel != nullptr) ctx.objectsPanel->ListObjects();
-    ctx.view.lightSpinSpeed = 0.0f;
-    ctx.view.transparencyLevel = kStartTransparencyLevel;
+    ctx.records.view.lightSpinSpeed = 0.0f;
+    ctx.records.view.transparencyLevel = kStartTransparencyLevel;
 }
 
 void ShowHelpText(ShellContext& ctx) {
-    if (ctx.shell.language == kLanguageSpanish) {
+    if (ctx.records.shell.language == kLanguageSpanish) {
         ctx.dialogs.ShowMessage(
             "Boton pulsado:\n - Izquierdo = giramos los objetos \n - Derecho = movemos los objetos\n"
             " - Rueda central = acercamos o alejamos objetos\nBoton pulsado + CONTROL:\n"
@@ -126,45 +126,45 @@ void ShowHelpText(ShellContext& ctx) {
 // change at the next start.
 void SwitchLanguage(ShellContext& ctx, uint32_t to, const char* message, const char* caption) {
     const uint32_t from = to == kLanguageSpanish ? kLanguageEnglish : kLanguageSpanish;
-    if (ctx.shell.language != from) return;
-    ctx.shell.language = to;
+    if (ctx.records.shell.language != from) return;
+    ctx.records.shell.language = to;
     ctx.dialogs.ShowMessage(message, caption);
 }
 
 void ChooseBackColour(ShellContext& ctx) {
-    const std::optional<uint32_t> chosen = ctx.dialogs.ChooseColour(ctx.mainWindow, ctx.shell.customColours);
+    const std::optional<uint32_t> chosen = ctx.dialogs.ChooseColour(ctx.mainWindow, ctx.records.shell.customColours);
     if (!chosen) return;
     const ColourBytes bytes = SplitColour(static_cast<int32_t>(*chosen & 0x00FFFFFFu));
-    ctx.view.backgroundColor[0] = static_cast<float>(bytes.r) * kByteToUnit;
-    ctx.view.backgroundColor[1] = static_cast<float>(bytes.g) * kByteToUnit;
-    ctx.view.backgroundColor[2] = static_cast<float>(bytes.b) * kByteToUnit;
+    ctx.records.view.backgroundColor[0] = static_cast<float>(bytes.r) * kByteToUnit;
+    ctx.records.view.backgroundColor[1] = static_cast<float>(bytes.g) * kByteToUnit;
+    ctx.records.view.backgroundColor[2] = static_cast<float>(bytes.b) * kByteToUnit;
 }
 
 // The fixed commands; returns the command's result.
 int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
-    RasterDesc& opaque = ctx.graphics.opaqueRasterDesc;
+    RasterDesc& opaque = ctx.records.graphics.opaqueRasterDesc;
     switch (id) {
         case kCommandNew:
             NewScene(ctx);
             LoadSceneFileWithMessage(ctx);
             break;
         case kCommandOpenAdd: LoadSceneFileWithMessage(ctx); break;
-        case kCommandSmoothOnOpen: ctx.shell.smoothOnOpen = !ctx.shell.smoothOnOpen; break;
+        case kCommandSmoothOnOpen: ctx.records.shell.smoothOnOpen = !ctx.records.shell.smoothOnOpen; break;
         case kCommandEnd:
             if (ctx.closeWindow) ctx.closeWindow();
             break;
         case kCommandSolidFace:
-            SetFillMode(ctx.graphics, opaque.fillMode == FillMode::Solid ? FillMode::Wireframe : FillMode::Solid);
+            SetFillMode(ctx.records.graphics, opaque.fillMode == FillMode::Solid ? FillMode::Wireframe : FillMode::Solid);
             break;
         case kCommandFrontFace:
         case kCommandBackFace: opaque.cullMode = ChosenFace(opaque.cullMode, id); break;
         case kCommandSmoothActives:
-            SmoothTriangulatedNormals(ctx.scene);
+            SmoothTriangulatedNormals(ctx.records.scene);
             return ctx.upload ? ctx.upload() : kStatusOk;
         case kCommandBackColour: ChooseBackColour(ctx); break;
         case kCommandAntialiased:
             opaque.antialiasedLineEnable = !opaque.antialiasedLineEnable;
-            ctx.graphics.transparentRasterDesc.antialiasedLineEnable = opaque.antialiasedLineEnable;
+            ctx.records.graphics.transparentRasterDesc.antialiasedLineEnable = opaque.antialiasedLineEnable;
             break;
         case kCommandSpanish:
             SwitchLanguage(ctx, kLanguageSpanish, "Para actualizar el idioma hay que reiniciar el programa.", "Aviso");
@@ -173,13 +173,13 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
             SwitchLanguage(ctx, kLanguageEnglish, "To update the language you have to restart the program.", "Notice");
             break;
         case kCommandHelp: ShowHelpText(ctx); break;
-        case kCommandAbout: ctx.dialogs.ShowAbout(ctx.mainWindow, ctx.shell.language); break;
+        case kCommandAbout: ctx.dialogs.ShowAbout(ctx.mainWindow, ctx.records.shell.language); break;
         case kCommandAutoTurn:
-            ctx.view.autoTurnMode = !ctx.view.autoTurnMode;
-            ctx.view.autoTurnSpeed = ctx.view.autoTurnMode ? kAutoTurnStartSpeed : 0.0f;
+            ctx.records.view.autoTurnMode = !ctx.records.view.autoTurnMode;
+            ctx.records.view.autoTurnSpeed = ctx.records.view.autoTurnMode ? kAutoTurnStartSpeed : 0.0f;
             if (ctx.endDrags) ctx.endDrags();
             break;
-        case kCommandObjectsPanel: ctx.shell.objectsPanelShown = !ctx.shell.objectsPanelShown; break;
+        case kCommandObjectsPanel: ctx.records.shell.objectsPanelShown = !ctx.records.shell.objectsPanelShown; break;
         default: RunSlabOrPickCommand(ctx, id); break;
     }
     return kStatusOk;
@@ -189,11 +189,11 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
 
 int32_t LoadSceneFile(ShellContext& ctx, LoadReport* report) {
     std::string path;
-    if (!ctx.shell.pendingScenePath.empty()) {
-        path = ctx.shell.pendingScenePath;
-        ctx.shell.pendingScenePath.clear();
+    if (!ctx.records.shell.pendingScenePath.empty()) {
+        path = ctx.records.shell.pendingScenePath;
+        ctx.records.shell.pendingScenePath.clear();
     } else {
-        const std::optional<std::string> chosen = ctx.dialogs.OpenSceneFile(ctx.mainWindow, ctx.shell.lastSceneFolder);
+        const std::optional<std::string> chosen = ctx.dialogs.OpenSceneFile(ctx.mainWindow, ctx.records.shell.lastSceneFolder);
         if (!chosen) return kStatusOk;
         path = *chosen;
     }
@@ -201,24 +201,24 @@ int32_t LoadSceneFile(ShellContext& ctx, LoadReport* report) {
     // starts in its folder, even when it cannot be read.
     std::error_code ec;
     const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-    if (!ec) ctx.shell.lastSceneFolder = absolute.parent_path().string();
+    if (!ec) ctx.records.shell.lastSceneFolder = absolute.parent_path().string();
     ViewerLoadObserver observer(ctx);
-    ctx.shell.loading = true;
+    ctx.records.shell.loading = true;
     // A slab made before anything was loaded knows nothing of this scene.
-    if (ctx.scene.objectNames.empty()) ctx.view.section = SectionSlab{};
-    const SceneReadResult read = ReadSceneFile(ctx.scene, path, &observer);
+    if (ctx.records.scene.objectNames.empty()) ctx.records.view.section = SectionSlab{};
+    const SceneReadResult read = ReadSceneFile(ctx.records.scene, path, &observer);
     observer.ReadOver();
     if (ctx.objectsPanel != nullptr) ctx.objectsPanel->ListObjects();
     bool fitted = false;
-    const int32_t status = CompleteSceneLoad(ctx.scene, ctx.view, read, ctx.shell.smoothOnOpen, ctx.upload, &fitted);
+    const int32_t status = CompleteSceneLoad(ctx.records.scene, ctx.records.view, read, ctx.records.shell.smoothOnOpen, ctx.upload, &fitted);
     if (fitted) {
-        FitCameraMatrices(ctx.graphics, ctx.view, static_cast<int32_t>(ctx.shell.clientWidth),
-                          static_cast<int32_t>(ctx.shell.clientHeight));
+        FitCameraMatrices(ctx.records.graphics, ctx.records.view, static_cast<int32_t>(ctx.records.shell.clientWidth),
+                          static_cast<int32_t>(ctx.records.shell.clientHeight));
     }
     // Still loading: what the progress window covered shows the last picture until
     // the first frame of the new scene is drawn.
     observer.Finish();
-    ctx.shell.loading = false;
+    ctx.records.shell.loading = false;
     if (ctx.showStatus) ctx.showStatus(StatusText(ctx));  // the slab may hold something now
     if (ctx.refresh) ctx.refresh();
     if (report != nullptr) *report = {path, read, status};
@@ -229,7 +229,7 @@ int32_t LoadSceneFileWithMessage(ShellContext& ctx) {
     LoadReport report;
     const int32_t status = LoadSceneFile(ctx, &report);
     if (status < 0) {
-        ctx.dialogs.ShowMessage(LoadFailureText(report.path, report.read, status, ctx.shell.language), "Error");
+        ctx.dialogs.ShowMessage(LoadFailureText(report.path, report.read, status, ctx.records.shell.language), "Error");
     }
     return status;
 }
@@ -242,7 +242,7 @@ int32_t DispatchCommands(ShellContext& ctx, const std::vector<Command>& commands
     int32_t result = kStatusOk;
     for (const Command& command : commands) {
         if (command.object >= 0) {
-            ToggleObjectFlag(ctx.scene, command.flag, command.object);
+            ToggleObjectFlag(ctx.records.scene, command.flag, command.object);
         } else {
             result = RunFixedCommand(ctx, command.id);
         }
@@ -255,21 +255,21 @@ int32_t DispatchCommands(ShellContext& ctx, const std::vector<Command>& commands
 
 std::optional<bool> SwitchState(const ShellContext& ctx, const Command& command) {
     if (command.object >= 0) {
-        const std::vector<bool>& flags = ObjectFlags(ctx.scene, command.flag);
+        const std::vector<bool>& flags = ObjectFlags(ctx.records.scene, command.flag);
         const auto k = static_cast<size_t>(command.object);
         return k < flags.size() && flags[k];
     }
-    const RasterDesc& opaque = ctx.graphics.opaqueRasterDesc;
+    const RasterDesc& opaque = ctx.records.graphics.opaqueRasterDesc;
     switch (command.id) {
-        case kCommandSmoothOnOpen: return ctx.shell.smoothOnOpen;
+        case kCommandSmoothOnOpen: return ctx.records.shell.smoothOnOpen;
         case kCommandSolidFace: return opaque.fillMode == FillMode::Solid;
-        case kCommandAutoTurn: return ctx.view.autoTurnMode;
+        case kCommandAutoTurn: return ctx.records.view.autoTurnMode;
         case kCommandFrontFace: return opaque.cullMode != CullMode::Back;
         case kCommandBackFace: return opaque.cullMode != CullMode::Front;
         case kCommandAntialiased: return opaque.antialiasedLineEnable;
-        case kCommandSpanish: return ctx.shell.language == kLanguageSpanish;
-        case kCommandEnglish: return ctx.shell.language != kLanguageSpanish;
-        case kCommandObjectsPanel: return ctx.shell.objectsPanelShown;
+        case kCommandSpanish: return ctx.records.shell.language == kLanguageSpanish;
+        case kCommandEnglish: return ctx.records.shell.language != kLanguageSpanish;
+        case kCommandObjectsPanel: return ctx.records.shell.objectsPanelShown;
         default: return SlabOrPickSwitch(ctx, command.id);
     }
 }
@@ -282,7 +282,7 @@ void ShowCheckMarks(const ShellContext& ctx) {
 }
 
 void BuildMenus(ShellContext& ctx, QMenuBar* menuBar) {
-    BuildMenuBar(menuBar, SelectMenuTexts(ctx.shell.language), *ctx.menus,
+    BuildMenuBar(menuBar, SelectMenuTexts(ctx.records.shell.language), *ctx.menus,
                  [&ctx](const Command& command) { DispatchCommand(ctx, command); });
     ShowCheckMarks(ctx);
 }

@@ -15,6 +15,7 @@
 #include "scene/SceneFileReader.h"
 #include "scene/SceneModel.h"
 #include "shell/Dialogs.h"
+#include "shell/Records.h"
 #include "shell/Menus.h"
 #include "shell/ProgressBar.h"
 #include "shell/ShellState.h"
@@ -36,10 +37,7 @@ struct StatusLine {
 // Everything a command reads or changes. Only the records and the dialogs are
 // needed: without a window (the command-line modes) the rest stays empty.
 struct ShellContext {
-    ShellState& shell;
-    ViewState& view;
-    SceneModel& scene;
-    GraphicsState& graphics;
+    Records& records;
     Dialogs& dialogs;
     MenuHandles* menus = nullptr;         // the menu bar that shows the records; none without a window
     ObjectsPanel* objectsPanel = nullptr; // the objects panel, which shows them too; none without a window

@@ -153,18 +153,15 @@ void PrintTable(std::FILE* out, const std::vector<LoadRecord>& loads, const Scen
 int RunInfoCommand(const CommandLine& options, std::FILE* out, std::FILE* err) {
     // The files load as the viewer and --render load them, without an upload; every
     // file is tried, and each one's result reported.
-    ShellState shell;
-    ViewState view;
-    SceneModel scene;
-    GraphicsState graphics;
+    Records records;
     HeadlessDialogs dialogs(err);
-    ShellContext ctx{.shell = shell, .view = view, .scene = scene, .graphics = graphics, .dialogs = dialogs};
+    ShellContext ctx{.records = records, .dialogs = dialogs};
     ctx.showProgress = false;
     if (options.smooth) DispatchCommand(ctx, kCommandSmoothOnOpen);
     std::vector<LoadRecord> loads;
     bool allOk = true;
     for (const std::string& path : options.files) {
-        shell.pendingScenePath = path;
+        records.shell.pendingScenePath = path;
         LoadReport report;
         const int32_t status = LoadSceneFile(ctx, &report);
         loads.push_back({path, status});
@@ -174,9 +171,9 @@ int RunInfoCommand(const CommandLine& options, std::FILE* out, std::FILE* err) {
         }
     }
     if (options.json) {
-        PrintJson(out, loads, scene, view, options.vertices);
+        PrintJson(out, loads, records.scene, records.view, options.vertices);
     } else {
-        PrintTable(out, loads, scene, view, options.vertices);
+        PrintTable(out, loads, records.scene, records.view, options.vertices);
     }
     return ExitStatus(allOk ? FailureKind::None : FailureKind::SceneFile);
 }

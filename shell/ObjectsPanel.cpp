@@ -49,8 +49,8 @@ std::optional<ObjectFlag> FlagOfColumn(int column) {
 class ObjectRows : public QAbstractTableModel {
 public:
     ObjectRows(ShellContext& ctx, QObject* parent) : QAbstractTableModel(parent), ctx_(ctx) {
-        const MenuTexts& menu = SelectMenuTexts(ctx.shell.language);
-        const PanelTexts& panel = ctx.shell.language == kLanguageSpanish ? kSpanishPanel : kEnglishPanel;
+        const MenuTexts& menu = SelectMenuTexts(ctx.records.shell.language);
+        const PanelTexts& panel = ctx.records.shell.language == kLanguageSpanish ? kSpanishPanel : kEnglishPanel;
         for (int kind = 0; kind < kObjectKindCount; ++kind) {
             kindLabels_[static_cast<size_t>(kind)] = QString::fromUtf8(menu.kinds[kind]);
         }
@@ -61,7 +61,7 @@ public:
     void Renew() {
         beginResetModel();
         names_.clear();
-        for (const std::string& raw : ctx_.scene.objectNames) names_.push_back(QString::fromStdString(DecodeNameForDisplay(raw)));
+        for (const std::string& raw : ctx_.records.scene.objectNames) names_.push_back(QString::fromStdString(DecodeNameForDisplay(raw)));
         Filter();
         endResetModel();
     }
@@ -83,7 +83,7 @@ public:
     // The object has the flag: every object can be hidden, T3 surfaces and block
     // models can be drawn transparent.
     bool HasFlag(int32_t object, ObjectFlag flag) const {
-        return flag == ObjectFlag::Visible || KindHasTransparencyEntry(ctx_.scene.objectKinds[static_cast<size_t>(object)]);
+        return flag == ObjectFlag::Visible || KindHasTransparencyEntry(ctx_.records.scene.objectKinds[static_cast<size_t>(object)]);
     }
 
     int rowCount(const QModelIndex& parent = {}) const override {
@@ -117,8 +117,8 @@ public:
         if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
         switch (index.column()) {
             case kColumnName: return names_[k];
-            case kColumnKind: return kindLabels_[static_cast<size_t>(ctx_.scene.objectKinds[k])];
-            case kColumnElements: return ctx_.scene.elementCounts[k];
+            case kColumnKind: return kindLabels_[static_cast<size_t>(ctx_.records.scene.objectKinds[k])];
+            case kColumnElements: return ctx_.records.scene.elementCounts[k];
             default: return {};
         }
     }
@@ -138,7 +138,7 @@ private:
     void Filter() {
         rows_.clear();
         for (size_t k = 0; k < names_.size(); ++k) {
-            const ObjectKind kind = ctx_.scene.objectKinds[k];
+            const ObjectKind kind = ctx_.records.scene.objectKinds[k];
             if (filter_.isEmpty() || names_[k].contains(filter_, Qt::CaseInsensitive) ||
                 kindLabels_[static_cast<size_t>(kind)].contains(filter_, Qt::CaseInsensitive) ||
                 QString::fromLatin1(ObjectKindTag(kind)).contains(filter_, Qt::CaseInsensitive)) {
@@ -156,13 +156,13 @@ private:
 };
 
 ObjectsPanel::ObjectsPanel(ShellContext& ctx, QWidget* parent)
-    : QDockWidget(QString::fromUtf8(SelectMenuTexts(ctx.shell.language).objects), parent),
+    : QDockWidget(QString::fromUtf8(SelectMenuTexts(ctx.records.shell.language).objects), parent),
       ctx_(ctx),
       rows_(new ObjectRows(ctx, this)),
       filter_(new QLineEdit),
       table_(new QTableView) {
     setObjectName(QStringLiteral("objectsPanel"));
-    const PanelTexts& texts = ctx.shell.language == kLanguageSpanish ? kSpanishPanel : kEnglishPanel;
+    const PanelTexts& texts = ctx.records.shell.language == kLanguageSpanish ? kSpanishPanel : kEnglishPanel;
     filter_->setPlaceholderText(QString::fromUtf8(texts.filter));
     filter_->setClearButtonEnabled(true);
     filter_->setAcceptDrops(false);  // a scene file dropped on it is loaded, as anywhere on the window
@@ -203,7 +203,7 @@ void ObjectsPanel::ListObjects() {
 
 void ObjectsPanel::ShowRecords() {
     rows_->ShowFlags();
-    const bool shown = ctx_.shell.objectsPanelShown;
+    const bool shown = ctx_.records.shell.objectsPanelShown;
     if (shown != isHidden()) return;
     const bool hadFocus = isAncestorOf(QApplication::focusWidget());
     setVisible(shown);
@@ -219,7 +219,7 @@ void ObjectsPanel::ShowRecords() {
 
 void ObjectsPanel::closeEvent(QCloseEvent* event) {
     event->ignore();
-    if (ctx_.shell.objectsPanelShown) DispatchCommand(ctx_, Command::Fixed(kCommandObjectsPanel));
+    if (ctx_.records.shell.objectsPanelShown) DispatchCommand(ctx_, Command::Fixed(kCommandObjectsPanel));
 }
 
 // Widens the docked panel, never beyond half the window, until the longest name

@@ -61,19 +61,11 @@ std::vector<Command> OptionCommands(const CommandLine& line) {
     return commands;
 }
 
-// The records of one picture, loaded and switched as the options ask.
-struct Picture {
-    ShellState shell;
-    ViewState view;
-    SceneModel scene;
-    GraphicsState graphics;
-};
-
-// Loads the files and carries out the commands; returns the failure that ends the run.
-Failure PrepareScene(const CommandLine& line, Picture& picture, std::FILE* err) {
+// Loads the files into the picture's records and carries out the commands; returns
+// the failure that ends the run.
+Failure PrepareScene(const CommandLine& line, Records& picture, std::FILE* err) {
     HeadlessDialogs dialogs(err);
-    ShellContext ctx{.shell = picture.shell, .view = picture.view, .scene = picture.scene,
-                     .graphics = picture.graphics, .dialogs = dialogs};
+    ShellContext ctx{.records = picture, .dialogs = dialogs};
     ctx.upload = [&picture] { return UploadSceneVertices(picture.graphics, picture.scene); };
     ctx.showProgress = false;
     picture.shell.clientWidth = static_cast<uint32_t>(line.width);
@@ -115,7 +107,7 @@ Failure WritePicture(const HeadlessContext& headless, const std::string& path) {
 
 // --size N: gives the picture the shape of the scene's box as the camera sees it,
 // `longerSide` pixels on its longer side.
-Failure ShapeToScene(int32_t longerSide, HeadlessContext& headless, Picture& picture) {
+Failure ShapeToScene(int32_t longerSide, HeadlessContext& headless, Records& picture) {
     const float aspect = FittedBoxAspect(picture.scene, picture.view);
     const auto shorter = [longerSide](float ratio) {
         return std::max(1, static_cast<int32_t>(std::lround(static_cast<float>(longerSide) * ratio)));
@@ -141,13 +133,13 @@ Failure Draw(const CommandLine& line, const std::string& executablePath, std::FI
     }
     struct Cleanup {
         HeadlessContext& headless;
-        Picture picture;
+        Records picture;
         ~Cleanup() {
             ReleaseGraphics(picture.graphics);
             DestroyHeadlessContext(headless);
         }
     } owned{headless, {}};
-    Picture& picture = owned.picture;
+    Records& picture = owned.picture;
     if (Failure failure = InitGraphics(picture.graphics, FindEffectFile(executablePath), width, height);
         failure.Failed()) {
         return failure;

@@ -37,7 +37,7 @@ bool SceneFileDropTarget::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto* drag = static_cast<QDragMoveEvent*>(event);
-            if (!ctx_.shell.loading && drag->mimeData() != nullptr && !DroppedLocalFiles(*drag->mimeData()).empty()) {
+            if (!ctx_.records.shell.loading && drag->mimeData() != nullptr && !DroppedLocalFiles(*drag->mimeData()).empty()) {
                 drag->acceptProposedAction();
             } else {
                 drag->ignore();
@@ -66,13 +66,13 @@ bool SceneFileDropTarget::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void SceneFileDropTarget::LoadWaitingFiles() {
-    if (ctx_.shell.loading) {
+    if (ctx_.records.shell.loading) {
         QTimer::singleShot(kRetryWhileLoadingMs, this, [this] { LoadWaitingFiles(); });
         return;
     }
     // Files dropped while these load (the error box lets drops through) join the queue.
     while (!waiting_.empty()) {
-        ctx_.shell.pendingScenePath = waiting_.front();
+        ctx_.records.shell.pendingScenePath = waiting_.front();
         waiting_.pop_front();
         LoadSceneFileWithMessage(ctx_);
     }

@@ -39,7 +39,7 @@ bool KeepSize(FrameTarget& target, int32_t width, int32_t height) {
 
 }  // namespace
 
-SceneView::SceneView(SceneViewRecords records) : records_(records) {
+SceneView::SceneView(Records& records) : records_(records) {
     // The drawing area takes the focus back from the menu bar when clicked.
     setFocusPolicy(Qt::StrongFocus);
     // The last picture stays while a load leaves frames undrawn.
@@ -123,7 +123,7 @@ void SceneView::mouseReleaseEvent(QMouseEvent* event) {
         const qreal ratio = devicePixelRatioF();
         const QPoint pixel(static_cast<int>(event->position().x() * ratio), static_cast<int>(event->position().y() * ratio));
         // Without graphics there is no picture to wait for.
-        if (!records_.graphicsReady || (!dirty_ && !jobActive_ && showing_ == Showing::Full)) {
+        if (!records_.graphics.ready || (!dirty_ && !jobActive_ && showing_ == Showing::Full)) {
             clicked_(pixel.x(), pixel.y());
         } else {
             pendingClick_ = pixel;  // picked once the full picture of this view is drawn
@@ -183,7 +183,7 @@ void SceneView::DrawMovingFrame() {
 }
 
 void SceneView::Work() {
-    if (records_.shell.loading || !records_.graphicsReady) return;
+    if (records_.shell.loading || !records_.graphics.ready) return;
     const auto width = static_cast<int32_t>(records_.shell.clientWidth);
     const auto height = static_cast<int32_t>(records_.shell.clientHeight);
     if (width <= 0 || height <= 0) return;
@@ -253,12 +253,12 @@ void SceneView::paintGL() {
     const auto width = static_cast<int32_t>(records_.shell.clientWidth);
     const auto height = static_cast<int32_t>(records_.shell.clientHeight);
     const FrameTarget* picture = showing_ == Showing::Full ? &shown_ : showing_ == Showing::Moving ? &moving_ : nullptr;
-    if (!records_.graphicsReady || picture == nullptr || picture->framebuffer == 0) {
+    if (!records_.graphics.ready || picture == nullptr || picture->framebuffer == 0) {
         const std::array<float, 4>& background = records_.view.backgroundColor;
-        records_.graphicsReady ? glClearColor(background[0], background[1], background[2], 0) : glClearColor(0, 0, 0, 0);
+        records_.graphics.ready ? glClearColor(background[0], background[1], background[2], 0) : glClearColor(0, 0, 0, 0);
         glDisable(GL_SCISSOR_TEST);
         glClear(GL_COLOR_BUFFER_BIT);
-        if (records_.graphicsReady && dirty_) workTimer_.start();
+        if (records_.graphics.ready && dirty_) workTimer_.start();
         return;
     }
     ShowFrameTarget(*picture, defaultFramebufferObject(), width, height);
@@ -269,7 +269,7 @@ void SceneView::resizeGL(int w, int h) {
     const qreal ratio = devicePixelRatioF();
     records_.shell.clientWidth = static_cast<uint32_t>(w * ratio);
     records_.shell.clientHeight = static_cast<uint32_t>(h * ratio);
-    if (records_.graphicsReady) {
+    if (records_.graphics.ready) {
         ResizeGraphics(records_.graphics, records_.view, static_cast<int32_t>(records_.shell.clientWidth),
                        static_cast<int32_t>(records_.shell.clientHeight));
     }

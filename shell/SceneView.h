@@ -7,10 +7,7 @@
 
 #include "render/FrameJob.h"
 #include "render/FrameTarget.h"
-#include "render/GraphicsState.h"
-#include "render/ViewState.h"
-#include "scene/SceneModel.h"
-#include "shell/ShellState.h"
+#include "shell/Records.h"
 
 #include <QElapsedTimer>
 #include <QOpenGLWidget>
@@ -24,18 +21,10 @@ class QWheelEvent;
 
 namespace talan {
 
-// The records the drawing area reads and changes.
-struct SceneViewRecords {
-    ShellState& shell;
-    ViewState& view;
-    SceneModel& scene;
-    GraphicsState& graphics;
-    bool& graphicsReady;         // InitGraphics has succeeded
-};
-
 class SceneView : public QOpenGLWidget {
 public:
-    explicit SceneView(SceneViewRecords records);
+    // `records` are the program's, which the drawing area reads and changes.
+    explicit SceneView(Records& records);
     ~SceneView() override;
 
     // Ends every drag, as losing the mouse does.
@@ -77,7 +66,7 @@ private:
     void ShowProgress();  // a thin bar over the last picture while a slow one is drawn
     void LogFrame(const char* kind, double seconds, int32_t width, int32_t height) const;
 
-    SceneViewRecords records_;
+    Records& records_;
     int32_t wheelPending_ = 0;  // wheel travel short of a whole notch
     std::function<void(int32_t, int32_t)> clicked_;
     bool clickPossible_ = false;  // the left button went down without CONTROL

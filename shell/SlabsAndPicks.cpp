@@ -18,7 +18,7 @@ constexpr double kSlabsPerExtent = 20.0;
 // the picture. A later drag brings the pitch back within the drags' own limits.
 constexpr float kLookDownPitch = 90.0f;
 
-bool Spanish(const ShellContext& ctx) { return ctx.shell.language == kLanguageSpanish; }
+bool Spanish(const ShellContext& ctx) { return ctx.records.shell.language == kLanguageSpanish; }
 
 std::string Format(const char* format, double a, double b = 0, double c = 0, double d = 0, double e = 0) {
     char text[160];
@@ -111,16 +111,16 @@ const char* ElementWord(ObjectKind kind, bool spanish) {
 std::string PickText(const ShellContext& ctx, const PickResult& pick) {
     const bool spanish = Spanish(ctx);
     const auto k = static_cast<size_t>(pick.element.object);
-    const ObjectKind kind = ctx.scene.objectKinds[k];
+    const ObjectKind kind = ctx.records.scene.objectKinds[k];
     return Format(spanish ? "Punto %.2f, %.2f, %.2f" : "Point %.2f, %.2f, %.2f", pick.point[0], pick.point[1],
                   pick.point[2]) +
            (spanish ? ": objeto " : ": object ") + std::to_string(k) + " \"" +
-           DecodeNameForDisplay(ctx.scene.objectNames[k]) + "\" (" + ObjectKindTag(kind) + "), " +
+           DecodeNameForDisplay(ctx.records.scene.objectNames[k]) + "\" (" + ObjectKindTag(kind) + "), " +
            ElementWord(kind, spanish) + " " + std::to_string(pick.element.element);
 }
 
 std::string MeasureText(const ShellContext& ctx) {
-    const MeasureMarks& marks = ctx.view.measure;
+    const MeasureMarks& marks = ctx.records.view.measure;
     const bool spanish = Spanish(ctx);
     if (marks.count < 2) {
         if (marks.count == 0) return spanish ? "Medir: pulse el primer punto" : "Measure: click the first point";
@@ -139,19 +139,19 @@ std::string MeasureText(const ShellContext& ctx) {
 // thick. Without such a span (nothing shown, or flat along the axis) it is a
 // twentieth of the scene's size thick.
 void ToggleSlab(ShellContext& ctx, int axis) {
-    SectionSlab& slab = ctx.view.section;
+    SectionSlab& slab = ctx.records.view.section;
     if (slab.axis == axis) {
         slab = SectionSlab{};
         return;
     }
-    double centre = ctx.view.cameraTarget[static_cast<size_t>(axis)];
+    double centre = ctx.records.view.cameraTarget[static_cast<size_t>(axis)];
     double thickness = 0.0;
-    if (const AxisSpan span = ShownSpan(ctx.scene, axis); !span.Empty()) {
+    if (const AxisSpan span = ShownSpan(ctx.records.scene, axis); !span.Empty()) {
         centre = std::clamp(centre, span.low, span.high);
         thickness = (span.high - span.low) / kSlabsPerExtent;
     }
     if (!(thickness > 0.0 && std::isfinite(thickness))) {
-        thickness = (ctx.view.sceneSize > 0 ? ctx.view.sceneSize : 1.0) / kSlabsPerExtent;
+        thickness = (ctx.records.view.sceneSize > 0 ? ctx.records.view.sceneSize : 1.0) / kSlabsPerExtent;
     }
     slab = {axis, centre, thickness};
 }
@@ -176,7 +176,7 @@ void LookAlongSlab(ViewState& view) {
 }  // namespace
 
 bool RunSlabOrPickCommand(ShellContext& ctx, int32_t id) {
-    SectionSlab& slab = ctx.view.section;
+    SectionSlab& slab = ctx.records.view.section;
     switch (id) {
         case kCommandSectionX:
         case kCommandSectionY:
@@ -186,17 +186,17 @@ bool RunSlabOrPickCommand(ShellContext& ctx, int32_t id) {
         case kCommandSectionThicker: slab.thickness *= 2; break;
         case kCommandSectionThinner: slab.thickness /= 2; break;
         case kCommandSectionRemove: slab = SectionSlab{}; break;
-        case kCommandLookAlongSection: LookAlongSlab(ctx.view); break;
+        case kCommandLookAlongSection: LookAlongSlab(ctx.records.view); break;
         case kCommandMeasure: {
             // M starts a measurement, or, with one under way or drawn, takes it away.
-            MeasureMarks& marks = ctx.view.measure;
+            MeasureMarks& marks = ctx.records.view.measure;
             const bool start = !marks.Shown();
             marks = MeasureMarks{};
             marks.measuring = start;
             break;
         }
         case kCommandCopyResult:
-            if (ctx.copyText && !ctx.shell.resultText.empty()) ctx.copyText(ctx.shell.resultText);
+            if (ctx.copyText && !ctx.records.shell.resultText.empty()) ctx.copyText(ctx.records.shell.resultText);
             break;
         default: return false;
     }
@@ -204,31 +204,31 @@ bool RunSlabOrPickCommand(ShellContext& ctx, int32_t id) {
 }
 
 std::optional<bool> SlabOrPickSwitch(const ShellContext& ctx, int32_t id) {
-    if (id >= kCommandSectionX && id <= kCommandSectionZ) return ctx.view.section.axis == id - kCommandSectionX;
-    if (id == kCommandMeasure) return ctx.view.measure.Shown();
+    if (id >= kCommandSectionX && id <= kCommandSectionZ) return ctx.records.view.section.axis == id - kCommandSectionX;
+    if (id == kCommandMeasure) return ctx.records.view.measure.Shown();
     return std::nullopt;
 }
 
 void Picked(ShellContext& ctx, const PickResult& pick) {
-    MeasureMarks& marks = ctx.view.measure;
+    MeasureMarks& marks = ctx.records.view.measure;
     if (marks.measuring) {
         if (!pick.hit) return;
         marks.points[static_cast<size_t>(marks.count++)] = pick.point;
         if (marks.count == 2) {
             marks.measuring = false;
-            ctx.shell.resultText = MeasureText(ctx);
+            ctx.records.shell.resultText = MeasureText(ctx);
         }
         return;
     }
-    ctx.shell.pickText = pick.hit ? PickText(ctx, pick) : std::string();
-    if (pick.hit) ctx.shell.resultText = ctx.shell.pickText;
+    ctx.records.shell.pickText = pick.hit ? PickText(ctx, pick) : std::string();
+    if (pick.hit) ctx.records.shell.resultText = ctx.records.shell.pickText;
 }
 
 void ClearSlabAndPicks(ShellContext& ctx) {
-    ctx.view.section = SectionSlab{};
-    ctx.view.measure = MeasureMarks{};
-    ctx.shell.pickText.clear();
-    ctx.shell.resultText.clear();
+    ctx.records.view.section = SectionSlab{};
+    ctx.records.view.measure = MeasureMarks{};
+    ctx.records.shell.pickText.clear();
+    ctx.records.shell.resultText.clear();
 }
 
 StatusLine StatusText(const ShellContext& ctx) {
@@ -241,13 +241,13 @@ StatusLine StatusText(const ShellContext& ctx) {
         add(line.toolTip, text);
         if (inLine) add(line.text, text);
     };
-    const MeasureMarks& marks = ctx.view.measure;
+    const MeasureMarks& marks = ctx.records.view.measure;
     const bool measured = marks.count == 2;
-    const SectionSlab& slab = ctx.view.section;
+    const SectionSlab& slab = ctx.records.view.section;
     if (slab.Active()) {
         static constexpr const char* kAxisNames[3] = {"X", "Y", "Z"};
         const std::string axis = kAxisNames[slab.axis];
-        const bool empty = !SlabHoldsShownElement(ctx.scene, slab);
+        const bool empty = !SlabHoldsShownElement(ctx.records.scene, slab);
         const double centre = Shown(slab.centre), thickness = Shown(slab.thickness);
         part(Spanish(ctx) ? "Sección según " + axis + Format(" = %.2f, espesor %.2f", centre, thickness) +
                                 (empty ? " (nada visible en ella)" : "")
@@ -255,7 +255,7 @@ StatusLine StatusText(const ShellContext& ctx) {
                                 (empty ? " (nothing visible in it)" : ""),
              !measured);
     }
-    if (!ctx.shell.pickText.empty()) part(ctx.shell.pickText, !marks.Shown());
+    if (!ctx.records.shell.pickText.empty()) part(ctx.records.shell.pickText, !marks.Shown());
     if (marks.Shown()) part(MeasureText(ctx), true);
     return line;
 }

@@ -55,15 +55,11 @@ constexpr uint32_t kDefaultWidth = 1024, kDefaultHeight = 768;
 
 // The records of the running program.
 struct Program {
-    ShellState shell;
-    ViewState view;
-    SceneModel scene;
-    GraphicsState graphics;
+    Records records;
     MenuHandles menus;
     QtDialogs dialogs;
     SettingsFile settingsFile;  // as read at start-up, written back at shutdown
     SettingsValues settings;
-    bool graphicsReady = false;
 };
 
 // The main window keeps the outer rectangle up to date and owns the keys that act
@@ -132,11 +128,11 @@ private:
             const QRect outer = *startOuter_;
             startOuter_.reset();
             resize(outer.size() - (frame.size() - size()));
-            program_.shell.windowRect = {frame.left(), frame.top(), frame.left() + outer.width(),
+            program_.records.shell.windowRect = {frame.left(), frame.top(), frame.left() + outer.width(),
                                          frame.top() + outer.height()};
             return;
         }
-        program_.shell.windowRect = {frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1};
+        program_.records.shell.windowRect = {frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1};
     }
 
     Program& program_;
@@ -177,14 +173,14 @@ void NameApplication() {
 // Keeps the command line's scene file and the start-up directory, and reads the
 // settings there: language, background colour, window size and position.
 void ReadSettingsAtStart(Program& program, const std::string& scenePath) {
-    ShellState& shell = program.shell;
+    ShellState& shell = program.records.shell;
     shell.pendingScenePath = scenePath;
     std::error_code ec;
     shell.startDirectory = std::filesystem::current_path(ec).string();
     const SettingsValues& settings = program.settings;
     LoadSettings(kSettingsFile, program.settingsFile, program.settings);
     shell.language = settings.language;
-    program.view.backgroundColor = {settings.backgroundColor[0], settings.backgroundColor[1],
+    program.records.view.backgroundColor = {settings.backgroundColor[0], settings.backgroundColor[1],
                                     settings.backgroundColor[2], 0.0f};
     shell.clientWidth = settings.width;
     shell.clientHeight = settings.height;
@@ -222,10 +218,10 @@ void ConnectCommands(ShellContext& ctx, MainWindow& window, SceneView* sceneView
         sceneView->makeCurrent();
         QElapsedTimer clock;
         clock.start();
-        const int32_t status = UploadSceneVertices(program.graphics, program.scene);
+        const int32_t status = UploadSceneVertices(program.records.graphics, program.records.scene);
         const qint64 uploaded = clock.elapsed();
         if (status >= 0) {
-            UploadReducedCopies(program.graphics, program.scene, ReducedBudget{});
+            UploadReducedCopies(program.records.graphics, program.records.scene, ReducedBudget{});
             sceneView->SceneReplaced();
         }
         if (std::getenv("TALAN_FRAME_TIMES") != nullptr) {
@@ -249,14 +245,14 @@ void ConnectCommands(ShellContext& ctx, MainWindow& window, SceneView* sceneView
     ctx.copyText = [](const std::string& text) { QGuiApplication::clipboard()->setText(QString::fromStdString(text)); };
     // A click picks what the full picture shows at the pixel.
     sceneView->OnClick([&ctx, sceneView, &program](int32_t x, int32_t y) {
-        if (!program.graphicsReady || program.shell.loading) return;
+        if (!program.records.graphics.ready || program.records.shell.loading) return;
         sceneView->makeCurrent();
-        const MeasureMarks marks = program.view.measure;
-        Picked(ctx, PickPixel(program.graphics, program.view, program.scene, x, y, sceneView->PictureFramebuffer()));
+        const MeasureMarks marks = program.records.view.measure;
+        Picked(ctx, PickPixel(program.records.graphics, program.records.view, program.records.scene, x, y, sceneView->PictureFramebuffer()));
         ctx.showStatus(StatusText(ctx));
         ShowCheckMarks(ctx);
         // Only a measurement's marks change the picture.
-        const MeasureMarks& now = program.view.measure;
+        const MeasureMarks& now = program.records.view.measure;
         if (now.count != marks.count || now.points != marks.points) sceneView->Redraw();
     });
 }
@@ -276,7 +272,7 @@ void ShowContextFailure(Program& program) {
         std::string("Error en CreateOpenGLContext failed with error ") + std::to_string(code) + ": " + std::strerror(code);
     program.dialogs.ShowMessage(first, "Error");
     const std::string second =
-        program.shell.language == kLanguageSpanish
+        program.records.shell.language == kLanguageSpanish
             ? std::string("Error en CreateOpenGLContext, posiblemente necesites intalar/actualizar los drivers de "
                           "OpenGL 3.3, mira sugerencias en ") +
                   kProductWebAddress
@@ -312,17 +308,16 @@ void ClearPendingGlErrors() {
 // The graphics set-up for the drawing area's size; false, after its messages, when it
 // fails. An effect file that cannot be opened also says where it belongs.
 bool InitViewerGraphics(SceneView* sceneView, Program& program) {
-    ShellState& shell = program.shell;
+    ShellState& shell = program.records.shell;
     shell.clientWidth = static_cast<uint32_t>(sceneView->width() * sceneView->devicePixelRatioF());
     shell.clientHeight = static_cast<uint32_t>(sceneView->height() * sceneView->devicePixelRatioF());
     std::error_code ec;
     const std::string effectPath = FindEffectFile(std::filesystem::canonical("/proc/self/exe", ec).string());
     ClearPendingGlErrors();
-    const Failure failure = InitGraphics(program.graphics, effectPath, static_cast<int32_t>(shell.clientWidth),
+    const Failure failure = InitGraphics(program.records.graphics, effectPath, static_cast<int32_t>(shell.clientWidth),
                                          static_cast<int32_t>(shell.clientHeight));
     if (!failure.Failed()) {
-        program.graphicsReady = true;
-        return true;
+                return true;
     }
     program.dialogs.ShowMessage(failure.message, "Error");
     if (failure.kind == FailureKind::EffectFileMissing) {
@@ -330,7 +325,7 @@ bool InitViewerGraphics(SceneView* sceneView, Program& program) {
             "The FX file cannot be located.  Please run this executable from the directory that contains the FX file.",
             "Error");
     }
-    ReleaseGraphics(program.graphics);
+    ReleaseGraphics(program.records.graphics);
     return false;
 }
 
@@ -340,7 +335,7 @@ bool LoadStartScene(ShellContext& ctx, SceneView* sceneView, Program& program) {
     if (LoadSceneFileWithMessage(ctx) >= 0) return true;
     sceneView->makeCurrent();
     sceneView->ReleasePictures();
-    ReleaseGraphics(program.graphics);
+    ReleaseGraphics(program.records.graphics);
     return false;
 }
 
@@ -349,21 +344,20 @@ bool LoadStartScene(ShellContext& ctx, SceneView* sceneView, Program& program) {
 void ReleaseViewerGraphics(SceneView* sceneView, Program& program) {
     sceneView->makeCurrent();
     sceneView->ReleasePictures();
-    ReleaseGraphics(program.graphics);
-    program.graphicsReady = false;
-}
+    ReleaseGraphics(program.records.graphics);
+    }
 
 // What the settings file keeps of the run: the outer window rectangle, the language
 // and the background colour.
 void KeepSettingsOfTheRun(Program& program) {
     SettingsValues& settings = program.settings;
-    const WindowRect& rect = program.shell.windowRect;
+    const WindowRect& rect = program.records.shell.windowRect;
     settings.posx = static_cast<uint32_t>(rect.left);
     settings.posy = static_cast<uint32_t>(rect.top);
     settings.width = static_cast<uint32_t>(rect.right - rect.left);
     settings.height = static_cast<uint32_t>(rect.bottom - rect.top);
-    settings.language = program.shell.language;
-    const std::array<float, 4>& colour = program.view.backgroundColor;
+    settings.language = program.records.shell.language;
+    const std::array<float, 4>& colour = program.records.view.backgroundColor;
     settings.backgroundColor = {colour[0], colour[1], colour[2]};
 }
 
@@ -372,7 +366,7 @@ void KeepSettingsOfTheRun(Program& program) {
 // error, as the window is gone.
 void SaveSettingsInStartDirectory(const Program& program) {
     std::error_code ec;
-    std::filesystem::current_path(program.shell.startDirectory, ec);
+    std::filesystem::current_path(program.records.shell.startDirectory, ec);
     const Failure failure = SaveSettings(kSettingsFile, program.settingsFile, program.settings);
     if (failure.Failed()) std::fprintf(stderr, "talan3d: %s\n", failure.message.c_str());
 }
@@ -390,16 +384,13 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
 
     Program program;
     ReadSettingsAtStart(program, scenePath);
-    const auto qtTexts = InstallQtTranslations(program.shell.language);  // Qt's dialogs in the interface language
+    const auto qtTexts = InstallQtTranslations(program.records.shell.language);  // Qt's dialogs in the interface language
     MainWindow window(program);
     window.setWindowTitle(QStringLiteral("Talan 3D"));
     program.dialogs.messageOwner = &window;
-    auto* sceneView = new SceneView({program.shell, program.view, program.scene, program.graphics, program.graphicsReady});
+    auto* sceneView = new SceneView(program.records);
     window.setCentralWidget(sceneView);
-    ShellContext ctx{.shell = program.shell,
-                     .view = program.view,
-                     .scene = program.scene,
-                     .graphics = program.graphics,
+    ShellContext ctx{.records = program.records,
                      .dialogs = program.dialogs,
                      .menus = &program.menus,
                      .mainWindow = &window};
@@ -407,7 +398,7 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
     BuildMenus(ctx, window.menuBar());
     AddObjectsPanel(ctx, window);
     ctx.showStatus(StatusText(ctx));
-    PlaceWindow(window, program.shell);
+    PlaceWindow(window, program.records.shell);
 
     // A failure from here on has shown its messages; the program ends without
     // writing the settings.

@@ -33,12 +33,10 @@ protected:
         QWheelEvent event(QPointF(5, 5), QPointF(700, 800), QPoint(), angle, held, keys, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(&area, &event);
     }
-    ShellState shell;
-    ViewState view;
-    SceneModel scene;
-    GraphicsState graphics;
-    bool graphicsReady = false;
-    SceneView area{{shell, view, scene, graphics, graphicsReady}};
+    Records records;
+    ShellState& shell = records.shell;
+    ViewState& view = records.view;
+    SceneView area{records};
 };
 
 TEST_F(SceneViewInput, QtEventsBecomeDragsWheelNotchesAndClicks) {

@@ -83,13 +83,14 @@ struct Viewer : Dialogs {
     }
     ~Viewer() override { for (const std::string& path : written) std::remove(path.c_str()); }
 
-    ShellState shell;
-    ViewState view;
-    SceneModel scene;
-    GraphicsState graphics;
+    Records records;
+    ShellState& shell = records.shell;
+    ViewState& view = records.view;
+    SceneModel& scene = records.scene;
+    GraphicsState& graphics = records.graphics;
     MenuHandles menus;
     QMenuBar bar;
-    ShellContext ctx{.shell = shell, .view = view, .scene = scene, .graphics = graphics, .dialogs = *this,
+    ShellContext ctx{.records = records, .dialogs = *this,
                      .menus = &menus};
     std::unique_ptr<ObjectsPanel> panel;
     std::vector<std::optional<std::string>> paths;  // the open dialog's answers in turn; none (or none left): cancelled
