@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "scene/SceneFileReader.h"
+#include "scene/ReadTypes.h"
 #include "scene/SceneModel.h"
 #include "scene/SceneStream.h"
 
