@@ -10,11 +10,15 @@ int32_t CompleteSceneLoad(SceneModel& scene, ViewState& view, const SceneReadRes
     if (fitted != nullptr) *fitted = false;
     if (!read.read) return read.Status();
     if (smoothOnOpen) SmoothTriangulatedNormals(scene);
-    const int32_t uploaded = upload ? upload() : (scene.totalVertexCount > 0 ? kStatusOk : kStatusInvalidArg);
+    const int32_t uploaded = upload ? upload() : UploadStatusWithoutBuffers(scene);
     if (uploaded < 0) return uploaded;
     FitCameraToScene(scene, view);
     if (fitted != nullptr) *fitted = true;
     return read.Status();
+}
+
+int32_t UploadStatusWithoutBuffers(const SceneModel& scene) {
+    return scene.totalVertexCount > 0 ? kStatusOk : kStatusInvalidArg;
 }
 
 }  // namespace talan

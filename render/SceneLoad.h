@@ -16,10 +16,13 @@ namespace talan {
 // - the upload's failure when it fails (the camera is then not fitted);
 // - kStatusFail when a section was refused, after the rest of the load completed;
 // - kStatusOk otherwise.
-// Without an upload (headless information) a scene with no vertex fails as the
-// upload of a 0-byte vertex buffer would, with kStatusInvalidArg.
+// Without an upload (headless information) the status is UploadStatusWithoutBuffers.
 // `fitted` tells whether this load fitted the camera.
 int32_t CompleteSceneLoad(SceneModel& scene, ViewState& view, const SceneReadResult& read, bool smoothOnOpen,
                           const std::function<int32_t()>& upload = nullptr, bool* fitted = nullptr);
+
+// What the upload of `scene` returns, without making any buffer: a scene with no
+// vertex fails as the upload of a 0-byte vertex buffer would, with kStatusInvalidArg.
+int32_t UploadStatusWithoutBuffers(const SceneModel& scene);
 
 }  // namespace talan

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "shell/Menus.h"
+#include "shell/CommandIds.h"
 
 namespace talan {
 

@@ -6,51 +6,25 @@
 #include "render/NormalSmoothing.h"
 #include "render/SceneLoad.h"
 #include "scene/SceneFileReader.h"
-#include "scene/TextDecoding.h"
 #include "shell/LoadErrors.h"
-#include "shell/ObjectsPanel.h"
 #include "shell/SlabsAndPicks.h"
-#include "shell/ProgressBar.h"
-
-#include <QAction>
 
 namespace talan {
 
 namespace {
 
-// The check mark of one entry from the switch of its command.
-void ShowCheckMark(const ShellContext& ctx, QAction* entry, const Command& command) {
-    if (entry != nullptr && entry->isCheckable()) entry->setChecked(SwitchState(ctx, command).value_or(false));
-}
-
-void ShowObjectCheckMarks(const ShellContext& ctx, int32_t object) {
-    for (ObjectFlag flag : {ObjectFlag::Visible, ObjectFlag::Transparent}) {
-        ShowCheckMark(ctx, ObjectEntry(*ctx.menus, flag, object), Command::OfObject(flag, object));
-    }
-}
-
-// What a load shows: the object's menu entries as it is announced, and one progress
-// window for the whole load, which each section retitles.
-class ViewerLoadObserver : public SceneLoadObserver {
+// What a load tells while it reads, passed on to the host.
+class HostLoadObserver : public SceneLoadObserver {
 public:
-    explicit ViewerLoadObserver(ShellContext& ctx) : ctx_(ctx), progress_(ctx.mainWindow, ctx.progressShowDelayMs) {}
+    explicit HostLoadObserver(Host& host) : host_(host) {}
     void ObjectAnnounced(int32_t object, ObjectKind kind, std::string_view rawName, int32_t, int32_t) override {
-        if (ctx_.menus == nullptr) return;
-        ShellContext* ctx = &ctx_;
-        AddObjectEntries(*ctx_.menus, kind, rawName, object, [ctx](const Command& c) { DispatchCommand(*ctx, c); });
-        ShowObjectCheckMarks(ctx_, object);
+        host_.ObjectAnnounced(object, kind, rawName);
     }
-    void ProgressShown(std::string_view rawTitle) override {
-        if (ctx_.showProgress) progress_.Show(DecodeNameForDisplay(rawTitle), ctx_.records.shell.clientWidth, ctx_.records.shell.clientHeight);
-    }
-    void ProgressChanged(int percent) override { progress_.SetPosition(percent); }
-    void ReadOver() { progress_.ReadOver(); }
-    // The load is over: the progress window goes.
-    void Finish() { progress_.Close(); }
+    void ProgressShown(std::string_view rawTitle) override { host_.ProgressShown(rawTitle); }
+    void ProgressChanged(int percent) override { host_.ProgressChanged(percent); }
 
 private:
-    ShellContext& ctx_;
-    ProgressBar progress_;
+    Host& host_;
 };
 
 std::vector<bool>& ObjectFlags(SceneModel& scene, ObjectFlag flag) {
@@ -80,7 +54,6 @@ CullMode ChosenFace(CullMode cull, int32_t id) {
 }
 
 void NewScene(ShellContext& ctx) {
-    if (ctx.menus != nullptr) RemoveObjectEntries(*ctx.menus);
     ClearSlabAndPicks(ctx);
     ctx.records.view.autoTurnMode = false;
     ctx.records.view.autoTurnSpeed = 0.0f;
@@ -88,7 +61,7 @@ void NewScene(ShellContext& ctx) {
     SetFillMode(ctx.records.graphics, FillMode::Solid);
     ctx.records.graphics.opaqueRasterDesc.cullMode = CullMode::None;
     ResetScene(ctx.records.scene);
-    if (ctx.objectsPanel != nullptr) ctx.objectsPanel->ListObjects();
+    ctx.host.ObjectsChanged();
     ctx.records.view.lightSpinSpeed = 0.0f;
     ctx.records.view.transparencyLevel = kStartTransparencyLevel;
 }
@@ -132,7 +105,7 @@ void SwitchLanguage(ShellContext& ctx, uint32_t to, const char* message, const c
 }
 
 void ChooseBackColour(ShellContext& ctx) {
-    const std::optional<uint32_t> chosen = ctx.dialogs.ChooseColour(ctx.mainWindow, ctx.records.shell.customColours);
+    const std::optional<uint32_t> chosen = ctx.dialogs.ChooseColour(ctx.records.shell.customColours);
     if (!chosen) return;
     const ColourBytes bytes = SplitColour(static_cast<int32_t>(*chosen & 0x00FFFFFFu));
     ctx.records.view.backgroundColor[0] = static_cast<float>(bytes.r) * kByteToUnit;
@@ -150,9 +123,7 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
             break;
         case kCommandOpenAdd: LoadSceneFileWithMessage(ctx); break;
         case kCommandSmoothOnOpen: ctx.records.shell.smoothOnOpen = !ctx.records.shell.smoothOnOpen; break;
-        case kCommandEnd:
-            if (ctx.closeWindow) ctx.closeWindow();
-            break;
+        case kCommandEnd: ctx.host.Close(); break;
         case kCommandSolidFace:
             SetFillMode(ctx.records.graphics, opaque.fillMode == FillMode::Solid ? FillMode::Wireframe : FillMode::Solid);
             break;
@@ -160,7 +131,7 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
         case kCommandBackFace: opaque.cullMode = ChosenFace(opaque.cullMode, id); break;
         case kCommandSmoothActives:
             SmoothTriangulatedNormals(ctx.records.scene);
-            return ctx.upload ? ctx.upload() : kStatusOk;
+            return ctx.host.Upload();
         case kCommandBackColour: ChooseBackColour(ctx); break;
         case kCommandAntialiased:
             opaque.antialiasedLineEnable = !opaque.antialiasedLineEnable;
@@ -173,11 +144,11 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
             SwitchLanguage(ctx, kLanguageEnglish, "To update the language you have to restart the program.", "Notice");
             break;
         case kCommandHelp: ShowHelpText(ctx); break;
-        case kCommandAbout: ctx.dialogs.ShowAbout(ctx.mainWindow, ctx.records.shell.language); break;
+        case kCommandAbout: ctx.dialogs.ShowAbout(ctx.records.shell.language); break;
         case kCommandAutoTurn:
             ctx.records.view.autoTurnMode = !ctx.records.view.autoTurnMode;
             ctx.records.view.autoTurnSpeed = ctx.records.view.autoTurnMode ? kAutoTurnStartSpeed : 0.0f;
-            if (ctx.endDrags) ctx.endDrags();
+            ctx.host.EndDrags();
             break;
         case kCommandObjectsPanel: ctx.records.shell.objectsPanelShown = !ctx.records.shell.objectsPanelShown; break;
         default: RunSlabOrPickCommand(ctx, id); break;
@@ -193,7 +164,7 @@ int32_t LoadSceneFile(ShellContext& ctx, LoadReport* report) {
         path = ctx.records.shell.pendingScenePath;
         ctx.records.shell.pendingScenePath.clear();
     } else {
-        const std::optional<std::string> chosen = ctx.dialogs.OpenSceneFile(ctx.mainWindow, ctx.records.shell.lastSceneFolder);
+        const std::optional<std::string> chosen = ctx.dialogs.OpenSceneFile(ctx.records.shell.lastSceneFolder);
         if (!chosen) return kStatusOk;
         path = *chosen;
     }
@@ -202,25 +173,27 @@ int32_t LoadSceneFile(ShellContext& ctx, LoadReport* report) {
     std::error_code ec;
     const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
     if (!ec) ctx.records.shell.lastSceneFolder = absolute.parent_path().string();
-    ViewerLoadObserver observer(ctx);
+    ctx.host.LoadStarted();
+    HostLoadObserver observer(ctx.host);
     ctx.records.shell.loading = true;
     // A slab made before anything was loaded knows nothing of this scene.
     if (ctx.records.scene.objectNames.empty()) ctx.records.view.section = SectionSlab{};
     const SceneReadResult read = ReadSceneFile(ctx.records.scene, path, &observer);
-    observer.ReadOver();
-    if (ctx.objectsPanel != nullptr) ctx.objectsPanel->ListObjects();
+    ctx.host.ReadOver();
+    ctx.host.ObjectsChanged();
     bool fitted = false;
-    const int32_t status = CompleteSceneLoad(ctx.records.scene, ctx.records.view, read, ctx.records.shell.smoothOnOpen, ctx.upload, &fitted);
+    const int32_t status = CompleteSceneLoad(ctx.records.scene, ctx.records.view, read, ctx.records.shell.smoothOnOpen,
+                                            [&ctx] { return ctx.host.Upload(); }, &fitted);
     if (fitted) {
         FitCameraMatrices(ctx.records.graphics, ctx.records.view, static_cast<int32_t>(ctx.records.shell.clientWidth),
                           static_cast<int32_t>(ctx.records.shell.clientHeight));
     }
     // Still loading: what the progress window covered shows the last picture until
     // the first frame of the new scene is drawn.
-    observer.Finish();
+    ctx.host.LoadOver();
     ctx.records.shell.loading = false;
-    if (ctx.showStatus) ctx.showStatus(StatusText(ctx));  // the slab may hold something now
-    if (ctx.refresh) ctx.refresh();
+    ctx.host.ShowStatus(StatusText(ctx));  // the slab may hold something now
+    ctx.host.Refresh();
     if (report != nullptr) *report = {path, read, status};
     return status;
 }
@@ -247,9 +220,9 @@ int32_t DispatchCommands(ShellContext& ctx, const std::vector<Command>& commands
             result = RunFixedCommand(ctx, command.id);
         }
     }
-    ShowCheckMarks(ctx);
-    if (ctx.showStatus) ctx.showStatus(StatusText(ctx));
-    if (ctx.refresh) ctx.refresh();
+    ctx.host.ShowRecords();
+    ctx.host.ShowStatus(StatusText(ctx));
+    ctx.host.Refresh();
     return result;
 }
 
@@ -272,19 +245,6 @@ std::optional<bool> SwitchState(const ShellContext& ctx, const Command& command)
         case kCommandObjectsPanel: return ctx.records.shell.objectsPanelShown;
         default: return SlabOrPickSwitch(ctx, command.id);
     }
-}
-
-void ShowCheckMarks(const ShellContext& ctx) {
-    if (ctx.menus == nullptr) return;
-    for (const auto& [id, entry] : ctx.menus->actions) ShowCheckMark(ctx, entry, Command::Fixed(id));
-    for (size_t k = 0; k < ctx.menus->objectEntries.size(); ++k) ShowObjectCheckMarks(ctx, static_cast<int32_t>(k));
-    if (ctx.objectsPanel != nullptr) ctx.objectsPanel->ShowRecords();
-}
-
-void BuildMenus(ShellContext& ctx, QMenuBar* menuBar) {
-    BuildMenuBar(menuBar, SelectMenuTexts(ctx.records.shell.language), *ctx.menus,
-                 [&ctx](const Command& command) { DispatchCommand(ctx, command); });
-    ShowCheckMarks(ctx);
 }
 
 }  // namespace talan

@@ -5,13 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <array>
-#include <memory>
 #include <optional>
 #include <string>
-
-#include <QTranslator>
-
-class QWidget;
 
 namespace talan {
 
@@ -20,26 +15,13 @@ public:
     virtual ~Dialogs() = default;
     // The open-file dialog, starting in `folder` (empty: the current directory); the
     // chosen path, or nothing when cancelled.
-    virtual std::optional<std::string> OpenSceneFile(QWidget* owner, const std::string& folder) = 0;
+    virtual std::optional<std::string> OpenSceneFile(const std::string& folder) = 0;
     // The colour dialog starting at black; the chosen colour as 0x00BBGGRR, or nothing.
-    virtual std::optional<uint32_t> ChooseColour(QWidget* owner, std::array<uint32_t, 16>& customColours) = 0;
+    virtual std::optional<uint32_t> ChooseColour(std::array<uint32_t, 16>& customColours) = 0;
     // A message box with no icon and one OK button (texts in UTF-8).
     virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
     // The about box of the language (kLanguageSpanish, else English).
-    virtual void ShowAbout(QWidget* owner, uint32_t language) = 0;
-};
-
-// The Qt dialogs.
-class QtDialogs : public Dialogs {
-public:
-    // The window message boxes appear over while it is shown; else, or when null, they
-    // are centred on the screen.
-    QWidget* messageOwner = nullptr;
-
-    std::optional<std::string> OpenSceneFile(QWidget* owner, const std::string& folder) override;
-    std::optional<uint32_t> ChooseColour(QWidget* owner, std::array<uint32_t, 16>& customColours) override;
-    void ShowMessage(const std::string& text, const std::string& caption) override;
-    void ShowAbout(QWidget* owner, uint32_t language) override;
+    virtual void ShowAbout(uint32_t language) = 0;
 };
 
 // The dialogs of a run without a window (--info, --render): the open and colour
@@ -47,22 +29,15 @@ public:
 class HeadlessDialogs : public Dialogs {
 public:
     explicit HeadlessDialogs(std::FILE* err) : err_(err) {}
-    std::optional<std::string> OpenSceneFile(QWidget*, const std::string&) override { return std::nullopt; }
-    std::optional<uint32_t> ChooseColour(QWidget*, std::array<uint32_t, 16>&) override { return std::nullopt; }
+    std::optional<std::string> OpenSceneFile(const std::string&) override { return std::nullopt; }
+    std::optional<uint32_t> ChooseColour(std::array<uint32_t, 16>&) override { return std::nullopt; }
     void ShowMessage(const std::string& text, const std::string& caption) override {
         std::fprintf(err_, "talan3d: %s: %s\n", caption.c_str(), text.c_str());
     }
-    void ShowAbout(QWidget*, uint32_t) override {}
+    void ShowAbout(uint32_t) override {}
 
 private:
     std::FILE* err_;
 };
-
-// Puts Qt's own texts (the file and colour dialogs, the message boxes' button) into
-// the interface language: for Spanish, installs Qt's Spanish catalogue, from the
-// directory Qt's translations are installed in, in the running application. Returns
-// the translator, which leaves the application when destroyed; null for English, or
-// when the catalogue is not installed (Qt's texts then stay English).
-std::unique_ptr<QTranslator> InstallQtTranslations(uint32_t language);
 
 }  // namespace talan

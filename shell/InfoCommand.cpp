@@ -155,8 +155,8 @@ int RunInfoCommand(const CommandLine& options, std::FILE* out, std::FILE* err) {
     // file is tried, and each one's result reported.
     Records records;
     HeadlessDialogs dialogs(err);
-    ShellContext ctx{.records = records, .dialogs = dialogs};
-    ctx.showProgress = false;
+    HeadlessHost host(records.scene, nullptr);  // no drawing context: no buffers
+    ShellContext ctx{.records = records, .dialogs = dialogs, .host = host};
     if (options.smooth) DispatchCommand(ctx, kCommandSmoothOnOpen);
     std::vector<LoadRecord> loads;
     bool allOk = true;

@@ -1,5 +1,5 @@
-// The menu bar: its texts in both languages, the command identifiers, and the
-// per-object entries that every load adds.
+// The menu bar: its texts in both languages and the per-object entries that every
+// load adds.
 #pragma once
 
 #include <array>
@@ -13,72 +13,13 @@
 #include <QList>
 
 #include "scene/SceneModel.h"
+#include "shell/CommandIds.h"
 
 class QAction;
 class QMenu;
 class QMenuBar;
 
 namespace talan {
-
-// Command identifiers of the fixed entries.
-enum CommandId : int32_t {
-    kCommandEnd = 16,
-    kCommandNew = 4000,
-    kCommandOpenAdd = 4001,
-    kCommandSmoothOnOpen = 4002,
-    kCommandSolidFace = 4010,
-    kCommandFrontFace = 4012,
-    kCommandBackFace = 4013,
-    kCommandSmoothActives = 4014,
-    kCommandBackColour = 4020,
-    kCommandAntialiased = 4021,
-    kCommandSpanish = 4022,
-    kCommandEnglish = 4023,
-    kCommandHelp = 4030,
-    kCommandAbout = 4031,
-    kCommandAutoTurn = 4060,
-    kCommandObjectsPanel = 4070,  // shows or hides the objects panel
-    // Sections and measuring, after the first menus' entries (the View menu's "Section"
-    // entry and the keys of the window).
-    kCommandSectionX = 4100,
-    kCommandSectionY = 4101,
-    kCommandSectionZ = 4102,
-    kCommandSectionForward = 4103,
-    kCommandSectionBack = 4104,
-    kCommandSectionThicker = 4105,
-    kCommandSectionThinner = 4106,
-    kCommandSectionRemove = 4107,
-    kCommandLookAlongSection = 4108,
-    kCommandMeasure = 4110,
-    kCommandCopyResult = 4111,
-};
-
-// The flag of one object that its entry switches: shown (its entry in its kind's
-// submenu) or drawn transparent (its entry in the Transparent submenu).
-enum class ObjectFlag { Visible, Transparent };
-
-// What a menu entry asks for: a fixed command by its identifier, or the switch of
-// one flag of one object. Object entries carry the object number itself: the
-// identifiers 5000 + 2k and 10000 + 2k that --info reports meet from object 2,500
-// on (5000 + 2k = 10000 + 2(k - 2500)), so they cannot tell the objects apart.
-struct Command {
-    int32_t id = 0;       // a fixed command's identifier; 0 for an object's entry
-    int32_t object = -1;  // an object's entry: its number since the last New; -1 otherwise
-    ObjectFlag flag = ObjectFlag::Visible;
-
-    static Command Fixed(int32_t id) { return {id, -1, ObjectFlag::Visible}; }
-    static Command OfObject(ObjectFlag flag, int32_t object) { return {0, object, flag}; }
-};
-
-// The command of an identifier as --info reports them: even identifiers from 5000
-// below 10000 show or hide object (id - 5000) / 2, even ones from 10000 on switch the
-// transparency of object (id - 10000) / 2, any other is a fixed command.
-Command CommandOfIdentifier(int32_t id);
-
-// Whether a menu entry has this identifier: a fixed command's, or an object's.
-bool IsMenuIdentifier(int32_t id);
-
-using CommandHandler = std::function<void(const Command&)>;
 
 // One text per label, chosen once at start-up by the language (kLanguageSpanish, else English).
 struct MenuTexts {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include <QAbstractTableModel>
@@ -18,7 +19,8 @@
 #include <QVBoxLayout>
 
 #include "scene/TextDecoding.h"
-#include "shell/Commands.h"
+#include "shell/Menus.h"
+#include "shell/ShellState.h"
 
 namespace talan {
 
@@ -48,9 +50,11 @@ std::optional<ObjectFlag> FlagOfColumn(int column) {
 // the names, which are decoded once per change of the objects.
 class ObjectRows : public QAbstractTableModel {
 public:
-    ObjectRows(ShellContext& ctx, QObject* parent) : QAbstractTableModel(parent), ctx_(ctx) {
-        const MenuTexts& menu = SelectMenuTexts(ctx.records.shell.language);
-        const PanelTexts& panel = ctx.records.shell.language == kLanguageSpanish ? kSpanishPanel : kEnglishPanel;
+    ObjectRows(const SceneModel& scene, uint32_t language, const CommandsHandler& run, const SwitchReader& read,
+               QObject* parent)
+        : QAbstractTableModel(parent), scene_(scene), run_(run), read_(read) {
+        const MenuTexts& menu = SelectMenuTexts(language);
+        const PanelTexts& panel = language == kLanguageSpanish ? kSpanishPanel : kEnglishPanel;
         for (int kind = 0; kind < kObjectKindCount; ++kind) {
             kindLabels_[static_cast<size_t>(kind)] = QString::fromUtf8(menu.kinds[kind]);
         }
@@ -61,7 +65,7 @@ public:
     void Renew() {
         beginResetModel();
         names_.clear();
-        for (const std::string& raw : ctx_.records.scene.objectNames) names_.push_back(QString::fromStdString(DecodeNameForDisplay(raw)));
+        for (const std::string& raw : scene_.objectNames) names_.push_back(QString::fromStdString(DecodeNameForDisplay(raw)));
         Filter();
         endResetModel();
     }
@@ -83,7 +87,7 @@ public:
     // The object has the flag: every object can be hidden, T3 surfaces and block
     // models can be drawn transparent.
     bool HasFlag(int32_t object, ObjectFlag flag) const {
-        return flag == ObjectFlag::Visible || KindHasTransparencyEntry(ctx_.records.scene.objectKinds[static_cast<size_t>(object)]);
+        return flag == ObjectFlag::Visible || KindHasTransparencyEntry(scene_.objectKinds[static_cast<size_t>(object)]);
     }
 
     int rowCount(const QModelIndex& parent = {}) const override {
@@ -109,7 +113,7 @@ public:
         if (role == Qt::CheckStateRole) {
             const std::optional<ObjectFlag> flag = FlagOfColumn(index.column());
             if (!flag || !HasFlag(object, *flag)) return {};
-            return SwitchState(ctx_, Command::OfObject(*flag, object)).value_or(false) ? Qt::Checked : Qt::Unchecked;
+            return read_(Command::OfObject(*flag, object)).value_or(false) ? Qt::Checked : Qt::Unchecked;
         }
         if (role == Qt::TextAlignmentRole && index.column() == kColumnElements) {
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
@@ -117,8 +121,8 @@ public:
         if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
         switch (index.column()) {
             case kColumnName: return names_[k];
-            case kColumnKind: return kindLabels_[static_cast<size_t>(ctx_.records.scene.objectKinds[k])];
-            case kColumnElements: return ctx_.records.scene.elementCounts[k];
+            case kColumnKind: return kindLabels_[static_cast<size_t>(scene_.objectKinds[k])];
+            case kColumnElements: return scene_.elementCounts[k];
             default: return {};
         }
     }
@@ -128,7 +132,7 @@ public:
         const std::optional<ObjectFlag> flag = FlagOfColumn(index.column());
         if (role != Qt::CheckStateRole || !flag) return false;
         const Command command = Command::OfObject(*flag, ObjectAt(index.row()));
-        if (SwitchState(ctx_, command).value_or(false) != (value.toInt() == Qt::Checked)) DispatchCommand(ctx_, command);
+        if (read_(command).value_or(false) != (value.toInt() == Qt::Checked)) run_({command});
         return true;
     }
 
@@ -138,7 +142,7 @@ private:
     void Filter() {
         rows_.clear();
         for (size_t k = 0; k < names_.size(); ++k) {
-            const ObjectKind kind = ctx_.records.scene.objectKinds[k];
+            const ObjectKind kind = scene_.objectKinds[k];
             if (filter_.isEmpty() || names_[k].contains(filter_, Qt::CaseInsensitive) ||
                 kindLabels_[static_cast<size_t>(kind)].contains(filter_, Qt::CaseInsensitive) ||
                 QString::fromLatin1(ObjectKindTag(kind)).contains(filter_, Qt::CaseInsensitive)) {
@@ -147,7 +151,9 @@ private:
         }
     }
 
-    ShellContext& ctx_;
+    const SceneModel& scene_;
+    const CommandsHandler& run_;  // the panel's, which owns these rows
+    const SwitchReader& read_;
     std::array<QString, kObjectKindCount> kindLabels_;
     std::array<QString, kColumnCount> headers_;
     std::vector<QString> names_;   // every object's name, decoded for display
@@ -155,14 +161,16 @@ private:
     QString filter_;
 };
 
-ObjectsPanel::ObjectsPanel(ShellContext& ctx, QWidget* parent)
-    : QDockWidget(QString::fromUtf8(SelectMenuTexts(ctx.records.shell.language).objects), parent),
-      ctx_(ctx),
-      rows_(new ObjectRows(ctx, this)),
+ObjectsPanel::ObjectsPanel(const SceneModel& scene, uint32_t language, CommandsHandler run, SwitchReader read,
+                           QWidget* parent)
+    : QDockWidget(QString::fromUtf8(SelectMenuTexts(language).objects), parent),
+      run_(std::move(run)),
+      read_(std::move(read)),
+      rows_(new ObjectRows(scene, language, run_, read_, this)),
       filter_(new QLineEdit),
       table_(new QTableView) {
     setObjectName(QStringLiteral("objectsPanel"));
-    const PanelTexts& texts = ctx.records.shell.language == kLanguageSpanish ? kSpanishPanel : kEnglishPanel;
+    const PanelTexts& texts = language == kLanguageSpanish ? kSpanishPanel : kEnglishPanel;
     filter_->setPlaceholderText(QString::fromUtf8(texts.filter));
     filter_->setClearButtonEnabled(true);
     filter_->setAcceptDrops(false);  // a scene file dropped on it is loaded, as anywhere on the window
@@ -203,7 +211,7 @@ void ObjectsPanel::ListObjects() {
 
 void ObjectsPanel::ShowRecords() {
     rows_->ShowFlags();
-    const bool shown = ctx_.records.shell.objectsPanelShown;
+    const bool shown = read_(Command::Fixed(kCommandObjectsPanel)).value_or(false);
     if (shown != isHidden()) return;
     const bool hadFocus = isAncestorOf(QApplication::focusWidget());
     setVisible(shown);
@@ -219,7 +227,8 @@ void ObjectsPanel::ShowRecords() {
 
 void ObjectsPanel::closeEvent(QCloseEvent* event) {
     event->ignore();
-    if (ctx_.records.shell.objectsPanelShown) DispatchCommand(ctx_, Command::Fixed(kCommandObjectsPanel));
+    const Command hide = Command::Fixed(kCommandObjectsPanel);
+    if (read_(hide).value_or(false)) run_({hide});
 }
 
 // Widens the docked panel, never beyond half the window, until the longest name
@@ -264,13 +273,13 @@ void ObjectsPanel::SwitchSelected() {
     const bool currentCounts = current.isValid() && table_->selectionModel()->isRowSelected(current.row()) &&
                                rows_->HasFlag(rows_->ObjectAt(current.row()), flag);
     const int32_t reference = currentCounts ? rows_->ObjectAt(current.row()) : objects.front();
-    const bool target = !SwitchState(ctx_, Command::OfObject(flag, reference)).value_or(false);
+    const bool target = !read_(Command::OfObject(flag, reference)).value_or(false);
     std::vector<Command> commands;
     for (int32_t object : objects) {
         const Command command = Command::OfObject(flag, object);
-        if (SwitchState(ctx_, command).value_or(false) != target) commands.push_back(command);
+        if (read_(command).value_or(false) != target) commands.push_back(command);
     }
-    DispatchCommands(ctx_, commands);
+    run_(commands);
 }
 
 // The panel keeps the plain keys it uses while it has the keyboard: typing, moving in
@@ -311,16 +320,6 @@ bool ObjectsPanel::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return false;
-}
-
-void AddObjectsPanel(ShellContext& ctx, QMainWindow& window) {
-    auto* panel = new ObjectsPanel(ctx, &window);
-    window.addDockWidget(Qt::RightDockWidgetArea, panel);
-    // The main window's own context menu would show and hide its docks behind the
-    // commands' back.
-    window.setContextMenuPolicy(Qt::NoContextMenu);
-    ctx.objectsPanel = panel;
-    panel->ShowRecords();
 }
 
 }  // namespace talan

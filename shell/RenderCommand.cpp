@@ -65,9 +65,8 @@ std::vector<Command> OptionCommands(const CommandLine& line) {
 // the failure that ends the run.
 Failure PrepareScene(const CommandLine& line, Records& picture, std::FILE* err) {
     HeadlessDialogs dialogs(err);
-    ShellContext ctx{.records = picture, .dialogs = dialogs};
-    ctx.upload = [&picture] { return UploadSceneVertices(picture.graphics, picture.scene); };
-    ctx.showProgress = false;
+    HeadlessHost host(picture.scene, &picture.graphics);  // the headless context is current
+    ShellContext ctx{.records = picture, .dialogs = dialogs, .host = host};
     picture.shell.clientWidth = static_cast<uint32_t>(line.width);
     picture.shell.clientHeight = static_cast<uint32_t>(line.height);
     if (line.smooth) DispatchCommand(ctx, kCommandSmoothOnOpen);

@@ -59,6 +59,23 @@ SceneView::SceneView(Records& records) : records_(records) {
 
 SceneView::~SceneView() = default;
 
+int32_t SceneView::UploadScene() {
+    makeCurrent();
+    QElapsedTimer clock;
+    clock.start();
+    const int32_t status = UploadSceneVertices(records_.graphics, records_.scene);
+    const qint64 uploaded = clock.elapsed();
+    if (status >= 0) {
+        UploadReducedCopies(records_.graphics, records_.scene, ReducedBudget{});
+        SceneReplaced();
+    }
+    if (logFrames_) {
+        std::fprintf(stderr, "talan3d: upload %.3f s, reduced copies %.3f s\n", uploaded / 1000.0,
+                     (clock.elapsed() - uploaded) / 1000.0);
+    }
+    return status;
+}
+
 void SceneView::EndDrags() {
     ReleaseMouseButtons(records_.view);
     unsetCursor();

@@ -8,6 +8,7 @@
 #include "render/FrameJob.h"
 #include "render/FrameTarget.h"
 #include "shell/Records.h"
+#include "shell/WindowHost.h"
 
 #include <QElapsedTimer>
 #include <QOpenGLWidget>
@@ -21,14 +22,18 @@ class QWheelEvent;
 
 namespace talan {
 
-class SceneView : public QOpenGLWidget {
+class SceneView : public QOpenGLWidget, public DrawingArea {
 public:
     // `records` are the program's, which the drawing area reads and changes.
     explicit SceneView(Records& records);
     ~SceneView() override;
 
+    // Makes the vertex buffers and the reduced copies from the scene in the area's
+    // context; the upload's status.
+    int32_t UploadScene() override;
+
     // Ends every drag, as losing the mouse does.
-    void EndDrags();
+    void EndDrags() override;
 
     // Called with a pixel of the drawing area (top row 0) when the left button is
     // pressed and released there without CONTROL and without moving the drag
@@ -37,10 +42,7 @@ public:
     void OnClick(std::function<void(int32_t x, int32_t y)> handler) { clicked_ = std::move(handler); }
 
     // Something the picture shows has changed: a new full picture is drawn.
-    void Redraw();
-
-    // A new scene was uploaded: how long its pictures take is not known yet.
-    void SceneReplaced();
+    void Redraw() override;
 
     // The framebuffer holding the full picture shown, with its depth, for picking.
     GLuint PictureFramebuffer() const { return shown_.framebuffer; }
@@ -64,6 +66,7 @@ private:
     void DrawMovingFrame();
     bool Spinning() const;
     void ShowProgress();  // a thin bar over the last picture while a slow one is drawn
+    void SceneReplaced();  // a new scene was uploaded: how long its pictures take is not known yet
     void LogFrame(const char* kind, double seconds, int32_t width, int32_t height) const;
 
     Records& records_;

@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "scene/TextDecoding.h"
-#include "shell/Menus.h"
+#include "shell/CommandIds.h"
 
 namespace talan {
 
@@ -196,7 +196,7 @@ bool RunSlabOrPickCommand(ShellContext& ctx, int32_t id) {
             break;
         }
         case kCommandCopyResult:
-            if (ctx.copyText && !ctx.records.shell.resultText.empty()) ctx.copyText(ctx.records.shell.resultText);
+            if (!ctx.records.shell.resultText.empty()) ctx.host.CopyText(ctx.records.shell.resultText);
             break;
         default: return false;
     }

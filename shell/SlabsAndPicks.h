@@ -8,7 +8,7 @@
 #include <string>
 
 #include "render/Picking.h"
-#include "shell/Commands.h"
+#include "shell/ShellContext.h"
 
 namespace talan {
 

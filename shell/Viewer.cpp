@@ -15,28 +15,23 @@
 #include "scene/SceneModel.h"
 #include "shell/CommandLine.h"
 #include "shell/Commands.h"
-#include "shell/Dialogs.h"
+#include "shell/QtDialogs.h"
 #include "shell/SlabsAndPicks.h"
-#include "shell/Menus.h"
-#include "shell/ObjectsPanel.h"
 #include "shell/SceneView.h"
 #include "shell/RenderCommand.h"
 #include "shell/SceneFileDrop.h"
 #include "shell/Settings.h"
 #include "shell/ShellState.h"
+#include "shell/WindowHost.h"
 
 #include <QApplication>
-#include <QClipboard>
-#include <QElapsedTimer>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QOpenGLContext>
 #include <QOpenGLWidget>
 #include <QScreen>
 #include <QShortcut>
-#include <QStatusBar>
 #include <QSurfaceFormat>
 
 #include <functional>
@@ -56,7 +51,6 @@ constexpr uint32_t kDefaultWidth = 1024, kDefaultHeight = 768;
 // The records of the running program.
 struct Program {
     Records records;
-    MenuHandles menus;
     QtDialogs dialogs;
     SettingsFile settingsFile;  // as read at start-up, written back at shutdown
     SettingsValues settings;
@@ -211,48 +205,18 @@ void PlaceWindow(MainWindow& window, const ShellState& shell) {
     window.StartAt(StartGeometry(shell, area));
 }
 
-// What the commands reach in the window: the drawing context for uploads, closing,
-// the end of drags and the next frame.
-void ConnectCommands(ShellContext& ctx, MainWindow& window, SceneView* sceneView, Program& program) {
-    ctx.upload = [sceneView, &program] {
+// A click picks what the full picture shows at the pixel.
+void PickOnClick(ShellContext& ctx, SceneView* sceneView) {
+    sceneView->OnClick([&ctx, sceneView](int32_t x, int32_t y) {
+        Records& records = ctx.records;
+        if (!records.graphics.ready || records.shell.loading) return;
         sceneView->makeCurrent();
-        QElapsedTimer clock;
-        clock.start();
-        const int32_t status = UploadSceneVertices(program.records.graphics, program.records.scene);
-        const qint64 uploaded = clock.elapsed();
-        if (status >= 0) {
-            UploadReducedCopies(program.records.graphics, program.records.scene, ReducedBudget{});
-            sceneView->SceneReplaced();
-        }
-        if (std::getenv("TALAN_FRAME_TIMES") != nullptr) {
-            std::fprintf(stderr, "talan3d: upload %.3f s, reduced copies %.3f s\n", uploaded / 1000.0,
-                         (clock.elapsed() - uploaded) / 1000.0);
-        }
-        return status;
-    };
-    ctx.closeWindow = [&window] { window.close(); };
-    ctx.endDrags = [sceneView] { sceneView->EndDrags(); };
-    ctx.refresh = [sceneView] { sceneView->Redraw(); };
-    // The status line shows only while there is something to tell. It is a label of
-    // the status bar, not a message of it: the menus' hints would wipe a message.
-    auto* status = new QLabel(&window);
-    window.statusBar()->addWidget(status, 1);
-    ctx.showStatus = [&window, status](const StatusLine& line) {
-        status->setText(QString::fromStdString(line.text));
-        status->setToolTip(QString::fromStdString(line.toolTip));
-        window.statusBar()->setVisible(!line.text.empty());
-    };
-    ctx.copyText = [](const std::string& text) { QGuiApplication::clipboard()->setText(QString::fromStdString(text)); };
-    // A click picks what the full picture shows at the pixel.
-    sceneView->OnClick([&ctx, sceneView, &program](int32_t x, int32_t y) {
-        if (!program.records.graphics.ready || program.records.shell.loading) return;
-        sceneView->makeCurrent();
-        const MeasureMarks marks = program.records.view.measure;
-        Picked(ctx, PickPixel(program.records.graphics, program.records.view, program.records.scene, x, y, sceneView->PictureFramebuffer()));
-        ctx.showStatus(StatusText(ctx));
-        ShowCheckMarks(ctx);
+        const MeasureMarks marks = records.view.measure;
+        Picked(ctx, PickPixel(records.graphics, records.view, records.scene, x, y, sceneView->PictureFramebuffer()));
+        ctx.host.ShowStatus(StatusText(ctx));
+        ctx.host.ShowRecords();
         // Only a measurement's marks change the picture.
-        const MeasureMarks& now = program.records.view.measure;
+        const MeasureMarks& now = records.view.measure;
         if (now.count != marks.count || now.points != marks.points) sceneView->Redraw();
     });
 }
@@ -387,17 +351,12 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
     const auto qtTexts = InstallQtTranslations(program.records.shell.language);  // Qt's dialogs in the interface language
     MainWindow window(program);
     window.setWindowTitle(QStringLiteral("Talan 3D"));
-    program.dialogs.messageOwner = &window;
+    program.dialogs.owner = &window;
     auto* sceneView = new SceneView(program.records);
     window.setCentralWidget(sceneView);
-    ShellContext ctx{.records = program.records,
-                     .dialogs = program.dialogs,
-                     .menus = &program.menus,
-                     .mainWindow = &window};
-    ConnectCommands(ctx, window, sceneView, program);
-    BuildMenus(ctx, window.menuBar());
-    AddObjectsPanel(ctx, window);
-    ctx.showStatus(StatusText(ctx));
+    WindowHost host(program.records, program.dialogs, window, *sceneView);
+    ShellContext& ctx = host.Context();
+    PickOnClick(ctx, sceneView);
     PlaceWindow(window, program.records.shell);
 
     // A failure from here on has shown its messages; the program ends without

@@ -23,6 +23,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTableView>
 #include <QUrl>
 
@@ -122,7 +123,7 @@ TEST_F(MenuCommands, TheMenuBarAndTheLanguageEntriesInEachLanguage) {
         Viewer viewer(language);
         std::string expected = kFixedEntries;
         if (language == kLanguageSpanish) expected.replace(expected.find("4022o 4023+"), 11, "4022+ 4023o");
-        EXPECT_EQ(Layout(&viewer.bar), expected) << language;
+        EXPECT_EQ(Layout(viewer.window.menuBar()), expected) << language;
         viewer.Choose(kCommandSpanish, kCommandEnglish, kCommandHelp, kCommandAbout);
         EXPECT_EQ(std::tuple(viewer.log, viewer.Checked(kCommandSpanish), viewer.Checked(kCommandEnglish),
                              viewer.menus.fileMenu->title().toStdString()),
@@ -183,10 +184,14 @@ TEST_F(MenuCommands, ASlabStartsWithinTheShownObjectsAndSaysWhenNothingShownLies
     Viewer viewer(2);
     // Made before anything is loaded (the start-up dialog cancelled), the slab knows of
     // no scene: the first load drops it instead of cutting the file away.
+    // The status bar shows only while the line has something to tell.
+    const QStatusBar* bar = viewer.window.statusBar();
+    EXPECT_TRUE(bar->isHidden());
     viewer.Choose(kCommandSectionZ);
-    EXPECT_EQ(viewer.status, "Section across Z = 0.00, 0.05 thick (nothing visible in it)");
+    EXPECT_EQ(std::tuple(viewer.Status(), bar->isHidden()),
+              std::tuple("Section across Z = 0.00, 0.05 thick (nothing visible in it)", false));
     viewer.Open(kCommandOpenAdd, kWall);
-    EXPECT_EQ(std::tuple(viewer.view.section.Active(), viewer.status), std::tuple(false, ""));
+    EXPECT_EQ(std::tuple(viewer.view.section.Active(), viewer.Status(), bar->isHidden()), std::tuple(false, "", true));
     // A pan took the point looked at far above the wall: the slab starts at its top, a
     // twentieth of its height thick. The status line after each command.
     viewer.view.cameraTarget = {300, 2000, 1697};
@@ -207,7 +212,7 @@ TEST_F(MenuCommands, ASlabStartsWithinTheShownObjectsAndSaysWhenNothingShownLies
         {kCommandSectionRemove, ""}};
     for (const auto& [id, status] : steps) {
         viewer.Choose(id);
-        EXPECT_EQ(viewer.status, status) << id;
+        EXPECT_EQ(viewer.Status(), status) << id;
     }
     // Looking along a slab across X turns the camera to face along X, level.
     viewer.view.cameraYaw = viewer.view.cameraPitch = 30.0f;
@@ -225,17 +230,17 @@ TEST_F(MenuCommands, ASlabStartsWithinTheShownObjectsAndSaysWhenNothingShownLies
     // A load into a scene that has objects keeps the slab; the Spanish line.
     viewer.shell.language = kLanguageSpanish;
     viewer.Open(kCommandOpenAdd, kWall);
-    EXPECT_EQ(viewer.status, "Sección según X = 300.00, espesor 20.00");
+    EXPECT_EQ(viewer.Status(), "Sección según X = 300.00, espesor 20.00");
     viewer.Choose(5000, 5002, 5004, 5006);  // everything hidden
-    EXPECT_EQ(viewer.status, "Sección según X = 300.00, espesor 20.00 (nada visible en ella)");
+    EXPECT_EQ(viewer.Status(), "Sección según X = 300.00, espesor 20.00 (nada visible en ella)");
     // Blocks reach as far as their faces: two blocks of size 10, drawn 9.2 wide, centred
     // at x = 0 and 20.
     viewer.shell.language = kLanguageEnglish;
     viewer.Open(kCommandNew, kBlocks);
     viewer.Choose(kCommandSectionX);
-    EXPECT_EQ(viewer.status, "Section across X = 10.00, 1.46 thick (nothing visible in it)");
+    EXPECT_EQ(viewer.Status(), "Section across X = 10.00, 1.46 thick (nothing visible in it)");
     viewer.Choose(kCommandSectionForward, kCommandSectionForward, kCommandSectionForward, kCommandSectionForward);
-    EXPECT_EQ(viewer.status, "Section across X = 15.84, 1.46 thick");
+    EXPECT_EQ(viewer.Status(), "Section across X = 15.84, 1.46 thick");
 }
 
 // The measurement between two picks, as the status line shows it, its tool tip and
@@ -248,9 +253,9 @@ Measured MeasureBetween(Viewer& viewer, const FilePoint& from, const FilePoint& 
     viewer.Choose(kCommandMeasure);
     Picked(viewer.ctx, PickResult{true, from, {0, 1, 0}});
     Picked(viewer.ctx, PickResult{true, to, {0, 1, 0}});
-    viewer.ctx.showStatus(StatusText(viewer.ctx));
+    viewer.host.ShowStatus(StatusText(viewer.ctx));
     viewer.Choose(kCommandCopyResult);
-    Measured measured{viewer.status, viewer.toolTip, viewer.copied};
+    Measured measured{viewer.Status(), viewer.ToolTip(), viewer.Copied()};
     viewer.Choose(kCommandMeasure);  // taken away
     return measured;
 }
@@ -264,30 +269,30 @@ TEST_F(MenuCommands, AFinishedMeasurementFillsTheStatusLineAlone) {
     const std::string pick = "Point 300.00, 2000.00, 600.00: object 1 \"Shaft\" (LIN), segment 0";
     Picked(viewer.ctx, PickResult{true, {300, 2000, 600}, {1, 0, 0}});
     viewer.Choose(kCommandMeasure);  // the pick gives way to the prompt
-    EXPECT_EQ(std::pair(viewer.status, viewer.toolTip),
+    EXPECT_EQ(std::pair(viewer.Status(), viewer.ToolTip()),
               std::pair(slab + "     Measure: click the first point",
                         slab + "     " + pick + "     Measure: click the first point"));
     // A click on the background between the two adds no point.
     for (const auto& [at, hit] : {std::pair(FilePoint{0, 0, 10}, true), {{5, 5, 5}, false}, {{0, -10, 0}, true}}) {
         Picked(viewer.ctx, PickResult{hit, at, {0, 7, 0}});
-        viewer.ctx.showStatus(StatusText(viewer.ctx));
+        viewer.host.ShowStatus(StatusText(viewer.ctx));
         if (!hit) {
-            EXPECT_EQ(viewer.status, slab + "     Measure: click the second point");
+            EXPECT_EQ(viewer.Status(), slab + "     Measure: click the second point");
         }
     }
     viewer.Choose(kCommandCopyResult);
     const std::string south = "Measured: slope 14.14, horizontal 10.00, dz -10.00, azimuth 180.00°, dip 45.00°";
-    EXPECT_EQ(std::tuple(viewer.status, viewer.toolTip, viewer.copied),
+    EXPECT_EQ(std::tuple(viewer.Status(), viewer.ToolTip(), viewer.Copied()),
               std::tuple(south, slab + "     " + pick + "     " + south, south));
     // M takes a finished measurement away, and starts a new one afresh; a measurement
     // under way is taken away too.
     viewer.Choose(kCommandMeasure);
-    EXPECT_EQ(viewer.status, slab + "     " + pick);
+    EXPECT_EQ(viewer.Status(), slab + "     " + pick);
     viewer.Choose(kCommandMeasure);
-    EXPECT_EQ(viewer.status, slab + "     Measure: click the first point");
+    EXPECT_EQ(viewer.Status(), slab + "     Measure: click the first point");
     Picked(viewer.ctx, PickResult{true, {1, 1, 1}, {0, 1, 0}});
     viewer.Choose(kCommandMeasure, kCommandMeasure);
-    EXPECT_EQ(viewer.status, slab + "     Measure: click the first point");
+    EXPECT_EQ(viewer.Status(), slab + "     Measure: click the first point");
     viewer.Choose(kCommandMeasure, kCommandSectionRemove);
     // Along the axes, level, and a hair either side of north: never -0.00 or 360.00.
     const auto line = [](const char* azimuthAndDip) {
@@ -314,13 +319,13 @@ TEST_F(MenuCommands, NewForgetsTheSlabThePickAndTheMeasurement) {
     viewer.Choose(kCommandSectionX);
     Picked(viewer.ctx, PickResult{true, {300, 2000, 600}, {1, 0, 0}});
     viewer.Choose(kCommandMeasure);  // under way
-    viewer.copied.clear();
+    QGuiApplication::clipboard()->clear();
     viewer.Choose(kCommandNew, kCommandCopyResult);  // New's dialog cancelled
-    EXPECT_EQ(std::tuple(viewer.status, viewer.copied, viewer.view.section.Active(), viewer.Checked(kCommandMeasure)),
+    EXPECT_EQ(std::tuple(viewer.Status(), viewer.Copied(), viewer.view.section.Active(), viewer.Checked(kCommandMeasure)),
               std::tuple("", "", false, false));
     // M after New starts a measurement rather than taking the old one away.
     viewer.Choose(kCommandMeasure);
-    EXPECT_EQ(viewer.status, "Measure: click the first point");
+    EXPECT_EQ(viewer.Status(), "Measure: click the first point");
 }
 
 TEST_F(MenuCommands, NewEmptiesTheSceneAndResetsTheDrawingButNotTheSettings) {
@@ -339,7 +344,7 @@ TEST_F(MenuCommands, NewEmptiesTheSceneAndResetsTheDrawingButNotTheSettings) {
     // on open, antialiasing, the language and the panel left alone.
     std::string expected = kFixedEntries;
     for (const char* mark : {"4002o", "4070o", "4021o"}) expected[expected.find(mark) + 4] = '+';
-    EXPECT_EQ(Layout(&viewer.bar), expected);
+    EXPECT_EQ(Layout(viewer.window.menuBar()), expected);
     EXPECT_EQ(std::pair(opaque, transparent),
               std::pair(RasterDesc{FillMode::Solid, CullMode::None, true, true, true},
                         RasterDesc{FillMode::Solid, CullMode::Back, true, false, true}));
@@ -396,10 +401,10 @@ TEST_F(MenuCommands, PastTwoAndAHalfThousandObjectsEachEntrySwitchesItsOwnObject
 
 TEST_F(MenuCommands, ALoadShowsItsProgressWindowOnceItHasRunAFifthOfASecondAndClosesItAtItsEnd) {
     Viewer viewer(2);
-    viewer.ctx.showProgress = true;
-    viewer.ctx.progressShowDelayMs = 0;
+    viewer.host.showProgress = true;
+    viewer.host.progressShowDelayMs = 0;
     int shownAtRefresh = 0;  // windows still shown when the first frame of the new scene is asked for
-    viewer.ctx.refresh = [&] {
+    viewer.onRedraw = [&] {
         for (const QWidget* widget : QApplication::topLevelWidgets()) shownAtRefresh += widget->isVisible();
     };
     viewer.Open(kCommandOpenAdd, kExampleScene);
@@ -580,20 +585,19 @@ TEST_F(ObjectsPanelTest, TheDockedPanelWidensForTheNamesWithinHalfTheWindow) {
     const std::string longer(300, 'W');
     for (const auto& [name, whole] : {std::pair(fault, true), std::pair(longer, false)}) {
         Viewer viewer(2);
-        QMainWindow window;
+        QMainWindow& window = viewer.window;
         window.setCentralWidget(new QWidget);
         window.resize(1024, 768);
-        AddObjectsPanel(viewer.ctx, window);
         window.show();
         viewer.Open(kCommandOpenAdd, "\"Tavrin\"\n" + TagLine("PTS", 1) + "255,\n" + name + ",\nx\n1,2,3\n");
         viewer.Choose(kCommandObjectsPanel);
         for (int turn = 0; turn < 3; ++turn) QApplication::processEvents();  // laid out, widened, laid out again
-        const QTableView* table = viewer.ctx.objectsPanel->Table();
+        const QTableView* table = viewer.panel->Table();
         const QAbstractItemView* list = table;
         const int shown = table->horizontalHeader()->sectionSize(0), needed = list->sizeHintForColumn(0);
-        EXPECT_EQ(shown >= needed, whole) << shown << " " << needed << " panel " << viewer.ctx.objectsPanel->width()
+        EXPECT_EQ(shown >= needed, whole) << shown << " " << needed << " panel " << viewer.panel->width()
                                           << " table " << table->width() << " vp " << table->viewport()->width();
-        EXPECT_LE(viewer.ctx.objectsPanel->width(), 512);
+        EXPECT_LE(viewer.panel->width(), 512);
         EXPECT_EQ(table->model()->data(table->model()->index(0, 0), Qt::ToolTipRole).toString().toStdString(), name);
     }
 }

@@ -9,6 +9,7 @@
 // The shell's headers bring the GL declarations; Qt's must come after them.
 #include "QtTestApplication.h"
 #include "ShellViewer.h"
+#include "shell/QtDialogs.h"
 #include "TestHelpers.h"
 
 #include <QDialogButtonBox>
@@ -86,11 +87,9 @@ TEST_F(NativeDialogs, OpenAddStartsInTheFolderOfTheLastFileOpened) {
 
 TEST_F(NativeDialogs, ObjectSubmenusScrollInsteadOfFillingTheScreen) {
     Viewer viewer(kLanguageEnglish);
-    MenuHandles& menus = viewer.menus;
+    const MenuHandles& menus = viewer.menus;
     constexpr int kObjects = 3000;
-    for (int32_t k = 0; k < kObjects; ++k) {
-        AddObjectEntries(menus, ObjectKind::T3, "Drill hole " + std::to_string(k), k, [](const Command&) {});
-    }
+    for (int32_t k = 0; k < kObjects; ++k) viewer.host.ObjectAnnounced(k, ObjectKind::T3, "Drill hole " + std::to_string(k));
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     for (QMenu* menu : {menus.kindSubmenu[static_cast<size_t>(ObjectKind::T3)], menus.transparentSubmenu}) {
         menu->popup(screen.topLeft());

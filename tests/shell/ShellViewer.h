@@ -17,39 +17,54 @@
 // The shell's headers bring the GL declarations; Qt's must come after them.
 #include "shell/Commands.h"
 #include "shell/ObjectsPanel.h"
+#include "shell/WindowHost.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMainWindow>
 #include <QMenuBar>
 
 namespace talan::testing {
 
-// The viewer's records, menu bar and objects panel without a window or a drawing
-// context. It answers the dialogs from its lists and logs the boxes it was asked to
-// show (by caption) and what it was asked to do; the upload fails, as the real one
-// does, when there is no vertex.
-struct Viewer : Dialogs {
-    explicit Viewer(uint32_t language) {
-        shell.language = language;
-        shell.clientWidth = 800;
-        shell.clientHeight = 600;
-        ctx.upload = [this] { return scene.totalVertexCount > 0 ? kStatusOk : kStatusInvalidArg; };
-        ctx.closeWindow = [this] { log += "close; "; };
-        ctx.endDrags = [this] { log += "drags end; "; };
-        ctx.showStatus = [this](const StatusLine& line) {
-            status = line.text;
-            toolTip = line.toolTip;
-        };
-        ctx.copyText = [this](const std::string& text) { copied = text; };
-        ctx.showProgress = false;
-        panel = std::make_unique<ObjectsPanel>(ctx);  // in the language of the menus
-        ctx.objectsPanel = panel.get();
-        BuildMenus(ctx, &bar);
+// The records of a viewer in a language, its drawing area 800 x 600.
+inline Records StartRecords(uint32_t language) {
+    Records records;
+    records.shell.language = language;
+    records.shell.clientWidth = 800;
+    records.shell.clientHeight = 600;
+    return records;
+}
+
+// A main window whose close box is only logged: the window stays.
+struct LoggedWindow : QMainWindow {
+    explicit LoggedWindow(std::string& log) : log_(log) {}
+    void closeEvent(QCloseEvent* event) override {
+        log_ += "close; ";
+        event->ignore();
     }
-    std::optional<std::string> OpenSceneFile(QWidget*, const std::string& folder) override {
+    std::string& log_;
+};
+
+// The viewer's window host, with its menu bar, objects panel and status line, in a
+// window that is not shown, over a drawing area without a drawing context. It
+// answers the dialogs from its lists and logs the boxes it was asked to show (by
+// caption) and what it was asked to do; the upload fails, as the real one does, when
+// there is no vertex.
+struct Viewer : Dialogs, DrawingArea {
+    explicit Viewer(uint32_t language) : records(StartRecords(language)) { host.showProgress = false; }
+    int32_t UploadScene() override { return scene.totalVertexCount > 0 ? kStatusOk : kStatusInvalidArg; }
+    void Redraw() override {
+        if (onRedraw) onRedraw();
+    }
+    void EndDrags() override { log += "drags end; "; }
+    std::optional<std::string> OpenSceneFile(const std::string& folder) override {
         folders.push_back(folder);
         return answered < paths.size() ? paths[answered++] : std::nullopt;
     }
-    std::optional<uint32_t> ChooseColour(QWidget*, std::array<uint32_t, 16>&) override {
+    std::optional<uint32_t> ChooseColour(std::array<uint32_t, 16>&) override {
         return std::exchange(colour, std::nullopt);
     }
     void ShowMessage(const std::string& text, const std::string& caption) override {
@@ -57,7 +72,7 @@ struct Viewer : Dialogs {
         messages.push_back(text);
         if (onMessage) onMessage();
     }
-    void ShowAbout(QWidget*, uint32_t language) override { log += "about " + std::to_string(language) + "; "; }
+    void ShowAbout(uint32_t language) override { log += "about " + std::to_string(language) + "; "; }
 
     // Chooses the entries of `ids` in turn, as clicks do; an object's entry by the
     // identifier --info reports.
@@ -74,6 +89,10 @@ struct Viewer : Dialogs {
         Choose(command);
     }
     bool Checked(int32_t id) const { return menus.actions.at(id)->isChecked(); }
+    // The status line's text and tool tip, and what was put on the clipboard.
+    std::string Status() const { return host.StatusLabel().text().toStdString(); }
+    std::string ToolTip() const { return host.StatusLabel().toolTip().toStdString(); }
+    static std::string Copied() { return QGuiApplication::clipboard()->text().toStdString(); }
     // A scene file of this text, removed with the viewer.
     std::string File(std::string_view text) {
         static int files = 0;
@@ -83,22 +102,23 @@ struct Viewer : Dialogs {
     }
     ~Viewer() override { for (const std::string& path : written) std::remove(path.c_str()); }
 
+    std::string log;  // before the window, which logs its closing here
     Records records;
     ShellState& shell = records.shell;
     ViewState& view = records.view;
     SceneModel& scene = records.scene;
     GraphicsState& graphics = records.graphics;
-    MenuHandles menus;
-    QMenuBar bar;
-    ShellContext ctx{.records = records, .dialogs = *this,
-                     .menus = &menus};
-    std::unique_ptr<ObjectsPanel> panel;
+    LoggedWindow window{log};
+    WindowHost host{records, *this, window, *this};
+    ShellContext& ctx = host.Context();
+    const MenuHandles& menus = host.Menus();
+    ObjectsPanel* panel = &host.Panel();
     std::vector<std::optional<std::string>> paths;  // the open dialog's answers in turn; none (or none left): cancelled
     std::vector<std::string> written, folders;      // the files written; the folders the dialog was to start in
     size_t answered = 0;
     std::optional<uint32_t> colour;  // the colour dialog's next answer
-    std::string log, status, toolTip, copied;
     std::function<void()> onMessage;      // while a message box is open
+    std::function<void()> onRedraw;       // when a new picture is asked for
     std::vector<std::string> messages;  // the texts of the boxes shown
 };
 

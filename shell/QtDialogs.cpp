@@ -1,4 +1,4 @@
-#include "shell/Dialogs.h"
+#include "shell/QtDialogs.h"
 
 #include <algorithm>
 
@@ -42,7 +42,7 @@ void Place(QWidget* widget, int x, int y, int w, int h) { widget->setGeometry(Un
 
 }  // namespace
 
-std::optional<std::string> QtDialogs::OpenSceneFile(QWidget* owner, const std::string& folder) {
+std::optional<std::string> QtDialogs::OpenSceneFile(const std::string& folder) {
     const QString filters = QStringLiteral("*.* (*);;Tavrin(*.KDX) (*.KDX *.kdx)");
     QString selected = QStringLiteral("Tavrin(*.KDX) (*.KDX *.kdx)");
     const QString path =
@@ -51,7 +51,7 @@ std::optional<std::string> QtDialogs::OpenSceneFile(QWidget* owner, const std::s
     return QFile::encodeName(path).toStdString();
 }
 
-std::optional<uint32_t> QtDialogs::ChooseColour(QWidget* owner, std::array<uint32_t, 16>& customColours) {
+std::optional<uint32_t> QtDialogs::ChooseColour(std::array<uint32_t, 16>& customColours) {
     for (int i = 0; i < 16; ++i) {
         const uint32_t c = customColours[static_cast<size_t>(i)];
         QColorDialog::setCustomColor(i, QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
@@ -69,13 +69,13 @@ std::optional<uint32_t> QtDialogs::ChooseColour(QWidget* owner, std::array<uint3
 }
 
 void QtDialogs::ShowMessage(const std::string& text, const std::string& caption) {
-    QWidget* owner = messageOwner != nullptr && messageOwner->isVisible() ? messageOwner : nullptr;
+    QWidget* over = owner != nullptr && owner->isVisible() ? owner : nullptr;
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text),
-                    QMessageBox::Ok, owner);
+                    QMessageBox::Ok, over);
     box.exec();
 }
 
-void QtDialogs::ShowAbout(QWidget* owner, uint32_t language) {
+void QtDialogs::ShowAbout(uint32_t language) {
     const AboutLayout& layout = language == kLanguageSpanish ? kSpanishAbout : kEnglishAbout;
     QDialog dialog(owner);
     dialog.setWindowTitle(QString::fromUtf8(layout.caption));

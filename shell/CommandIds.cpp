@@ -1,0 +1,50 @@
+#include "shell/CommandIds.h"
+
+#include "scene/SceneModel.h"
+
+namespace talan {
+
+Command CommandOfIdentifier(int32_t id) {
+    if (id >= kFirstObjectMenuId && id % 2 == 0) {
+        if (id < kFirstTransparencyMenuId) return Command::OfObject(ObjectFlag::Visible, (id - kFirstObjectMenuId) / 2);
+        return Command::OfObject(ObjectFlag::Transparent, (id - kFirstTransparencyMenuId) / 2);
+    }
+    return Command::Fixed(id);
+}
+
+bool IsMenuIdentifier(int32_t id) {
+    if (CommandOfIdentifier(id).object >= 0) return true;
+    // Listing every enumerator without a default makes the compiler name one left out.
+    switch (static_cast<CommandId>(id)) {
+        case kCommandEnd:
+        case kCommandNew:
+        case kCommandOpenAdd:
+        case kCommandSmoothOnOpen:
+        case kCommandSolidFace:
+        case kCommandFrontFace:
+        case kCommandBackFace:
+        case kCommandSmoothActives:
+        case kCommandBackColour:
+        case kCommandAntialiased:
+        case kCommandSpanish:
+        case kCommandEnglish:
+        case kCommandHelp:
+        case kCommandAbout:
+        case kCommandAutoTurn:
+        case kCommandObjectsPanel:
+        case kCommandSectionX:
+        case kCommandSectionY:
+        case kCommandSectionZ:
+        case kCommandSectionForward:
+        case kCommandSectionBack:
+        case kCommandSectionThicker:
+        case kCommandSectionThinner:
+        case kCommandSectionRemove:
+        case kCommandLookAlongSection:
+        case kCommandMeasure:
+        case kCommandCopyResult: return true;
+    }
+    return false;
+}
+
+}  // namespace talan

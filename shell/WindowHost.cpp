@@ -1,0 +1,114 @@
+#include "shell/WindowHost.h"
+
+#include "scene/TextDecoding.h"
+#include "shell/Commands.h"
+#include "shell/ObjectsPanel.h"
+#include "shell/SlabsAndPicks.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+
+namespace talan {
+
+namespace {
+
+// The check mark of one entry from the switch of its command.
+void ShowCheckMark(const ShellContext& ctx, QAction* entry, const Command& command) {
+    if (entry != nullptr && entry->isCheckable()) entry->setChecked(SwitchState(ctx, command).value_or(false));
+}
+
+}  // namespace
+
+WindowHost::WindowHost(Records& records, Dialogs& dialogs, QMainWindow& window, DrawingArea& area)
+    : ctx_{records, dialogs, *this}, window_(window), area_(area), status_(new QLabel(&window)) {
+    ShellContext& ctx = ctx_;
+    // The status line shows only while there is something to tell. It is a label of
+    // the status bar, not a message of it: the menus' hints would wipe a message.
+    window.statusBar()->addWidget(status_, 1);
+    const uint32_t language = ctx.records.shell.language;
+    BuildMenuBar(window.menuBar(), SelectMenuTexts(language), menus_,
+                 [&ctx](const Command& command) { DispatchCommand(ctx, command); });
+    panel_ = new ObjectsPanel(
+        ctx.records.scene, language, [&ctx](const std::vector<Command>& commands) { DispatchCommands(ctx, commands); },
+        [&ctx](const Command& command) { return SwitchState(ctx, command); }, &window);
+    window.addDockWidget(Qt::RightDockWidgetArea, panel_);
+    // The main window's own context menu would show and hide its docks behind the
+    // commands' back.
+    window.setContextMenuPolicy(Qt::NoContextMenu);
+    ShowRecords();
+    ShowStatus(StatusText(ctx));
+}
+
+WindowHost::~WindowHost() = default;
+
+int32_t WindowHost::Upload() { return area_.UploadScene(); }
+
+void WindowHost::Refresh() { area_.Redraw(); }
+
+void WindowHost::EndDrags() { area_.EndDrags(); }
+
+void WindowHost::Close() { window_.close(); }
+
+void WindowHost::ShowRecords() {
+    for (const auto& [id, entry] : menus_.actions) ShowCheckMark(ctx_, entry, Command::Fixed(id));
+    for (size_t k = 0; k < menus_.objectEntries.size(); ++k) ShowObjectCheckMarks(static_cast<int32_t>(k));
+    panel_->ShowRecords();
+}
+
+void WindowHost::ShowObjectCheckMarks(int32_t object) {
+    for (ObjectFlag flag : {ObjectFlag::Visible, ObjectFlag::Transparent}) {
+        ShowCheckMark(ctx_, ObjectEntry(menus_, flag, object), Command::OfObject(flag, object));
+    }
+}
+
+void WindowHost::ObjectsChanged() {
+    // Objects are only ever added (a load announces each one) or all removed (New).
+    if (ctx_.records.scene.objectNames.empty()) RemoveObjectEntries(menus_);
+    panel_->ListObjects();
+}
+
+void WindowHost::ShowStatus(const StatusLine& line) {
+    status_->setText(QString::fromStdString(line.text));
+    status_->setToolTip(QString::fromStdString(line.toolTip));
+    window_.statusBar()->setVisible(!line.text.empty());
+}
+
+void WindowHost::CopyText(const std::string& text) { QGuiApplication::clipboard()->setText(QString::fromStdString(text)); }
+
+// One progress window for the whole load, which each section retitles; its clock
+// starts with the load.
+void WindowHost::LoadStarted() { progress_ = std::make_unique<ProgressBar>(&window_, progressShowDelayMs); }
+
+void WindowHost::ObjectAnnounced(int32_t object, ObjectKind kind, std::string_view rawName) {
+    ShellContext* ctx = &ctx_;
+    AddObjectEntries(menus_, kind, rawName, object, [ctx](const Command& c) { DispatchCommand(*ctx, c); });
+    ShowObjectCheckMarks(object);
+}
+
+void WindowHost::ProgressShown(std::string_view rawTitle) {
+    if (showProgress && progress_) {
+        progress_->Show(DecodeNameForDisplay(rawTitle), ctx_.records.shell.clientWidth, ctx_.records.shell.clientHeight);
+    }
+}
+
+void WindowHost::ProgressChanged(int percent) {
+    if (progress_) progress_->SetPosition(percent);
+}
+
+void WindowHost::ReadOver() {
+    if (progress_) progress_->ReadOver();
+}
+
+// The progress window goes; what it covered shows the last picture until the first
+// frame of the new scene is drawn.
+void WindowHost::LoadOver() {
+    if (progress_) progress_->Close();
+    progress_.reset();
+}
+
+}  // namespace talan
