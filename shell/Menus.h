@@ -13,45 +13,13 @@
 #include <QList>
 
 #include "scene/SceneModel.h"
+#include "shell/CommandNames.h"
 
 class QAction;
 class QMenu;
 class QMenuBar;
 
 namespace talan {
-
-// Command identifiers of the fixed entries.
-enum CommandId : int32_t {
-    kCommandEnd = 16,
-    kCommandNew = 4000,
-    kCommandOpenAdd = 4001,
-    kCommandSmoothOnOpen = 4002,
-    kCommandSolidFace = 4010,
-    kCommandFrontFace = 4012,
-    kCommandBackFace = 4013,
-    kCommandSmoothActives = 4014,
-    kCommandBackColour = 4020,
-    kCommandAntialiased = 4021,
-    kCommandSpanish = 4022,
-    kCommandEnglish = 4023,
-    kCommandHelp = 4030,
-    kCommandAbout = 4031,
-    kCommandAutoTurn = 4060,
-    kCommandObjectsPanel = 4070,  // shows or hides the objects panel
-    // Sections and measuring, after the first menus' entries (the View menu's "Section"
-    // entry and the keys of the window).
-    kCommandSectionX = 4100,
-    kCommandSectionY = 4101,
-    kCommandSectionZ = 4102,
-    kCommandSectionForward = 4103,
-    kCommandSectionBack = 4104,
-    kCommandSectionThicker = 4105,
-    kCommandSectionThinner = 4106,
-    kCommandSectionRemove = 4107,
-    kCommandLookAlongSection = 4108,
-    kCommandMeasure = 4110,
-    kCommandCopyResult = 4111,
-};
 
 // The flag of one object that its entry switches: shown (its entry in its kind's
 // submenu) or drawn transparent (its entry in the Transparent submenu).
