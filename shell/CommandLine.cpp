@@ -5,9 +5,11 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string_view>
 
 #include "shell/CommandIds.h"
+#include "shell/CommandNames.h"
 
 namespace talan {
 
@@ -120,9 +122,16 @@ bool ReadDrawBlocks(const std::string& text, CommandLine& line) {
     return text == "auto" || text == "boxes" || text == "cast";
 }
 
+// A menu command by its identifier or, for a fixed one, by its name.
 bool ReadCommand(const std::string& text, CommandLine& line) {
     int32_t id = 0;
-    if (!ParseInt(text, id) || !IsMenuIdentifier(id)) return false;
+    if (ParseInt(text, id)) {
+        if (!IsMenuIdentifier(id)) return false;
+    } else if (const std::optional<int32_t> named = CommandOfName(text)) {
+        id = *named;
+    } else {
+        return false;
+    }
     line.commands.push_back(id);
     return true;
 }
@@ -133,6 +142,7 @@ struct OptionSpec {
     unsigned modes;     // Bit() of each mode that takes it
     const char* help;
     bool (*read)(const std::string& value, CommandLine& line);  // false: the value is malformed
+    std::string (*values)() = nullptr;  // what a malformed value's message adds: the values there are
 };
 
 const OptionSpec kOptions[] = {
@@ -173,11 +183,19 @@ const OptionSpec kOptions[] = {
      "where that takes no more memory than the boxes (default auto). Transparent and wireframe models are always "
      "boxes",
      ReadDrawBlocks},
-    {"--command", "ID", kDrawing,
+    {"--command", "ID|NAME", kDrawing,
      "after the options above, do what choosing the menu entry of identifier ID does; repeatable, in order. The "
      "identifiers are those --info lists: fixed ones such as 4010 \"Sólid face\" and 4012 \"Front face\", and "
-     "5000 + 2K and 10000 + 2K for the entries of object K",
-     ReadCommand},
+     "5000 + 2K and 10000 + 2K for the entries of object K. A fixed entry can also be named: solid-face, "
+     "front-face, section-x and so on (a wrong name lists them all)",
+     ReadCommand, [] { return "; the command names are " + CommandNameList(); }},
+    {"--input", "FILE", kDrawing,
+     "then feed the view the mouse, wheel and key events of the script FILE, one a line, as the viewer's window "
+     "does: \"press left|right|middle X Y\", \"move X Y\", \"release\", \"wheel DELTA\" (120 a notch, "
+     "negative towards the user) and \"key NAME\" (a menu entry's key: X, PageUp, Plus, ...), each followed by the "
+     "keys held (ctrl, shift; x1 for the extra mouse button with the wheel; alt with a key). X Y are pixels of the "
+     "picture from its top left corner; '#' starts a comment",
+     [](const std::string& v, CommandLine& l) { return !(l.input = v).empty(); }},
 };
 
 struct ExitStatusSpec {
@@ -255,7 +273,9 @@ Failure ParseModeArguments(const ModeSpec& mode, const std::vector<std::string>&
             if (i + 1 == args.size()) return Usage(arg + " needs a value");
             value = args[++i];
         }
-        if (!option->read(value, line)) return Usage("bad value '" + value + "' for " + arg);
+        if (!option->read(value, line)) {
+            return Usage("bad value '" + value + "' for " + arg + (option->values ? option->values() : ""));
+        }
     }
     if (!firstGiven || line.files.empty() || (mode.mode == Mode::Render && line.output.empty())) {
         return Usage(std::string(mode.name) + " needs " + mode.needs);

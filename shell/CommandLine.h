@@ -35,6 +35,7 @@ struct CommandLine {
     std::vector<int32_t> transparent, hidden;  // object numbers
     SectionSlab section;             // only what lies within it is drawn
     std::vector<int32_t> commands;   // menu command identifiers, replayed in order
+    std::string input;               // an input script whose events reach the view before it is drawn
     BlockDrawing drawBlocks = BlockDrawing::Auto;  // how block models are drawn
 };
 

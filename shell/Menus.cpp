@@ -67,9 +67,44 @@ void AppendEntriesWhenOpened(MenuHandles& menus, QMenu* menu) {
     });
 }
 
+// The shortcut of a menu entry's key.
+QKeySequence Shortcut(const KeyBinding& binding) {
+    if (binding.desktopCopy) return QKeySequence::Copy;
+    Qt::Key key = Qt::Key_unknown;
+    switch (binding.stroke.key) {
+        case Key::X: key = Qt::Key_X; break;
+        case Key::Y: key = Qt::Key_Y; break;
+        case Key::Z: key = Qt::Key_Z; break;
+        case Key::L: key = Qt::Key_L; break;
+        case Key::M: key = Qt::Key_M; break;
+        case Key::C: key = Qt::Key_C; break;
+        case Key::O: key = Qt::Key_O; break;
+        case Key::Q: key = Qt::Key_Q; break;
+        case Key::PageUp: key = Qt::Key_PageUp; break;
+        case Key::PageDown: key = Qt::Key_PageDown; break;
+        case Key::Plus: key = Qt::Key_Plus; break;
+        case Key::Minus: key = Qt::Key_Minus; break;
+        case Key::Backspace: key = Qt::Key_Backspace; break;
+        case Key::F1: key = Qt::Key_F1; break;
+        case Key::F9: key = Qt::Key_F9; break;
+        case Key::Escape: key = Qt::Key_Escape; break;
+        case Key::Return: key = Qt::Key_Return; break;
+        case Key::Enter: key = Qt::Key_Enter; break;
+        case Key::F10: key = Qt::Key_F10; break;
+        case Key::F11: key = Qt::Key_F11; break;
+    }
+    Qt::KeyboardModifiers modifiers;
+    modifiers.setFlag(Qt::ControlModifier, binding.stroke.control);
+    modifiers.setFlag(Qt::ShiftModifier, binding.stroke.shift);
+    modifiers.setFlag(Qt::AltModifier, binding.stroke.alt);
+    return QKeySequence(QKeyCombination(modifiers, key));
+}
+
+// A fixed entry with its key, if it has one (the keys are CommandNames.cpp's).
 QAction* AddFixedEntry(QMenu* menu, MenuHandles& menus, const char* text, int32_t id, const CommandHandler& dispatch,
                        bool checkable = false) {
     QAction* action = MakeEntry(menu, text, Command::Fixed(id), dispatch, checkable);
+    if (const KeyBinding* key = KeyOfCommand(id)) action->setShortcut(Shortcut(*key));
     menu->addAction(action);
     action->setData(id);
     menus.actions[id] = action;
@@ -82,21 +117,20 @@ void AddSectionEntries(MenuHandles& menus, const MenuTexts& t, const CommandHand
     menus.viewMenu->addSeparator();
     menus.sectionSubmenu = menus.viewMenu->addMenu(MenuLabel(t.section));
     QMenu* section = menus.sectionSubmenu;
-    constexpr Qt::Key kAxisKeys[3] = {Qt::Key_X, Qt::Key_Y, Qt::Key_Z};
     for (int axis = 0; axis < 3; ++axis) {
-        AddFixedEntry(section, menus, t.sectionAxis[axis], kCommandSectionX + axis, dispatch, true)
-            ->setShortcut(kAxisKeys[axis]);
+        AddFixedEntry(section, menus, t.sectionAxis[axis], kCommandSectionX + axis, dispatch, true);
+
     }
     section->addSeparator();
-    AddFixedEntry(section, menus, t.sectionForward, kCommandSectionForward, dispatch)->setShortcut(Qt::Key_PageUp);
-    AddFixedEntry(section, menus, t.sectionBack, kCommandSectionBack, dispatch)->setShortcut(Qt::Key_PageDown);
-    AddFixedEntry(section, menus, t.sectionThicker, kCommandSectionThicker, dispatch)->setShortcut(Qt::Key_Plus);
-    AddFixedEntry(section, menus, t.sectionThinner, kCommandSectionThinner, dispatch)->setShortcut(Qt::Key_Minus);
-    AddFixedEntry(section, menus, t.sectionRemove, kCommandSectionRemove, dispatch)->setShortcut(Qt::Key_Backspace);
+    AddFixedEntry(section, menus, t.sectionForward, kCommandSectionForward, dispatch);
+    AddFixedEntry(section, menus, t.sectionBack, kCommandSectionBack, dispatch);
+    AddFixedEntry(section, menus, t.sectionThicker, kCommandSectionThicker, dispatch);
+    AddFixedEntry(section, menus, t.sectionThinner, kCommandSectionThinner, dispatch);
+    AddFixedEntry(section, menus, t.sectionRemove, kCommandSectionRemove, dispatch);
     section->addSeparator();
-    AddFixedEntry(section, menus, t.lookAlong, kCommandLookAlongSection, dispatch)->setShortcut(Qt::Key_L);
-    AddFixedEntry(menus.viewMenu, menus, t.measure, kCommandMeasure, dispatch, true)->setShortcut(Qt::Key_M);
-    AddFixedEntry(menus.viewMenu, menus, t.copyResult, kCommandCopyResult, dispatch)->setShortcut(QKeySequence::Copy);
+    AddFixedEntry(section, menus, t.lookAlong, kCommandLookAlongSection, dispatch);
+    AddFixedEntry(menus.viewMenu, menus, t.measure, kCommandMeasure, dispatch, true);
+    AddFixedEntry(menus.viewMenu, menus, t.copyResult, kCommandCopyResult, dispatch);
 }
 
 }  // namespace
@@ -107,11 +141,10 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, con
     menus.menuBar = menuBar;
     menus.fileMenu = menuBar->addMenu(MenuLabel(t.file));
     AddFixedEntry(menus.fileMenu, menus, t.newScene, kCommandNew, dispatch);
-    // The usual keys of a desktop program; the menu texts stay as they are.
-    AddFixedEntry(menus.fileMenu, menus, t.openAdd, kCommandOpenAdd, dispatch)->setShortcut(Qt::CTRL | Qt::Key_O);
+    AddFixedEntry(menus.fileMenu, menus, t.openAdd, kCommandOpenAdd, dispatch);
     AddFixedEntry(menus.fileMenu, menus, t.smoothOnOpen, kCommandSmoothOnOpen, dispatch, true);
     menus.fileMenu->addSeparator();
-    AddFixedEntry(menus.fileMenu, menus, t.end, kCommandEnd, dispatch)->setShortcut(Qt::CTRL | Qt::Key_Q);
+    AddFixedEntry(menus.fileMenu, menus, t.end, kCommandEnd, dispatch);
 
     // The kind submenus, in the menu's order: T3, Blocks, Surfaces, Lines, Points, D.Holes.
     menus.objectsMenu = menuBar->addMenu(MenuLabel(t.objects));
@@ -133,7 +166,7 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, con
     AddFixedEntry(menus.viewMenu, menus, t.frontFace, kCommandFrontFace, dispatch, true);
     AddFixedEntry(menus.viewMenu, menus, t.backFace, kCommandBackFace, dispatch, true);
     menus.viewMenu->addSeparator();
-    AddFixedEntry(menus.viewMenu, menus, t.objectsPanel, kCommandObjectsPanel, dispatch, true)->setShortcut(Qt::Key_F9);
+    AddFixedEntry(menus.viewMenu, menus, t.objectsPanel, kCommandObjectsPanel, dispatch, true);
     AddSectionEntries(menus, t, dispatch);
 
     menus.setupMenu = menuBar->addMenu(MenuLabel(t.setup));
@@ -144,7 +177,7 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, con
     AddFixedEntry(menus.languageMenu, menus, t.english, kCommandEnglish, dispatch, true);
 
     menus.helpMenu = menuBar->addMenu(MenuLabel(t.help));
-    AddFixedEntry(menus.helpMenu, menus, t.helpEntry, kCommandHelp, dispatch)->setShortcut(Qt::Key_F1);
+    AddFixedEntry(menus.helpMenu, menus, t.helpEntry, kCommandHelp, dispatch);
     AddFixedEntry(menus.helpMenu, menus, t.about, kCommandAbout, dispatch);
 }
 

@@ -14,6 +14,7 @@
 
 #include "scene/SceneModel.h"
 #include "shell/CommandIds.h"
+#include "shell/CommandNames.h"
 
 class QAction;
 class QMenu;

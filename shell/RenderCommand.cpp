@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <optional>
+#include <sstream>
 
 #include "render/CameraFit.h"
 #include "render/EffectFile.h"
@@ -14,6 +16,7 @@
 #include "scene/TextDecoding.h"
 #include "shell/Commands.h"
 #include "shell/Dialogs.h"
+#include "shell/InputScript.h"
 #include "shell/JsonText.h"
 #include "shell/LoadErrors.h"
 
@@ -61,9 +64,27 @@ std::vector<Command> OptionCommands(const CommandLine& line) {
     return commands;
 }
 
-// Loads the files into the picture's records and carries out the commands; returns
-// the failure that ends the run.
-Failure PrepareScene(const CommandLine& line, Records& picture, std::FILE* err) {
+// --size N: gives the picture the shape of the scene's box as the camera sees it,
+// `longerSide` pixels on its longer side.
+Failure ShapeToScene(int32_t longerSide, HeadlessContext& headless, Records& picture) {
+    const float aspect = FittedBoxAspect(picture.scene, picture.view);
+    const auto shorter = [longerSide](float ratio) {
+        return std::max(1, static_cast<int32_t>(std::lround(static_cast<float>(longerSide) * ratio)));
+    };
+    const int32_t width = aspect >= 1.0f ? longerSide : shorter(aspect);
+    const int32_t height = aspect >= 1.0f ? shorter(1.0f / aspect) : longerSide;
+    if (Failure failure = ResizeHeadlessFramebuffer(headless, width, height); failure.Failed()) return failure;
+    picture.shell.clientWidth = static_cast<uint32_t>(width);
+    picture.shell.clientHeight = static_cast<uint32_t>(height);
+    ResizeGraphics(picture.graphics, picture.view, width, height);
+    return {};
+}
+
+// Loads the files into the picture's records, carries out the commands, gives the
+// picture its size and feeds the view the input events; returns the failure that
+// ends the run.
+Failure PrepareScene(const CommandLine& line, const std::vector<InputEvent>& input, HeadlessContext& headless,
+                     Records& picture, std::FILE* err) {
     HeadlessDialogs dialogs(err);
     HeadlessHost host(picture.scene, &picture.graphics);  // the headless context is current
     ShellContext ctx{.records = picture, .dialogs = dialogs, .host = host};
@@ -91,7 +112,24 @@ Failure PrepareScene(const CommandLine& line, Records& picture, std::FILE* err) 
     if (line.section.Active()) picture.view.section = line.section;
     if (line.hasYaw) picture.view.cameraYaw = line.yaw;
     if (line.hasPitch) picture.view.cameraPitch = line.pitch;
-    return {};
+    if (line.longerSide > 0) {
+        if (Failure failure = ShapeToScene(line.longerSide, headless, picture); failure.Failed()) return failure;
+    }
+    return ReplayInput(input, picture.view, headless.target.width, headless.target.height,
+                       [&ctx](int32_t command) { DispatchCommand(ctx, command); });
+}
+
+// The events of the input script at `path`; a script that cannot be read or has a
+// wrong line is a usage error.
+Failure ReadInputScript(const std::string& path, std::vector<InputEvent>& events) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    if (!(in && text << in.rdbuf())) {
+        return {FailureKind::Usage, kStatusFail, "cannot read the input script " + path};
+    }
+    Failure failure = ParseInputScript(text.str(), events);
+    if (failure.Failed()) failure.message = path + ", " + failure.message;
+    return failure;
 }
 
 Failure WritePicture(const HeadlessContext& headless, const std::string& path) {
@@ -104,27 +142,15 @@ Failure WritePicture(const HeadlessContext& headless, const std::string& path) {
     return {};
 }
 
-// --size N: gives the picture the shape of the scene's box as the camera sees it,
-// `longerSide` pixels on its longer side.
-Failure ShapeToScene(int32_t longerSide, HeadlessContext& headless, Records& picture) {
-    const float aspect = FittedBoxAspect(picture.scene, picture.view);
-    const auto shorter = [longerSide](float ratio) {
-        return std::max(1, static_cast<int32_t>(std::lround(static_cast<float>(longerSide) * ratio)));
-    };
-    const int32_t width = aspect >= 1.0f ? longerSide : shorter(aspect);
-    const int32_t height = aspect >= 1.0f ? shorter(1.0f / aspect) : longerSide;
-    if (Failure failure = ResizeHeadlessFramebuffer(headless, width, height); failure.Failed()) return failure;
-    picture.shell.clientWidth = static_cast<uint32_t>(width);
-    picture.shell.clientHeight = static_cast<uint32_t>(height);
-    ResizeGraphics(picture.graphics, picture.view, width, height);
-    return {};
-}
-
 // Draws the picture in a headless context; the failure that ends the run.
 Failure Draw(const CommandLine& line, const std::string& executablePath, std::FILE* out, std::FILE* err) {
     // With a longer side only, the picture is square until the scene gives its shape.
     const int32_t width = line.longerSide > 0 ? line.longerSide : line.width;
     const int32_t height = line.longerSide > 0 ? line.longerSide : line.height;
+    std::vector<InputEvent> input;
+    if (!line.input.empty()) {
+        if (Failure failure = ReadInputScript(line.input, input); failure.Failed()) return failure;
+    }
     HeadlessContext headless;
     if (Failure failure = CreateHeadlessContext(headless, width, height); failure.Failed()) {
         failure.message = "cannot draw without OpenGL: " + failure.message;
@@ -144,10 +170,7 @@ Failure Draw(const CommandLine& line, const std::string& executablePath, std::FI
         return failure;
     }
     picture.graphics.blockDrawing = line.drawBlocks;
-    if (Failure failure = PrepareScene(line, picture, err); failure.Failed()) return failure;
-    if (line.longerSide > 0) {
-        if (Failure failure = ShapeToScene(line.longerSide, headless, picture); failure.Failed()) return failure;
-    }
+    if (Failure failure = PrepareScene(line, input, headless, picture, err); failure.Failed()) return failure;
 
     RenderFrame(picture.graphics, picture.view, picture.scene);
     if (line.mode != Mode::Pick) return WritePicture(headless, line.output);

@@ -12,12 +12,13 @@ namespace talan {
 // Loads the files as consecutive Open (Add) loads (with "Smooth T3 wend open" set by
 // --smooth), fits the camera as the viewer does, carries out the menu commands that
 // --wireframe, --cull, --transparent and --hide stand for and then those of
-// --command, draws one frame and writes the picture, or for --pick prints to `out`
-// as JSON what lies at the pixel. `executablePath` is where the effect file is
-// looked for after the current directory. Returns the exit status of the failure
-// (see ExitStatus): a load that fails, an object the scene does not have or a pixel
-// outside the picture, no OpenGL context or effect file, a picture that cannot be
-// written.
+// --command, feeds the view the events of the --input script, draws one frame and
+// writes the picture, or for --pick prints to `out` as JSON what lies at the pixel.
+// `executablePath` is where the effect file is looked for after the current
+// directory. Returns the exit status of the failure (see ExitStatus): a load that
+// fails, an object the scene does not have, a pixel outside the picture or an input
+// script that cannot be read or has a wrong line, no OpenGL context or effect file, a
+// picture that cannot be written.
 int RunRenderCommand(const CommandLine& line, const std::string& executablePath, std::FILE* out, std::FILE* err);
 
 // The effect file as the viewer finds it: in the current directory, else beside the

@@ -96,12 +96,15 @@ talan_picture_test(section_z_transparent blocks.KDX ARGS --yaw 30 --pitch 35 --s
 talan_picture_test(section_surface roof.KDX ARGS --yaw 60 --section x,-4,5)
 
 # Menu commands replayed with --command run the very code the menus run. Both face
-# entries chosen once reach "Front face" alone, as --cull front does; smoothing the
-# shown surfaces gives the picture of smoothing them on open; a Transparent entry
-# chosen again draws its object opaque; antialiased lines soften the wireframe.
+# entries chosen once, by identifier or by name, reach "Front face" alone, as --cull
+# front does; smoothing the shown surfaces gives the picture of smoothing them on
+# open; a Transparent entry chosen again draws its object opaque; antialiased lines
+# soften the wireframe.
 set(baselines ${PROJECT_SOURCE_DIR}/tests/render/baselines)
 talan_picture_test(windings_face_rule windings.KDX BASELINE ${baselines}/windings_cull_front.png
   ARGS --command 4012 --command 4013)
+talan_picture_test(windings_face_rule_by_name windings.KDX BASELINE ${baselines}/windings_cull_front.png
+  ARGS --command front-face --command back-face)
 talan_picture_test(roof_smooth_actives roof.KDX BASELINE ${baselines}/roof_smooth.png ARGS --command 4014)
 talan_picture_test(blocks_transparent_chosen_again blocks.KDX ARGS --yaw 20 --pitch 30 --transparent 0,1 --command 10002)
 talan_picture_test(all_kinds_antialiased_wireframe ${PROJECT_SOURCE_DIR}/data/samples/all_kinds.KDX
@@ -131,3 +134,18 @@ talan_picture_test(section_x_cast blocks.KDX BASELINE ${baselines}/section_x.png
   ARGS --yaw 30 --pitch 35 --section x,0,4 --draw-blocks cast)
 talan_picture_test(flat_block_cast flat_block.KDX BASELINE ${baselines}/flat_block_yaw45_cull_front.png SHARE 0.0005
   ARGS --yaw 45 --cull front --draw-blocks cast)
+
+# Mouse, wheel and keys replayed from input scripts (tests/render/input/) through the
+# calls the window's events reach. A left drag turns about the point looked at, as
+# --yaw and --pitch do; a right drag moves the scene with the cursor; the wheel zooms
+# out and back in by whole notches, however finely it turns; CONTROL steers the light;
+# the Section entries' keys do what the entries do.
+set(inputs ${CMAKE_CURRENT_LIST_DIR}/input)
+talan_picture_test(input_turn blocks.KDX BASELINE ${baselines}/blocks.png ARGS --input ${inputs}/turn.txt)
+talan_picture_test(input_pan ${PROJECT_SOURCE_DIR}/data/samples/open_pit.KDX ARGS --input ${inputs}/pan.txt)
+talan_picture_test(input_wheel_out ${PROJECT_SOURCE_DIR}/data/samples/open_pit.KDX ARGS --input ${inputs}/wheel_out.txt)
+talan_picture_test(input_wheel_out_and_in roof.KDX BASELINE ${baselines}/roof.png ARGS --input ${inputs}/wheel_out_and_in.txt)
+talan_picture_test(input_light roof.KDX ARGS --input ${inputs}/light.txt)
+talan_picture_test(input_ambient roof.KDX ARGS --input ${inputs}/ambient.txt)
+talan_picture_test(input_section_keys blocks.KDX BASELINE ${baselines}/section_by_commands.png
+  ARGS --yaw 30 --pitch 35 --input ${inputs}/section_keys.txt)

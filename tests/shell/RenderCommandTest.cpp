@@ -142,5 +142,23 @@ TEST_F(RenderCommandTest, PixelsAndObjectNumbersAreCheckedAgainstThePictureAndTh
               std::string::npos);
 }
 
+// An input script is read before anything is drawn: one that cannot be read or has a
+// wrong line is a usage error that names the file and the line; a press outside the
+// picture is one too.
+TEST_F(RenderCommandTest, AnInputScriptsMistakesAreUsageErrorsNamingTheLine) {
+    std::ofstream(directory_ / "bad.txt") << "# a key the window keeps for itself\nkey Escape\n";
+    std::ofstream(directory_ / "outside.txt") << "press left 10 120\n";
+    const Outcome bad = Run("--render out.png --input bad.txt " + scene_);
+    const Outcome missing = Run("--render out.png --input none.txt " + scene_);
+    EXPECT_EQ(std::tuple(bad.status, missing.status), std::tuple(2, 2));
+    EXPECT_NE(bad.err.find("bad.txt, line 2: Escape leaves full screen"), std::string::npos) << bad.err;
+    EXPECT_NE(missing.err.find("cannot read the input script none.txt"), std::string::npos) << missing.err;
+    const Outcome outside = Run("--pick 0,0 --size 160x120 --input outside.txt " + scene_);
+    if (outside.status == 3) TALAN_WITHOUT_GL() << "no OpenGL here: " << outside.err;
+    EXPECT_EQ(outside.status, 2);
+    EXPECT_NE(outside.err.find("line 1: the pixel 10,120 is outside the 160x120 picture"), std::string::npos) << outside.err;
+    EXPECT_FALSE(fs::exists(directory_ / "out.png")) << "no picture is written";
+}
+
 }  // namespace
 }  // namespace talan
