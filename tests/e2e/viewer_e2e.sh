@@ -97,7 +97,10 @@ ends_well() {
     leaks=$(own_leaks); [ -z "$leaks" ] || fail "$1: the program leaks memory:"$'\n'"$leaks"
 }
 
-windows_named() { timeout 10 xdotool search --onlyvisible --name "$1" 2>/dev/null; }
+# Visible windows titled by $1 of the program started last: X may hand a closed
+# program's window numbers to the next program, and a search by title alone can meet
+# a window that is going.
+windows_named() { timeout 10 xdotool search --all --onlyvisible --pid "${pid:-0}" --name "$1" 2>/dev/null; }
 closed() { ! windows_named "$2" | grep -x "$1" >/dev/null; }  # window $1 is no longer one titled $2
 # The first visible window titled by $1, waited for up to $2 seconds while the program runs.
 shown() { w=$(windows_named "$1" | head -n 1); [ -n "$w" ] || ended; }
