@@ -11,9 +11,6 @@
 
 namespace talan {
 
-// What a failed load shows, in either language.
-inline constexpr char kReadErrorText[] = "Error en la lectura del fichero.";
-
 // The reason for a failed open(), fstat() or read() of a scene file, from its errno.
 ReadProblem ReadProblemOfError(int error);
 

@@ -8,6 +8,7 @@
 #include "scene/SceneFileReader.h"
 #include "shell/LoadErrors.h"
 #include "shell/SlabsAndPicks.h"
+#include "shell/Texts.h"
 
 namespace talan {
 
@@ -67,41 +68,18 @@ void NewScene(ShellContext& ctx) {
 }
 
 void ShowHelpText(ShellContext& ctx) {
-    if (ctx.records.shell.language == kLanguageSpanish) {
-        ctx.dialogs.ShowMessage(
-            "Boton pulsado:\n - Izquierdo = giramos los objetos \n - Derecho = movemos los objetos\n"
-            " - Rueda central = acercamos o alejamos objetos\nBoton pulsado + CONTROL:\n"
-            " - Izquierdo = cambiamos la direccion dela luz\n - Rueda central = modifica la intensidad de la luz\n"
-            "Boton pulsado + MAYUSCULAS:\n - Derecho = acercamos o alejamos los objetos suavemente\n"
-            " - Rueda central = modificamos grado de transparencia (en modo transparente)\n"
-            "Teclas:\n - X, Y, Z = corte según ese eje (la misma tecla o Retroceso lo quita)\n"
-            " - RePág, AvPág = movemos el corte; +, - = doble o mitad de espesor\n"
-            " - L = miramos a lo largo del corte\n"
-            " - Clic = el punto bajo el cursor; M = medimos entre dos puntos; Ctrl+C = copiamos el resultado\n"
-            " - F9 = panel de objetos: escribimos para filtrar, Abajo a la lista, Espacio cambia los seleccionados (o el actual)",
-            "Ayuda");
-    } else {
-        ctx.dialogs.ShowMessage(
-            "Button down:\n - Left = turn the objects \n - Right = move the objects\n - Central roll = zoom\n"
-            "Button down + CONTROL:\n - Left = change the light direction \n - Central roll = change the light intensity\n"
-            "Button down + SHIFT:\n - Right = slowly zoom\n"
-            " - Central rool = change the intensity of the transparency (in transparent mode)\n"
-            "Keys:\n - X, Y, Z = section across that axis (the same key or Backspace removes it)\n"
-            " - Page Up, Page Down = move the section; +, - = double or halve its thickness\n"
-            " - L = look along the section\n"
-            " - Click = the point under the cursor; M = measure between two points; Ctrl+C = copy the result\n"
-            " - F9 = objects panel: type to filter, Down to the list, Space switches the selected ones (or the current one)",
-            "Help");
-    }
+    const HelpTexts& help = TextsFor(ctx.records.shell.language).help;
+    ctx.dialogs.ShowMessage(help.text, help.caption);
 }
 
-// Switches between Spanish and English only from the other one; the menu texts
-// change at the next start.
-void SwitchLanguage(ShellContext& ctx, uint32_t to, const char* message, const char* caption) {
+// Switches between Spanish and English only from the other one, with a notice in the
+// language chosen; the menu texts change at the next start.
+void SwitchLanguage(ShellContext& ctx, uint32_t to) {
     const uint32_t from = to == kLanguageSpanish ? kLanguageEnglish : kLanguageSpanish;
     if (ctx.records.shell.language != from) return;
     ctx.records.shell.language = to;
-    ctx.dialogs.ShowMessage(message, caption);
+    const HelpTexts& notice = TextsFor(to).help;
+    ctx.dialogs.ShowMessage(notice.languageNotice, notice.languageCaption);
 }
 
 void ChooseBackColour(ShellContext& ctx) {
@@ -137,12 +115,8 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
             opaque.antialiasedLineEnable = !opaque.antialiasedLineEnable;
             ctx.records.graphics.transparentRasterDesc.antialiasedLineEnable = opaque.antialiasedLineEnable;
             break;
-        case kCommandSpanish:
-            SwitchLanguage(ctx, kLanguageSpanish, "Para actualizar el idioma hay que reiniciar el programa.", "Aviso");
-            break;
-        case kCommandEnglish:
-            SwitchLanguage(ctx, kLanguageEnglish, "To update the language you have to restart the program.", "Notice");
-            break;
+        case kCommandSpanish: SwitchLanguage(ctx, kLanguageSpanish); break;
+        case kCommandEnglish: SwitchLanguage(ctx, kLanguageEnglish); break;
         case kCommandHelp: ShowHelpText(ctx); break;
         case kCommandAbout: ctx.dialogs.ShowAbout(ctx.records.shell.language); break;
         case kCommandAutoTurn:
@@ -202,7 +176,9 @@ int32_t LoadSceneFileWithMessage(ShellContext& ctx) {
     LoadReport report;
     const int32_t status = LoadSceneFile(ctx, &report);
     if (status < 0) {
-        ctx.dialogs.ShowMessage(LoadFailureText(report.path, report.read, status, ctx.records.shell.language), "Error");
+        const uint32_t language = ctx.records.shell.language;
+        ctx.dialogs.ShowMessage(LoadFailureText(report.path, report.read, status, language),
+                                TextsFor(language).dialogs.errorCaption);
     }
     return status;
 }

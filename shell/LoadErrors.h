@@ -10,8 +10,7 @@
 namespace talan {
 
 // Two lines: the read error's own sentence (the same in every language), then the
-// file's name and why it failed, in Spanish for kLanguageSpanish and English for any
-// other value. `status` is the whole load's: a file read in full can still fail
+// file's name and why it failed, in the words of TextsFor(language). `status` is the whole load's: a file read in full can still fail
 // when there is nothing to draw.
 std::string LoadFailureText(const std::string& path, const SceneReadResult& read, int32_t status,
                             uint32_t language);

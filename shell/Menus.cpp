@@ -6,33 +6,10 @@
 #include <QMenuBar>
 
 #include "scene/TextDecoding.h"
-#include "shell/ShellState.h"
 
 namespace talan {
 
 namespace {
-
-constexpr MenuTexts kSpanish{
-    "Archivo", "Nuevo", "Abrir (Añadir)", "Suavizar T3 al abrir", "Salir",
-    "Objetos", {"T3", "Líneas", "Superficies", "Bloques", "Puntos", "Sondeos"},
-    "Ver", "Suavizar T3 activos", "Transparente", "Cara Sólida", "Modo autogiro", "Cara Delantera", "Cara Trasera",
-    "Panel de objetos",
-    "Configuración", "Color del Fondo", "Idioma", "Antialiased", "Español", "Ingles",
-    "?", "Ayuda", "Acerca de...",
-    "Sección", {"Según X", "Según Y", "Según Z"}, "Avanzar", "Retroceder", "Más gruesa", "Más fina", "Quitar",
-    "Mirar a lo largo", "Medir", "Copiar el resultado",
-};
-
-constexpr MenuTexts kEnglish{
-    "File", "New", "Open (Add)", "Smooth T3 wend open", "End",
-    "Objects", {"T3", "Lines", "Surfaces", "Blocks", "Points", "D.Holes"},
-    "View", "Smooth T3 actives", "Transparent", "Sólid face", "Mode auto-turn", "Front face", "Back face",
-    "Objects panel",
-    "Setup", "Back color", "Language", "Antialiased", "Spanish", "English",
-    "?", "Help", "About...",
-    "Section", {"Across X", "Across Y", "Across Z"}, "Forward", "Back", "Thicker", "Thinner", "Remove",
-    "Look along", "Measure", "Copy the result",
-};
 
 // Menu texts are shown as written: '&' would otherwise mark a shortcut.
 QString MenuLabel(const std::string& utf8) { return QString::fromStdString(utf8).replace('&', QStringLiteral("&&")); }
@@ -134,8 +111,6 @@ void AddSectionEntries(MenuHandles& menus, const MenuTexts& t, const CommandHand
 }
 
 }  // namespace
-
-const MenuTexts& SelectMenuTexts(uint32_t language) { return language == kLanguageSpanish ? kSpanish : kEnglish; }
 
 void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, const CommandHandler& dispatch) {
     menus.menuBar = menuBar;

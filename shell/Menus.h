@@ -1,4 +1,4 @@
-// The menu bar: its texts in both languages and the per-object entries that every
+// The menu bar, in the texts of one language, and the per-object entries that every
 // load adds.
 #pragma once
 
@@ -15,27 +15,13 @@
 #include "scene/SceneModel.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandNames.h"
+#include "shell/Texts.h"
 
 class QAction;
 class QMenu;
 class QMenuBar;
 
 namespace talan {
-
-// One text per label, chosen once at start-up by the language (kLanguageSpanish, else English).
-struct MenuTexts {
-    const char* file; const char* newScene; const char* openAdd; const char* smoothOnOpen; const char* end;
-    const char* objects; const char* kinds[kObjectKindCount];  // in ObjectKind order
-    const char* view; const char* smoothActives; const char* transparent; const char* solidFace;
-    const char* autoTurn; const char* frontFace; const char* backFace; const char* objectsPanel;
-    const char* setup; const char* backColour; const char* language; const char* antialiased;
-    const char* spanish; const char* english;
-    const char* help; const char* helpEntry; const char* about;
-    const char* section; const char* sectionAxis[3]; const char* sectionForward; const char* sectionBack;
-    const char* sectionThicker; const char* sectionThinner; const char* sectionRemove; const char* lookAlong;
-    const char* measure; const char* copyResult;
-};
-const MenuTexts& SelectMenuTexts(uint32_t language);
 
 struct MenuHandles {
     QMenuBar* menuBar = nullptr;

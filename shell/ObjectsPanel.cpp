@@ -19,20 +19,11 @@
 #include <QVBoxLayout>
 
 #include "scene/TextDecoding.h"
-#include "shell/Menus.h"
-#include "shell/ShellState.h"
+#include "shell/Texts.h"
 
 namespace talan {
 
 namespace {
-
-// The panel's texts beside those it shares with the menus (its title, the kinds and
-// "Transparent").
-struct PanelTexts {
-    const char* name; const char* kind; const char* elements; const char* filter;
-};
-constexpr PanelTexts kSpanishPanel{"Nombre", "Tipo", "Elementos", "Filtrar por nombre o tipo"};
-constexpr PanelTexts kEnglishPanel{"Name", "Kind", "Elements", "Filter by name or kind"};
 
 enum Column : int { kColumnName, kColumnKind, kColumnElements, kColumnTransparent, kColumnCount };
 
@@ -53,8 +44,9 @@ public:
     ObjectRows(const SceneModel& scene, uint32_t language, const CommandsHandler& run, const SwitchReader& read,
                QObject* parent)
         : QAbstractTableModel(parent), scene_(scene), run_(run), read_(read) {
-        const MenuTexts& menu = SelectMenuTexts(language);
-        const PanelTexts& panel = language == kLanguageSpanish ? kSpanishPanel : kEnglishPanel;
+        // Beside its own texts, the panel shows the menus' kinds and "Transparent".
+        const MenuTexts& menu = TextsFor(language).menu;
+        const PanelTexts& panel = TextsFor(language).panel;
         for (int kind = 0; kind < kObjectKindCount; ++kind) {
             kindLabels_[static_cast<size_t>(kind)] = QString::fromUtf8(menu.kinds[kind]);
         }
@@ -163,15 +155,14 @@ private:
 
 ObjectsPanel::ObjectsPanel(const SceneModel& scene, uint32_t language, CommandsHandler run, SwitchReader read,
                            QWidget* parent)
-    : QDockWidget(QString::fromUtf8(SelectMenuTexts(language).objects), parent),
+    : QDockWidget(QString::fromUtf8(TextsFor(language).menu.objects), parent),
       run_(std::move(run)),
       read_(std::move(read)),
       rows_(new ObjectRows(scene, language, run_, read_, this)),
       filter_(new QLineEdit),
       table_(new QTableView) {
     setObjectName(QStringLiteral("objectsPanel"));
-    const PanelTexts& texts = language == kLanguageSpanish ? kSpanishPanel : kEnglishPanel;
-    filter_->setPlaceholderText(QString::fromUtf8(texts.filter));
+    filter_->setPlaceholderText(QString::fromUtf8(TextsFor(language).panel.filter));
     filter_->setClearButtonEnabled(true);
     filter_->setAcceptDrops(false);  // a scene file dropped on it is loaded, as anywhere on the window
     connect(filter_, &QLineEdit::textChanged, rows_, &ObjectRows::SetFilter);

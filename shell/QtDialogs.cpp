@@ -18,6 +18,7 @@
 #include <QTranslator>
 
 #include "shell/ShellState.h"
+#include "shell/Texts.h"
 
 namespace talan {
 
@@ -26,8 +27,8 @@ namespace {
 // Dialog units of the about box, turned into pixels.
 int Units(int dialogUnits) { return dialogUnits * 7 / 4; }
 
+// Where the about box's parts lie in each language, in dialog units.
 struct AboutLayout {
-    const char* caption;
     int width, height;
     int iconX, iconY, iconSize;
     int textX, textY, textW, textH;
@@ -35,8 +36,8 @@ struct AboutLayout {
     int webX, webY, webW, webH;
 };
 
-constexpr AboutLayout kSpanishAbout{"Acerca de", 203, 75, 19, 10, 16, 47, 16, 119, 8, 156, 16, 30, 11, 139, 52, 55, 8};
-constexpr AboutLayout kEnglishAbout{"About", 204, 75, 19, 10, 20, 47, 16, 119, 8, 161, 16, 30, 11, 136, 52, 55, 8};
+constexpr AboutLayout kSpanishAbout{203, 75, 19, 10, 16, 47, 16, 119, 8, 156, 16, 30, 11, 139, 52, 55, 8};
+constexpr AboutLayout kEnglishAbout{204, 75, 19, 10, 20, 47, 16, 119, 8, 161, 16, 30, 11, 136, 52, 55, 8};
 
 void Place(QWidget* widget, int x, int y, int w, int h) { widget->setGeometry(Units(x), Units(y), Units(w), Units(h)); }
 
@@ -77,16 +78,17 @@ void QtDialogs::ShowMessage(const std::string& text, const std::string& caption)
 
 void QtDialogs::ShowAbout(uint32_t language) {
     const AboutLayout& layout = language == kLanguageSpanish ? kSpanishAbout : kEnglishAbout;
+    const DialogTexts& texts = TextsFor(language).dialogs;
     QDialog dialog(owner);
-    dialog.setWindowTitle(QString::fromUtf8(layout.caption));
+    dialog.setWindowTitle(QString::fromUtf8(texts.aboutCaption));
     dialog.setFixedSize(Units(layout.width), Units(layout.height));
     auto* icon = new QLabel(&dialog);
     icon->setPixmap(QApplication::windowIcon().pixmap(Units(layout.iconSize), Units(layout.iconSize)));
     Place(icon, layout.iconX, layout.iconY, layout.iconSize, layout.iconSize);
-    auto* text = new QLabel(QStringLiteral("Talan3D Version 1.0"), &dialog);
+    auto* text = new QLabel(QString::fromUtf8(texts.aboutVersion), &dialog);
     text->setTextFormat(Qt::PlainText);
     Place(text, layout.textX, layout.textY, layout.textW, layout.textH + 2);
-    auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    auto* ok = new QPushButton(QString::fromUtf8(texts.aboutOk), &dialog);
     ok->setDefault(true);
     Place(ok, layout.okX, layout.okY, layout.okW, layout.okH + 4);
     QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);

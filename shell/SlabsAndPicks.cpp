@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 #include "scene/TextDecoding.h"
 #include "shell/CommandIds.h"
+#include "shell/Texts.h"
 
 namespace talan {
 
@@ -18,13 +18,8 @@ constexpr double kSlabsPerExtent = 20.0;
 // the picture. A later drag brings the pitch back within the drags' own limits.
 constexpr float kLookDownPitch = 90.0f;
 
-bool Spanish(const ShellContext& ctx) { return ctx.records.shell.language == kLanguageSpanish; }
-
-std::string Format(const char* format, double a, double b = 0, double c = 0, double d = 0, double e = 0) {
-    char text[160];
-    std::snprintf(text, sizeof text, format, a, b, c, d, e);
-    return text;
-}
+// The status line's words in the language of the moment.
+const StatusTexts& Words(const ShellContext& ctx) { return TextsFor(ctx.records.shell.language).status; }
 
 // A value as "%.2f" shows it, without the minus of one that rounds to zero.
 double Shown(double value) { return std::fabs(value) < 0.005 ? 0.0 : value; }
@@ -95,42 +90,24 @@ bool SlabHoldsShownElement(const SceneModel& scene, const SectionSlab& slab) {
     return found;
 }
 
-// The word for an element of a kind: what a click picked one of.
-const char* ElementWord(ObjectKind kind, bool spanish) {
-    switch (kind) {
-        case ObjectKind::T3: return spanish ? "triángulo" : "triangle";
-        case ObjectKind::LIN:
-        case ObjectKind::SUP: return spanish ? "segmento" : "segment";
-        case ObjectKind::BLKKDX: return spanish ? "bloque" : "block";
-        case ObjectKind::PTS: return spanish ? "punto" : "point";
-        case ObjectKind::SONKDX: return spanish ? "tramo" : "interval";
-    }
-    return "";
-}
-
 std::string PickText(const ShellContext& ctx, const PickResult& pick) {
-    const bool spanish = Spanish(ctx);
+    const StatusTexts& words = Words(ctx);
     const auto k = static_cast<size_t>(pick.element.object);
     const ObjectKind kind = ctx.records.scene.objectKinds[k];
-    return Format(spanish ? "Punto %.2f, %.2f, %.2f" : "Point %.2f, %.2f, %.2f", pick.point[0], pick.point[1],
-                  pick.point[2]) +
-           (spanish ? ": objeto " : ": object ") + std::to_string(k) + " \"" +
-           DecodeNameForDisplay(ctx.records.scene.objectNames[k]) + "\" (" + ObjectKindTag(kind) + "), " +
-           ElementWord(kind, spanish) + " " + std::to_string(pick.element.element);
+    // The name goes in whole, whatever bytes it holds, between the two patterns.
+    return FormatText(words.pickPoint, pick.point[0], pick.point[1], pick.point[2], k) + " \"" +
+           DecodeNameForDisplay(ctx.records.scene.objectNames[k]) + "\" " +
+           FormatText(words.pickElement, ObjectKindTag(kind), words.elementWords[static_cast<int>(kind)],
+                      static_cast<long long>(pick.element.element));
 }
 
 std::string MeasureText(const ShellContext& ctx) {
     const MeasureMarks& marks = ctx.records.view.measure;
-    const bool spanish = Spanish(ctx);
-    if (marks.count < 2) {
-        if (marks.count == 0) return spanish ? "Medir: pulse el primer punto" : "Measure: click the first point";
-        return spanish ? "Medir: pulse el segundo punto" : "Measure: click the second point";
-    }
+    const StatusTexts& words = Words(ctx);
+    if (marks.count < 2) return marks.count == 0 ? words.measureFirst : words.measureSecond;
     const Measurement m = Measure(marks.points[0], marks.points[1]);
-    return Format(spanish ? "Medida: inclinada %.2f, horizontal %.2f, dz %.2f, azimut %.2f°, buzamiento %.2f°"
-                          : "Measured: slope %.2f, horizontal %.2f, dz %.2f, azimuth %.2f°, dip %.2f°",
-                  Shown(m.slopeDistance), Shown(m.horizontalDistance), Shown(m.dz), ShownAzimuth(m.azimuth),
-                  Shown(m.dip));
+    return FormatText(words.measured, Shown(m.slopeDistance), Shown(m.horizontalDistance), Shown(m.dz),
+                      ShownAzimuth(m.azimuth), Shown(m.dip));
 }
 
 // A slab across `axis`, or none when that slab is there already. It is centred on
@@ -246,13 +223,10 @@ StatusLine StatusText(const ShellContext& ctx) {
     const SectionSlab& slab = ctx.records.view.section;
     if (slab.Active()) {
         static constexpr const char* kAxisNames[3] = {"X", "Y", "Z"};
-        const std::string axis = kAxisNames[slab.axis];
+        const StatusTexts& words = Words(ctx);
         const bool empty = !SlabHoldsShownElement(ctx.records.scene, slab);
-        const double centre = Shown(slab.centre), thickness = Shown(slab.thickness);
-        part(Spanish(ctx) ? "Sección según " + axis + Format(" = %.2f, espesor %.2f", centre, thickness) +
-                                (empty ? " (nada visible en ella)" : "")
-                          : "Section across " + axis + Format(" = %.2f, %.2f thick", centre, thickness) +
-                                (empty ? " (nothing visible in it)" : ""),
+        part(FormatText(words.section, kAxisNames[slab.axis], Shown(slab.centre), Shown(slab.thickness)) +
+                 (empty ? words.sectionEmpty : ""),
              !measured);
     }
     if (!ctx.records.shell.pickText.empty()) part(ctx.records.shell.pickText, !marks.Shown());

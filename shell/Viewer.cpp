@@ -22,6 +22,7 @@
 #include "shell/SceneFileDrop.h"
 #include "shell/Settings.h"
 #include "shell/ShellState.h"
+#include "shell/Texts.h"
 #include "shell/WindowHost.h"
 
 #include <QApplication>
@@ -232,17 +233,10 @@ bool CanCreateContext() {
 
 void ShowContextFailure(Program& program) {
     const int code = errno != 0 ? errno : ENODEV;
-    const std::string first =
-        std::string("Error en CreateOpenGLContext failed with error ") + std::to_string(code) + ": " + std::strerror(code);
-    program.dialogs.ShowMessage(first, "Error");
-    const std::string second =
-        program.records.shell.language == kLanguageSpanish
-            ? std::string("Error en CreateOpenGLContext, posiblemente necesites intalar/actualizar los drivers de "
-                          "OpenGL 3.3, mira sugerencias en ") +
-                  kProductWebAddress
-            : std::string("Error in CreateOpenGLContext, may need to install/ update OpenGL 3.3 drivers, see ") +
-                  kProductWebAddress + " comments";
-    program.dialogs.ShowMessage(second, "Error");
+    const Texts& texts = TextsFor(program.records.shell.language);
+    const char* caption = texts.dialogs.errorCaption;
+    program.dialogs.ShowMessage(FormatText(texts.viewer.contextFailed, code, std::strerror(code)), caption);
+    program.dialogs.ShowMessage(FormatText(texts.viewer.contextDrivers, kProductWebAddress), caption);
 }
 
 // Shows the window once an OpenGL context is sure, and makes the drawing area's
@@ -283,11 +277,10 @@ bool InitViewerGraphics(SceneView* sceneView, Program& program) {
     if (!failure.Failed()) {
                 return true;
     }
-    program.dialogs.ShowMessage(failure.message, "Error");
+    const Texts& texts = TextsFor(shell.language);
+    program.dialogs.ShowMessage(failure.message, texts.dialogs.errorCaption);
     if (failure.kind == FailureKind::EffectFileMissing) {
-        program.dialogs.ShowMessage(
-            "The FX file cannot be located.  Please run this executable from the directory that contains the FX file.",
-            "Error");
+        program.dialogs.ShowMessage(texts.viewer.effectFileMissing, texts.dialogs.errorCaption);
     }
     ReleaseGraphics(program.records.graphics);
     return false;

@@ -4,6 +4,7 @@
 #include "shell/Commands.h"
 #include "shell/ObjectsPanel.h"
 #include "shell/SlabsAndPicks.h"
+#include "shell/Texts.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -31,7 +32,7 @@ WindowHost::WindowHost(Records& records, Dialogs& dialogs, QMainWindow& window, 
     // the status bar, not a message of it: the menus' hints would wipe a message.
     window.statusBar()->addWidget(status_, 1);
     const uint32_t language = ctx.records.shell.language;
-    BuildMenuBar(window.menuBar(), SelectMenuTexts(language), menus_,
+    BuildMenuBar(window.menuBar(), TextsFor(language).menu, menus_,
                  [&ctx](const Command& command) { DispatchCommand(ctx, command); });
     panel_ = new ObjectsPanel(
         ctx.records.scene, language, [&ctx](const std::vector<Command>& commands) { DispatchCommands(ctx, commands); },

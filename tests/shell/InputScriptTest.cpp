@@ -60,7 +60,7 @@ class KeyTable : public testing::QtApplicationTest {};
 TEST_F(KeyTable, TheMenusShortcutsAreTheKeysScriptsType) {
     QMenuBar bar;
     MenuHandles menus;
-    BuildMenuBar(&bar, SelectMenuTexts(0), menus, [](const Command&) {});
+    BuildMenuBar(&bar, TextsFor(0).menu, menus, [](const Command&) {});
     const std::pair<int32_t, QKeySequence> expected[] = {
         {kCommandOpenAdd, QKeySequence("Ctrl+O")}, {kCommandEnd, QKeySequence("Ctrl+Q")},
         {kCommandObjectsPanel, QKeySequence("F9")}, {kCommandSectionX, QKeySequence("X")},

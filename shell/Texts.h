@@ -1,0 +1,103 @@
+// Every text the program shows its user, one table per interface language. Texts
+// that carry numbers or names are printf patterns (FormatText fills them); both
+// languages' patterns take the same values in the same order.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "scene/SceneModel.h"
+
+namespace talan {
+
+// Every member of these structs is a const char* or an array of them, and none is
+// null or empty in either table: the tests walk a table as one array of texts.
+
+// The menu bar's labels; the objects panel shares its title, the kinds and "Transparent".
+struct MenuTexts {
+    const char* file; const char* newScene; const char* openAdd; const char* smoothOnOpen; const char* end;
+    const char* objects; const char* kinds[kObjectKindCount];  // in ObjectKind order
+    const char* view; const char* smoothActives; const char* transparent; const char* solidFace;
+    const char* autoTurn; const char* frontFace; const char* backFace; const char* objectsPanel;
+    const char* setup; const char* backColour; const char* language; const char* antialiased;
+    const char* spanish; const char* english;
+    const char* help; const char* helpEntry; const char* about;
+    const char* section; const char* sectionAxis[3]; const char* sectionForward; const char* sectionBack;
+    const char* sectionThicker; const char* sectionThinner; const char* sectionRemove; const char* lookAlong;
+    const char* measure; const char* copyResult;
+};
+
+// The objects panel's column headers and the filter's placeholder.
+struct PanelTexts {
+    const char* name; const char* kind; const char* elements; const char* filter;
+};
+
+// The about box, and the captions of the message boxes that are not help or notices.
+struct DialogTexts {
+    const char* aboutCaption; const char* aboutVersion; const char* aboutOk;
+    const char* errorCaption;
+};
+
+// Help's message, and the notice that a language chosen takes effect at the next start.
+struct HelpTexts {
+    const char* caption; const char* text;
+    const char* languageCaption; const char* languageNotice;
+};
+
+// The status line's parts: the section slab, what a click picked, the measurement.
+struct StatusTexts {
+    const char* section;         // the axis letter (%s), the slab's centre and thickness
+    const char* sectionEmpty;    // appended when nothing shown reaches into the slab
+    // What a click picked: the point's x, y, z and the object's number, then its name
+    // in quotes, then its kind's tag, the element's word and number.
+    const char* pickPoint; const char* pickElement;
+    const char* elementWords[kObjectKindCount];  // what an element of each kind is, in ObjectKind order
+    const char* measureFirst; const char* measureSecond;
+    const char* measured;        // slope, horizontal distance, dz, azimuth, dip
+};
+
+// A scene file that could not be loaded: the first line, then why.
+struct LoadErrorTexts {
+    const char* readError;
+    // The file could not be read at all; the system's own refusal takes its text (%s).
+    const char* notFound; const char* folder; const char* noPermission; const char* notAFile;
+    const char* empty; const char* noSignature; const char* outOfMemory; const char* systemError;
+    // The read stopped at a line of the file, which they take (%lld).
+    const char* countRefused; const char* outOfMemoryAtLine; const char* cutShort;
+    // Read in full, yet nothing could be drawn: no vertex, or the device refused the
+    // vertex buffer with a code (0x%08X).
+    const char* nothingToDraw; const char* vertexBufferFailed;
+};
+
+// The window's start-up failures: no OpenGL context (the error's number and text, then
+// where to look for drivers), or no effect file.
+struct ViewerTexts {
+    const char* contextFailed; const char* contextDrivers; const char* effectFileMissing;
+};
+
+struct Texts {
+    MenuTexts menu;
+    PanelTexts panel;
+    DialogTexts dialogs;
+    HelpTexts help;
+    StatusTexts status;
+    LoadErrorTexts loadErrors;
+    ViewerTexts viewer;
+};
+
+// The Spanish table for kLanguageSpanish, the English one for any other value.
+const Texts& TextsFor(uint32_t language);
+
+// A pattern of the table filled with `values`, as printf would.
+template <typename... Values>
+std::string FormatText(const char* pattern, Values... values) {
+    const int size = std::snprintf(nullptr, 0, pattern, values...);
+    if (size <= 0) return {};
+    std::string text(static_cast<size_t>(size) + 1, '\0');
+    std::snprintf(text.data(), text.size(), pattern, values...);
+    text.pop_back();
+    return text;
+}
+
+}  // namespace talan
