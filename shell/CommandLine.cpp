@@ -186,7 +186,7 @@ const OptionSpec kOptions[] = {
     {"--command", "ID|NAME", kDrawing,
      "after the options above, do what choosing the menu entry of identifier ID does; repeatable, in order. The "
      "identifiers are those --info lists: fixed ones such as 4010 \"Sólid face\" and 4012 \"Front face\", and "
-     "5000 + 2K and 10000 + 2K for the entries of object K. A fixed entry can also be named: solid-face, "
+     "5000 + 2K and 10000 + 2K for the entries of object K. A fixed entry can also be named: wireframe, "
      "front-face, section-x and so on (a wrong name lists them all)",
      ReadCommand, [] { return "; the command names are " + CommandNameList(); }},
     {"--input", "FILE", kDrawing,

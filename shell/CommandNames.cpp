@@ -19,7 +19,7 @@ constexpr NamedCommand kCommandNames[] = {
     {kCommandNew, "new"},
     {kCommandOpenAdd, "open-add"},
     {kCommandSmoothOnOpen, "smooth-on-open"},
-    {kCommandSolidFace, "solid-face"},
+    {kCommandSolidFace, "wireframe"},
     {kCommandFrontFace, "front-face"},
     {kCommandBackFace, "back-face"},
     {kCommandSmoothActives, "smooth-actives"},

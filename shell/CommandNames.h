@@ -13,7 +13,7 @@
 
 namespace talan {
 
-// The short lowercase name of a fixed command ("solid-face"), or nullptr for an
+// The short lowercase name of a fixed command ("wireframe"), or nullptr for an
 // identifier that is none.
 const char* CommandName(int32_t id);
 

@@ -35,16 +35,16 @@ TEST(CommandNames, EveryFixedCommandHasOneLowercaseNameThatLeadsBackToIt) {
         EXPECT_TRUE(names.insert(name).second) << name << " names two commands";
         for (char c : std::string(name)) EXPECT_TRUE(std::islower(static_cast<unsigned char>(c)) || c == '-') << name;
     }
-    EXPECT_EQ(std::tuple(CommandOfName("Solid-Face"), CommandOfName(""), CommandName(kFirstObjectMenuId)),
+    EXPECT_EQ(std::tuple(CommandOfName("Wireframe"), CommandOfName(""), CommandName(kFirstObjectMenuId)),
               std::tuple(std::nullopt, std::nullopt, nullptr));
 
     // --command takes a name or an identifier; a wrong name is told with every name.
     CommandLine line;
-    ASSERT_FALSE(ParseCommandLine({"--render", "p.png", "--command", "solid-face", "--command", "4012", "--command",
+    ASSERT_FALSE(ParseCommandLine({"--render", "p.png", "--command", "wireframe", "--command", "4012", "--command",
                                    "look-along", "a.KDX"}, line).Failed());
     EXPECT_EQ(line.commands, (std::vector<int32_t>{kCommandSolidFace, kCommandFrontFace, kCommandLookAlongSection}));
-    const Failure wrong = ParseCommandLine({"--render", "p.png", "--command", "wireframe", "a.KDX"}, line);
-    EXPECT_EQ(wrong.message, "bad value 'wireframe' for --command; the command names are " + CommandNameList());
+    const Failure wrong = ParseCommandLine({"--render", "p.png", "--command", "solid", "a.KDX"}, line);
+    EXPECT_EQ(wrong.message, "bad value 'solid' for --command; the command names are " + CommandNameList());
     // The README lists the names as the program does.
     std::ifstream in(TALAN_README);
     std::string readme, word;
