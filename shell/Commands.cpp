@@ -8,6 +8,7 @@
 #include "scene/SceneFileReader.h"
 #include "shell/LoadErrors.h"
 #include "shell/SlabsAndPicks.h"
+#include "shell/StandardViews.h"
 #include "shell/Texts.h"
 
 namespace talan {
@@ -125,6 +126,11 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
             ctx.host.EndDrags();
             break;
         case kCommandObjectsPanel: ctx.records.shell.objectsPanelShown = !ctx.records.shell.objectsPanelShown; break;
+        case kCommandPlanView:
+        case kCommandLookNorth:
+        case kCommandLookSouth:
+        case kCommandLookEast:
+        case kCommandLookWest: TurnToStandardView(ctx.records.view, id); break;
         default: RunSlabOrPickCommand(ctx, id); break;
     }
     return kStatusOk;

@@ -69,6 +69,11 @@ QKeySequence Shortcut(const KeyBinding& binding) {
         case Key::Enter: key = Qt::Key_Enter; break;
         case Key::F10: key = Qt::Key_F10; break;
         case Key::F11: key = Qt::Key_F11; break;
+        case Key::P: key = Qt::Key_P; break;
+        case Key::N: key = Qt::Key_N; break;
+        case Key::S: key = Qt::Key_S; break;
+        case Key::E: key = Qt::Key_E; break;
+        case Key::W: key = Qt::Key_W; break;
     }
     Qt::KeyboardModifiers modifiers;
     modifiers.setFlag(Qt::ControlModifier, binding.stroke.control);
@@ -142,6 +147,9 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, con
     AddFixedEntry(menus.viewMenu, menus, t.backFace, kCommandBackFace, dispatch, true);
     menus.viewMenu->addSeparator();
     AddFixedEntry(menus.viewMenu, menus, t.objectsPanel, kCommandObjectsPanel, dispatch, true);
+    menus.viewMenu->addSeparator();
+    QMenu* views = menus.viewMenu->addMenu(MenuLabel(t.standardViews));
+    for (int k = 0; k < 5; ++k) AddFixedEntry(views, menus, t.standardView[k], kCommandPlanView + k, dispatch);
     AddSectionEntries(menus, t, dispatch);
 
     menus.setupMenu = menuBar->addMenu(MenuLabel(t.setup));

@@ -96,7 +96,7 @@ constexpr char kNotAScene[] = "Tavrim  T3      1,\n1,0,0,\nlooks like one,\n0,0,
 constexpr char kObjectsAfterFourLoads[] = "[Pit floor+ Pit floor+] [Bloques+] [] [Ramp+ Ramp+] [] []";
 constexpr char kFixedEntries[] =
     "[4000 4001 4002o - 16] [[] [] [] [] [] []] [4014 [] - 4010+ - 4060o - 4012+ 4013+ - 4070o - "
-    "[4100o 4101o 4102o - 4103 4104 4105 4106 4107 - 4108] 4110o 4111] [4020 [4022o 4023+] 4021o] [4030 4031]";
+    "[4120 4121 4122 4123 4124] - [4100o 4101o 4102o - 4103 4104 4105 4106 4107 - 4108] 4110o 4111] [4020 [4022o 4023+] 4021o] [4030 4031]";
 
 // Drags these files over `window` and drops them there; whether the drag was accepted.
 bool DropFiles(QWidget& window, const std::vector<std::string>& paths, std::vector<QUrl> urls = {}) {
