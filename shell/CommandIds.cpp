@@ -48,6 +48,7 @@ bool IsMenuIdentifier(int32_t id) {
         case kCommandLookSouth:
         case kCommandLookEast:
         case kCommandLookWest: return true;
+        case kCommandRecentFile: return false;
     }
     return false;
 }

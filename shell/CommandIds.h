@@ -47,6 +47,9 @@ enum CommandId : int32_t {
     kCommandLookSouth = 4122,
     kCommandLookEast = 4123,
     kCommandLookWest = 4124,
+    // The File menu's entries of the scene files opened last: the first of ten
+    // identifiers, newest first. They change with the list, so --command takes none.
+    kCommandRecentFile = 4130,
 };
 
 // The flag of one object that its entry switches: shown (its entry in its kind's

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 
 #include "scene/TextDecoding.h"
+#include "shell/RecentFiles.h"
 
 namespace talan {
 
@@ -123,7 +124,7 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, con
     AddFixedEntry(menus.fileMenu, menus, t.newScene, kCommandNew, dispatch);
     AddFixedEntry(menus.fileMenu, menus, t.openAdd, kCommandOpenAdd, dispatch);
     AddFixedEntry(menus.fileMenu, menus, t.smoothOnOpen, kCommandSmoothOnOpen, dispatch, true);
-    menus.fileMenu->addSeparator();
+    menus.endSeparator = menus.fileMenu->addSeparator();
     AddFixedEntry(menus.fileMenu, menus, t.end, kCommandEnd, dispatch);
 
     // The kind submenus, in the menu's order: T3, Blocks, Surfaces, Lines, Points, D.Holes.
@@ -185,6 +186,24 @@ void AddObjectEntries(MenuHandles& menus, ObjectKind kind, std::string_view rawN
     if (KindHasTransparencyEntry(kind)) {
         menus.transparencyEntries[k] = AddObjectEntry(menus, menus.transparentSubmenu, label,
                                                       Command::OfObject(ObjectFlag::Transparent, object), dispatch);
+    }
+}
+
+void ShowRecentFiles(MenuHandles& menus, const std::vector<std::string>& recent, const CommandHandler& dispatch) {
+    for (QAction* entry : menus.recentEntries) delete entry;
+    menus.recentEntries.clear();
+    if (recent.empty()) return;
+    auto* separator = new QAction(menus.fileMenu);
+    separator->setSeparator(true);
+    menus.fileMenu->insertAction(menus.endSeparator, separator);
+    menus.recentEntries.push_back(separator);
+    for (size_t k = 0; k < recent.size() && k < kRecentFileCount; ++k) {
+        const int32_t id = kCommandRecentFile + static_cast<int32_t>(k);
+        QAction* entry = MakeEntry(menus.fileMenu, std::to_string(k + 1) + " " + recent[k], Command::Fixed(id), dispatch,
+                                   false);
+        entry->setData(id);
+        menus.fileMenu->insertAction(menus.endSeparator, entry);
+        menus.recentEntries.push_back(entry);
     }
 }
 
