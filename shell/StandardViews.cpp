@@ -42,10 +42,4 @@ std::optional<int32_t> StandardViewOfName(std::string_view name) {
     return std::nullopt;
 }
 
-std::string StandardViewNames() {
-    std::string names;
-    for (const StandardView& standard : kStandardViews) names += (names.empty() ? "" : "|") + std::string(standard.name);
-    return names;
-}
-
 }  // namespace talan

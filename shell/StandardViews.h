@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
 
 #include "render/ViewState.h"
@@ -19,8 +18,5 @@ bool TurnToStandardView(ViewState& view, int32_t id);
 // The command of a view's name as --view takes it ("plan", "north", ...), or nothing
 // for a name no view has.
 std::optional<int32_t> StandardViewOfName(std::string_view name);
-
-// Every view name, separated by "|".
-std::string StandardViewNames();
 
 }  // namespace talan
