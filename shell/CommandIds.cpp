@@ -42,7 +42,13 @@ bool IsMenuIdentifier(int32_t id) {
         case kCommandSectionRemove:
         case kCommandLookAlongSection:
         case kCommandMeasure:
-        case kCommandCopyResult: return true;
+        case kCommandCopyResult:
+        case kCommandPlanView:
+        case kCommandLookNorth:
+        case kCommandLookSouth:
+        case kCommandLookEast:
+        case kCommandLookWest: return true;
+        case kCommandRecentFile: return false;
     }
     return false;
 }

@@ -40,6 +40,16 @@ enum CommandId : int32_t {
     kCommandLookAlongSection = 4108,
     kCommandMeasure = 4110,
     kCommandCopyResult = 4111,
+    // The standard views: the camera keeps its target and distance and turns to look
+    // straight down (north up) or level towards one point of the compass.
+    kCommandPlanView = 4120,
+    kCommandLookNorth = 4121,
+    kCommandLookSouth = 4122,
+    kCommandLookEast = 4123,
+    kCommandLookWest = 4124,
+    // The File menu's entries of the scene files opened last: the first of ten
+    // identifiers, newest first. They change with the list, so --command takes none.
+    kCommandRecentFile = 4130,
 };
 
 // The flag of one object that its entry switches: shown (its entry in its kind's

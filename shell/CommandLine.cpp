@@ -10,6 +10,7 @@
 
 #include "shell/CommandIds.h"
 #include "shell/CommandNames.h"
+#include "shell/StandardViews.h"
 
 namespace talan {
 
@@ -189,6 +190,15 @@ const OptionSpec kOptions[] = {
      "5000 + 2K and 10000 + 2K for the entries of object K. A fixed entry can also be named: wireframe, "
      "front-face, section-x and so on (a wrong name lists them all)",
      ReadCommand, [] { return "; the command names are " + CommandNameList(); }},
+    {"--view", "plan|north|south|east|west", kDrawing,
+     "then turn the camera about the point it looks at to a standard view, as the View menu's \"Standard views\" "
+     "entries do: plan straight down with north up, the others level towards north (+y), south, east (+x) or west. "
+     "--yaw and --pitch, when given, then set their angle in its place",
+     [](const std::string& v, CommandLine& l) {
+         const std::optional<int32_t> view = StandardViewOfName(v);
+         l.view = view.value_or(0);
+         return view.has_value();
+     }},
     {"--input", "FILE", kDrawing,
      "then feed the view the mouse, wheel and key events of the script FILE, one a line, as the viewer's window "
      "does: \"press left|right|middle X Y\", \"move X Y\", \"release\", \"wheel DELTA\" (120 a notch, "
@@ -502,6 +512,9 @@ std::string ManualPage(const std::string& version) {
            "In the directory the viewer was started from: the interface language, the window's\n"
            "position and size and the background colour, read at start and written back when the\n"
            "viewer ends.\n"
+           ".TP\n.I recent.cfg\n"
+           "Beside config.cfg: the scene files opened last, newest first, one absolute path a\n"
+           "line, which the File menu lists; read at start and written back when the viewer ends.\n"
            ".TP\n.I Talan3D.fx\n"
            "The effect file every picture is drawn with: looked for in the current directory, then\n"
            "beside the executable, then in ../share/talan3d/ from the executable's directory\n"

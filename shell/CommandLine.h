@@ -28,8 +28,9 @@ struct CommandLine {
     int32_t width = 800, height = 600;
     int32_t longerSide = 0;          // --size N: the longer side; the scene's shape gives the other (0: none)
     std::array<float, 3> background{0, 0, 0};  // 0 to 1, as in the settings file
+    int32_t view = 0;                // --view: the standard view's command, turned to after the fit; 0 for none
     bool hasYaw = false, hasPitch = false;
-    float yaw = 0, pitch = 0;        // degrees, applied after the camera fit
+    float yaw = 0, pitch = 0;        // degrees, applied after the camera fit and the standard view
     bool wireframe = false;
     CullMode cull = CullMode::None;
     std::vector<int32_t> transparent, hidden;  // object numbers

@@ -42,13 +42,18 @@ constexpr NamedCommand kCommandNames[] = {
     {kCommandLookAlongSection, "look-along"},
     {kCommandMeasure, "measure"},
     {kCommandCopyResult, "copy-result"},
+    {kCommandPlanView, "plan-view"},
+    {kCommandLookNorth, "look-north"},
+    {kCommandLookSouth, "look-south"},
+    {kCommandLookEast, "look-east"},
+    {kCommandLookWest, "look-west"},
 };
 
 constexpr const char* kKeyNames[] = {
     "X", "Y", "Z", "L", "M", "C", "O", "Q", "PageUp", "PageDown", "Plus", "Minus", "Backspace", "F1", "F9",
-    "Escape", "Return", "Enter", "F10", "F11",
+    "Escape", "Return", "Enter", "F10", "F11", "P", "N", "S", "E", "W",
 };
-static_assert(std::size(kKeyNames) == static_cast<size_t>(Key::F11) + 1, "one name per key");
+static_assert(std::size(kKeyNames) == static_cast<size_t>(Key::W) + 1, "one name per key");
 
 constexpr KeyStroke Plain(Key key) { return {key, false, false, false}; }
 constexpr KeyStroke Control(Key key) { return {key, true, false, false}; }
@@ -71,6 +76,11 @@ constexpr KeyBinding kKeyBindings[] = {
     {Plain(Key::M), kCommandMeasure, false},
     {Control(Key::C), kCommandCopyResult, true},
     {Plain(Key::F1), kCommandHelp, false},
+    {Plain(Key::P), kCommandPlanView, false},
+    {Plain(Key::N), kCommandLookNorth, false},
+    {Plain(Key::S), kCommandLookSouth, false},
+    {Plain(Key::E), kCommandLookEast, false},
+    {Plain(Key::W), kCommandLookWest, false},
 };
 
 // The keys of the main window itself (shell/Viewer.cpp), which act on the window.

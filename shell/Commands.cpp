@@ -7,7 +7,9 @@
 #include "render/SceneLoad.h"
 #include "scene/SceneFileReader.h"
 #include "shell/LoadErrors.h"
+#include "shell/RecentFiles.h"
 #include "shell/SlabsAndPicks.h"
+#include "shell/StandardViews.h"
 #include "shell/Texts.h"
 
 namespace talan {
@@ -91,6 +93,14 @@ void ChooseBackColour(ShellContext& ctx) {
     ctx.records.view.backgroundColor[2] = static_cast<float>(bytes.b) * kByteToUnit;
 }
 
+// Loads the `index`th of the files opened last, as Open (Add) loads a chosen file.
+void OpenRecentFile(ShellContext& ctx, size_t index) {
+    const std::vector<std::string>& recent = ctx.records.shell.recentFiles;
+    if (index >= recent.size()) return;
+    ctx.records.shell.pendingScenePath = recent[index];
+    LoadSceneFileWithMessage(ctx);
+}
+
 // The fixed commands; returns the command's result.
 int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
     RasterDesc& opaque = ctx.records.graphics.opaqueRasterDesc;
@@ -125,7 +135,18 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
             ctx.host.EndDrags();
             break;
         case kCommandObjectsPanel: ctx.records.shell.objectsPanelShown = !ctx.records.shell.objectsPanelShown; break;
-        default: RunSlabOrPickCommand(ctx, id); break;
+        case kCommandPlanView:
+        case kCommandLookNorth:
+        case kCommandLookSouth:
+        case kCommandLookEast:
+        case kCommandLookWest: TurnToStandardView(ctx.records.view, id); break;
+        default:
+            if (id >= kCommandRecentFile && id < kCommandRecentFile + static_cast<int32_t>(kRecentFileCount)) {
+                OpenRecentFile(ctx, static_cast<size_t>(id - kCommandRecentFile));
+                break;
+            }
+            RunSlabOrPickCommand(ctx, id);
+            break;
     }
     return kStatusOk;
 }
@@ -158,6 +179,15 @@ int32_t LoadSceneFile(ShellContext& ctx, LoadReport* report) {
     bool fitted = false;
     const int32_t status = CompleteSceneLoad(ctx.records.scene, ctx.records.view, read, ctx.records.shell.smoothOnOpen,
                                             [&ctx] { return ctx.host.Upload(); }, &fitted);
+    // A file that loads heads the File menu's list; one that cannot leaves it.
+    if (!ec) {
+        const std::string listed = absolute.lexically_normal().string();
+        if (status >= 0) {
+            RememberRecentFile(ctx.records.shell.recentFiles, listed);
+        } else {
+            ForgetRecentFile(ctx.records.shell.recentFiles, listed);
+        }
+    }
     if (fitted) {
         FitCameraMatrices(ctx.records.graphics, ctx.records.view, static_cast<int32_t>(ctx.records.shell.clientWidth),
                           static_cast<int32_t>(ctx.records.shell.clientHeight));

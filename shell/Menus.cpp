@@ -6,6 +6,7 @@
 #include <QMenuBar>
 
 #include "scene/TextDecoding.h"
+#include "shell/RecentFiles.h"
 
 namespace talan {
 
@@ -69,6 +70,11 @@ QKeySequence Shortcut(const KeyBinding& binding) {
         case Key::Enter: key = Qt::Key_Enter; break;
         case Key::F10: key = Qt::Key_F10; break;
         case Key::F11: key = Qt::Key_F11; break;
+        case Key::P: key = Qt::Key_P; break;
+        case Key::N: key = Qt::Key_N; break;
+        case Key::S: key = Qt::Key_S; break;
+        case Key::E: key = Qt::Key_E; break;
+        case Key::W: key = Qt::Key_W; break;
     }
     Qt::KeyboardModifiers modifiers;
     modifiers.setFlag(Qt::ControlModifier, binding.stroke.control);
@@ -118,7 +124,7 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, con
     AddFixedEntry(menus.fileMenu, menus, t.newScene, kCommandNew, dispatch);
     AddFixedEntry(menus.fileMenu, menus, t.openAdd, kCommandOpenAdd, dispatch);
     AddFixedEntry(menus.fileMenu, menus, t.smoothOnOpen, kCommandSmoothOnOpen, dispatch, true);
-    menus.fileMenu->addSeparator();
+    menus.endSeparator = menus.fileMenu->addSeparator();
     AddFixedEntry(menus.fileMenu, menus, t.end, kCommandEnd, dispatch);
 
     // The kind submenus, in the menu's order: T3, Blocks, Surfaces, Lines, Points, D.Holes.
@@ -142,6 +148,9 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, con
     AddFixedEntry(menus.viewMenu, menus, t.backFace, kCommandBackFace, dispatch, true);
     menus.viewMenu->addSeparator();
     AddFixedEntry(menus.viewMenu, menus, t.objectsPanel, kCommandObjectsPanel, dispatch, true);
+    menus.viewMenu->addSeparator();
+    QMenu* views = menus.viewMenu->addMenu(MenuLabel(t.standardViews));
+    for (int k = 0; k < 5; ++k) AddFixedEntry(views, menus, t.standardView[k], kCommandPlanView + k, dispatch);
     AddSectionEntries(menus, t, dispatch);
 
     menus.setupMenu = menuBar->addMenu(MenuLabel(t.setup));
@@ -177,6 +186,24 @@ void AddObjectEntries(MenuHandles& menus, ObjectKind kind, std::string_view rawN
     if (KindHasTransparencyEntry(kind)) {
         menus.transparencyEntries[k] = AddObjectEntry(menus, menus.transparentSubmenu, label,
                                                       Command::OfObject(ObjectFlag::Transparent, object), dispatch);
+    }
+}
+
+void ShowRecentFiles(MenuHandles& menus, const std::vector<std::string>& recent, const CommandHandler& dispatch) {
+    for (QAction* entry : menus.recentEntries) delete entry;
+    menus.recentEntries.clear();
+    if (recent.empty()) return;
+    auto* separator = new QAction(menus.fileMenu);
+    separator->setSeparator(true);
+    menus.fileMenu->insertAction(menus.endSeparator, separator);
+    menus.recentEntries.push_back(separator);
+    for (size_t k = 0; k < recent.size() && k < kRecentFileCount; ++k) {
+        const int32_t id = kCommandRecentFile + static_cast<int32_t>(k);
+        QAction* entry = MakeEntry(menus.fileMenu, std::to_string(k + 1) + " " + recent[k], Command::Fixed(id), dispatch,
+                                   false);
+        entry->setData(id);
+        menus.fileMenu->insertAction(menus.endSeparator, entry);
+        menus.recentEntries.push_back(entry);
     }
 }
 

@@ -40,6 +40,8 @@ struct MenuHandles {
     // Object entries made since their submenu was last opened, in load order; they join
     // it when it opens (appending entries one by one scans the menu's entries each time).
     std::map<QMenu*, QList<QAction*>> entriesToAppend;
+    QAction* endSeparator = nullptr;      // the File menu's separator before End
+    std::vector<QAction*> recentEntries;  // the entries of the files opened last, and their separator
 };
 
 // Fills `menuBar` with the menus in both languages' order, each fixed action carrying
@@ -59,5 +61,9 @@ void AddObjectEntries(MenuHandles& menus, ObjectKind kind, std::string_view rawN
 
 // Removes every per-object entry, as New does before the reset.
 void RemoveObjectEntries(MenuHandles& menus);
+
+// Puts the files of `recent` (newest first) in the File menu before End, numbered from
+// 1, after a separator of their own; none, and no separator, for an empty list.
+void ShowRecentFiles(MenuHandles& menus, const std::vector<std::string>& recent, const CommandHandler& dispatch);
 
 }  // namespace talan

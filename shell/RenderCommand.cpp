@@ -19,6 +19,7 @@
 #include "shell/InputScript.h"
 #include "shell/JsonText.h"
 #include "shell/LoadErrors.h"
+#include "shell/StandardViews.h"
 
 #include <QImage>
 
@@ -110,6 +111,8 @@ Failure PrepareScene(const CommandLine& line, const std::vector<InputEvent>& inp
     for (const Command& command : commands) DispatchCommand(ctx, command);
     picture.view.backgroundColor = {line.background[0], line.background[1], line.background[2], 0.0f};
     if (line.section.Active()) picture.view.section = line.section;
+    // A standard view turns the fitted camera; --yaw and --pitch then set their own angle.
+    TurnToStandardView(picture.view, line.view);
     if (line.hasYaw) picture.view.cameraYaw = line.yaw;
     if (line.hasPitch) picture.view.cameraPitch = line.pitch;
     if (line.longerSide > 0) {

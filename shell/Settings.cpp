@@ -215,25 +215,21 @@ void LoadSettings(const std::string& path, SettingsFile& file, SettingsValues& v
     ReadSettingsText(text, file, values);
 }
 
-Failure SaveSettings(const std::string& path, const SettingsFile& file, const SettingsValues& values) {
+std::string ReplaceFileText(const std::string& path, const std::string& text) {
     const fs::path target = ResolveLinks(path);
     std::error_code ec;
     const fs::file_status targetStatus = fs::status(target, ec);
     const bool exists = fs::exists(targetStatus);
-    const auto cannotWrite = [&path](const std::string& reason) {
-        return Failure{FailureKind::WriteFile, kStatusFail, "the settings could not be saved in " + path + ": " + reason};
-    };
 
     // A file that may not be written (read-only, or one that could not even be read)
     // is left alone, as opening it for writing would have failed; appending nothing
     // tests that without touching it.
     if (exists) {
         std::FILE* probe = std::fopen(target.c_str(), "ab");
-        if (probe == nullptr) return cannotWrite(std::strerror(errno));
+        if (probe == nullptr) return std::strerror(errno);
         std::fclose(probe);
     }
 
-    const std::string text = SettingsText(file, values);
     for (unsigned attempt = 0; attempt < 8; ++attempt) {
         const fs::path temporary = TemporaryName(target, attempt);
         // "x": never take over a file of that name that someone else is writing.
@@ -241,24 +237,30 @@ Failure SaveSettings(const std::string& path, const SettingsFile& file, const Se
         if (stream == nullptr) {
             const int error = errno;
             // The directory refuses, unless the name was taken: then another name is tried.
-            if (!fs::exists(fs::symlink_status(temporary, ec))) return cannotWrite(std::strerror(error));
+            if (!fs::exists(fs::symlink_status(temporary, ec))) return std::strerror(error);
             continue;
         }
         if (!WriteWhole(stream, text)) {
             const int error = errno;
             fs::remove(temporary, ec);
-            return cannotWrite(std::strerror(error));
+            return std::strerror(error);
         }
         if (exists) fs::permissions(temporary, targetStatus.permissions(), ec);  // best effort
         fs::rename(temporary, target, ec);
         if (ec) {
             const std::string reason = ec.message();
             fs::remove(temporary, ec);
-            return cannotWrite(reason);
+            return reason;
         }
         return {};
     }
-    return cannotWrite("no free name for the temporary file beside it");
+    return "no free name for the temporary file beside it";
+}
+
+Failure SaveSettings(const std::string& path, const SettingsFile& file, const SettingsValues& values) {
+    const std::string reason = ReplaceFileText(path, SettingsText(file, values));
+    if (reason.empty()) return {};
+    return Failure{FailureKind::WriteFile, kStatusFail, "the settings could not be saved in " + path + ": " + reason};
 }
 
 }  // namespace talan

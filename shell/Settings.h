@@ -59,4 +59,9 @@ void LoadSettings(const std::string& path, SettingsFile& file, SettingsValues& v
 // when it could not be written or is not writable.
 Failure SaveSettings(const std::string& path, const SettingsFile& file, const SettingsValues& values);
 
+// Replaces the file at `path` (or the file a link there leads to) with `text`, written
+// to a temporary file beside it and renamed over it; a file that may not be written is
+// left as it was. Returns the system's reason when it fails, empty when it succeeds.
+std::string ReplaceFileText(const std::string& path, const std::string& text);
+
 }  // namespace talan

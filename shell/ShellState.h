@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace talan {
 
@@ -22,6 +23,7 @@ struct ShellState {
     std::string startDirectory;   // where config.cfg was read and is written back
     std::string pendingScenePath; // the command line's scene file, used by the first load only
     std::string lastSceneFolder;  // the folder of the last scene file opened in the run; the open dialog starts there
+    std::vector<std::string> recentFiles;  // absolute paths of the scene files opened last, newest first
     uint32_t clientWidth = 0, clientHeight = 0;  // drawing area in pixels (outer size while starting)
     WindowRect windowRect;
     uint32_t windowPosX = 0, windowPosY = 0;

@@ -49,6 +49,9 @@ constexpr Texts MakeTexts(bool spanish) {
         .lookAlong = t("Mirar a lo largo", "Look along"),
         .measure = t("Medir", "Measure"),
         .copyResult = t("Copiar el resultado", "Copy the result"),
+        .standardViews = t("Vistas estándar", "Standard views"),
+        .standardView = {t("Planta", "Plan view"), t("Mirar al norte", "Look north"), t("Mirar al sur", "Look south"),
+                         t("Mirar al este", "Look east"), t("Mirar al oeste", "Look west")},
     };
     texts.panel = {
         .name = t("Nombre", "Name"),
@@ -73,6 +76,8 @@ constexpr Texts MakeTexts(bool spanish) {
                   "Teclas:\n - X, Y, Z = corte según ese eje (la misma tecla o Retroceso lo quita)\n"
                   " - RePág, AvPág = movemos el corte; +, - = doble o mitad de espesor\n"
                   " - L = miramos a lo largo del corte\n"
+                  " - P = vista en planta, con el norte arriba; N, S, E, W = miramos en horizontal al norte, sur, "
+                  "este u oeste\n"
                   " - Clic = el punto bajo el cursor; M = medimos entre dos puntos; Ctrl+C = copiamos el resultado\n"
                   " - F9 = panel de objetos: escribimos para filtrar, Abajo a la lista, Espacio cambia los "
                   "seleccionados (o el actual)",
@@ -84,6 +89,7 @@ constexpr Texts MakeTexts(bool spanish) {
                   "Keys:\n - X, Y, Z = section across that axis (the same key or Backspace removes it)\n"
                   " - Page Up, Page Down = move the section; +, - = double or halve its thickness\n"
                   " - L = look along the section\n"
+                  " - P = plan view, north up; N, S, E, W = look level towards north, south, east or west\n"
                   " - Click = the point under the cursor; M = measure between two points; Ctrl+C = copy the result\n"
                   " - F9 = objects panel: type to filter, Down to the list, Space switches the selected ones (or the "
                   "current one)"),

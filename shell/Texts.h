@@ -26,6 +26,8 @@ struct MenuTexts {
     const char* section; const char* sectionAxis[3]; const char* sectionForward; const char* sectionBack;
     const char* sectionThicker; const char* sectionThinner; const char* sectionRemove; const char* lookAlong;
     const char* measure; const char* copyResult;
+    // The View menu's "Standard views" submenu: plan, then north, south, east, west.
+    const char* standardViews; const char* standardView[5];
 };
 
 // The objects panel's column headers and the filter's placeholder.

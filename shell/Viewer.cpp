@@ -20,6 +20,7 @@
 #include "shell/SceneView.h"
 #include "shell/RenderCommand.h"
 #include "shell/SceneFileDrop.h"
+#include "shell/RecentFiles.h"
 #include "shell/Settings.h"
 #include "shell/ShellState.h"
 #include "shell/Texts.h"
@@ -55,6 +56,7 @@ struct Program {
     QtDialogs dialogs;
     SettingsFile settingsFile;  // as read at start-up, written back at shutdown
     SettingsValues settings;
+    std::vector<std::string> recentFilesRead;  // recent.cfg as read, rewritten only when the run changed it
 };
 
 // The main window keeps the outer rectangle up to date and owns the keys that act
@@ -174,6 +176,8 @@ void ReadSettingsAtStart(Program& program, const std::string& scenePath) {
     shell.startDirectory = std::filesystem::current_path(ec).string();
     const SettingsValues& settings = program.settings;
     LoadSettings(kSettingsFile, program.settingsFile, program.settings);
+    program.recentFilesRead = LoadRecentFiles(kRecentFilesFile);
+    shell.recentFiles = program.recentFilesRead;
     shell.language = settings.language;
     program.records.view.backgroundColor = {settings.backgroundColor[0], settings.backgroundColor[1],
                                     settings.backgroundColor[2], 0.0f};
@@ -326,6 +330,11 @@ void SaveSettingsInStartDirectory(const Program& program) {
     std::filesystem::current_path(program.records.shell.startDirectory, ec);
     const Failure failure = SaveSettings(kSettingsFile, program.settingsFile, program.settings);
     if (failure.Failed()) std::fprintf(stderr, "talan3d: %s\n", failure.message.c_str());
+    // The list of files opened last, in a file of its own beside config.cfg.
+    const std::vector<std::string>& recent = program.records.shell.recentFiles;
+    if (recent == program.recentFilesRead) return;
+    const Failure recentFailure = SaveRecentFiles(kRecentFilesFile, recent);
+    if (recentFailure.Failed()) std::fprintf(stderr, "talan3d: %s\n", recentFailure.message.c_str());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 
@@ -32,8 +33,12 @@ WindowHost::WindowHost(Records& records, Dialogs& dialogs, QMainWindow& window, 
     // the status bar, not a message of it: the menus' hints would wipe a message.
     window.statusBar()->addWidget(status_, 1);
     const uint32_t language = ctx.records.shell.language;
-    BuildMenuBar(window.menuBar(), TextsFor(language).menu, menus_,
-                 [&ctx](const Command& command) { DispatchCommand(ctx, command); });
+    const CommandHandler dispatch = [&ctx](const Command& command) { DispatchCommand(ctx, command); };
+    BuildMenuBar(window.menuBar(), TextsFor(language).menu, menus_, dispatch);
+    // The files opened last, as they are when the File menu opens.
+    QObject::connect(menus_.fileMenu, &QMenu::aboutToShow, menus_.fileMenu, [this, dispatch] {
+        ShowRecentFiles(menus_, ctx_.records.shell.recentFiles, dispatch);
+    });
     panel_ = new ObjectsPanel(
         ctx.records.scene, language, [&ctx](const std::vector<Command>& commands) { DispatchCommands(ctx, commands); },
         [&ctx](const Command& command) { return SwitchState(ctx, command); }, &window);

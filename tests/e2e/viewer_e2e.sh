@@ -180,7 +180,11 @@ if run_viewer "$dir" "$data/samples/open_pit.KDX"; then
         "" "future_key : kept as written" "color_r : 0" "color_g : 0" "color_b : 0" >"$work/expected_a.cfg"
     cmp -s "$work/expected_a.cfg" "$dir/config.cfg" ||
         { fail "config.cfg after Escape is not as expected"; diff <(od -c "$work/expected_a.cfg") <(od -c "$dir/config.cfg"); }
-    [ "$(ls -A "$dir")" = config.cfg ] || fail "the start-up directory holds more than config.cfg: $(ls -A "$dir")"
+    # Beside it, the list of files opened last: the one of the command line.
+    [ "$(ls -A "$dir" | tr '\n' ' ')" = "config.cfg recent.cfg " ] ||
+        fail "the start-up directory holds more than config.cfg and recent.cfg: $(ls -A "$dir")"
+    [ "$(cat "$dir/recent.cfg")" = "$(realpath -s "$data/samples/open_pit.KDX")" ] ||
+        fail "recent.cfg does not list the file opened: $(cat "$dir/recent.cfg")"
     restarts "$dir" "$data/samples/example.KDX" 2
 fi
 

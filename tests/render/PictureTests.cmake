@@ -149,3 +149,19 @@ talan_picture_test(input_light roof.KDX ARGS --input ${inputs}/light.txt)
 talan_picture_test(input_ambient roof.KDX ARGS --input ${inputs}/ambient.txt)
 talan_picture_test(input_section_keys blocks.KDX BASELINE ${baselines}/section_by_commands.png
   ARGS --yaw 30 --pitch 35 --input ${inputs}/section_keys.txt)
+
+# The standard views. --view plan is the flat scene straight down with north up, the
+# picture of --pitch 90, whatever a --command turned to before; --yaw then turns it as
+# it turns the fit. --view east looks level at the open pit from its west side: north
+# on the left, the elevation up; the E key of an input script draws the same.
+talan_picture_test(plan_view_standard plan.KDX BASELINE ${baselines}/plan_view.png ARGS --command look-west --view plan)
+talan_picture_test(plan_view_standard_then_yaw plan.KDX BASELINE ${baselines}/plan_view_yaw90.png
+  ARGS --view plan --yaw 90)
+talan_picture_test(open_pit_east ${PROJECT_SOURCE_DIR}/data/samples/open_pit.KDX ARGS --size 320x200 --view east)
+talan_picture_test(input_look_east ${PROJECT_SOURCE_DIR}/data/samples/open_pit.KDX BASELINE ${baselines}/open_pit_east.png
+  ARGS --size 320x200 --pitch 20 --input ${inputs}/look_east.txt)
+# A tall red post at the north edge and a short green one at the east edge of a blue
+# square: looking east the green post stands in the middle and the red one on the
+# left; looking south the red post stands in front and the green one on the left.
+talan_picture_test(posts_east posts.KDX ARGS --view east)
+talan_picture_test(posts_south posts.KDX ARGS --view south)

@@ -96,7 +96,7 @@ constexpr char kNotAScene[] = "Tavrim  T3      1,\n1,0,0,\nlooks like one,\n0,0,
 constexpr char kObjectsAfterFourLoads[] = "[Pit floor+ Pit floor+] [Bloques+] [] [Ramp+ Ramp+] [] []";
 constexpr char kFixedEntries[] =
     "[4000 4001 4002o - 16] [[] [] [] [] [] []] [4014 [] - 4010+ - 4060o - 4012+ 4013+ - 4070o - "
-    "[4100o 4101o 4102o - 4103 4104 4105 4106 4107 - 4108] 4110o 4111] [4020 [4022o 4023+] 4021o] [4030 4031]";
+    "[4120 4121 4122 4123 4124] - [4100o 4101o 4102o - 4103 4104 4105 4106 4107 - 4108] 4110o 4111] [4020 [4022o 4023+] 4021o] [4030 4031]";
 
 // Drags these files over `window` and drops them there; whether the drag was accepted.
 bool DropFiles(QWidget& window, const std::vector<std::string>& paths, std::vector<QUrl> urls = {}) {
@@ -344,6 +344,7 @@ TEST_F(MenuCommands, NewEmptiesTheSceneAndResetsTheDrawingButNotTheSettings) {
     // on open, antialiasing, the language and the panel left alone.
     std::string expected = kFixedEntries;
     for (const char* mark : {"4002o", "4070o", "4021o"}) expected[expected.find(mark) + 4] = '+';
+    expected.replace(expected.find(" - 16]"), 6, " - 4130 4131 - 16]");  // the files opened before New
     EXPECT_EQ(Layout(viewer.window.menuBar()), expected);
     EXPECT_EQ(std::pair(opaque, transparent),
               std::pair(RasterDesc{FillMode::Solid, CullMode::None, true, true, true},
@@ -604,6 +605,46 @@ TEST_F(ObjectsPanelTest, TheDockedPanelWidensForTheNamesWithinHalfTheWindow) {
 
 // The read error names the file and why, in the language of the menus, for Open
 // (Add), New and a dropped file alike.
+// The File menu lists the files opened last, newest first, by the dialog and by a drop
+// alike, each once; choosing one loads it as Open (Add) does; one gone since is told
+// as Open (Add) tells it and leaves the list.
+TEST_F(MenuCommands, TheFileMenuListsTheFilesOpenedLastAndOpensThemAgain) {
+    Viewer viewer(kLanguageEnglish);
+    const std::string pit = viewer.File(kExampleScene), blocks = viewer.File(kBlocks), wall = viewer.File(kWall);
+    viewer.paths = {pit, blocks, viewer.File(kNotAScene), pit};
+    viewer.Choose(kCommandOpenAdd, kCommandOpenAdd, kCommandOpenAdd, kCommandOpenAdd);
+    QWidget window;
+    new SceneFileDropTarget(&window, viewer.ctx);
+    DropFiles(window, {wall});
+    QApplication::processEvents();
+    const QMenu* file = viewer.menus.fileMenu;
+    EXPECT_EQ(Layout(file), "4000 4001 4002o - 4130 4131 4132 - 16");
+    const auto texts = [&viewer] {
+        std::vector<std::string> shown;
+        for (const QAction* entry : viewer.menus.recentEntries) {
+            if (!entry->isSeparator()) shown.push_back(entry->text().toStdString());
+        }
+        return shown;
+    };
+    EXPECT_EQ(texts(), (std::vector<std::string>{"1 " + wall, "2 " + pit, "3 " + blocks}));
+
+    // The third entry adds the blocks' object again, at the end, and heads the list.
+    const std::vector<std::string> before = viewer.scene.objectNames;
+    viewer.menus.recentEntries[3]->trigger();
+    EXPECT_EQ(viewer.scene.objectNames.size(), before.size() + 1);
+    EXPECT_EQ(viewer.scene.objectNames.back(), before[2]);
+    Layout(file);
+    EXPECT_EQ(texts(), (std::vector<std::string>{"1 " + blocks, "2 " + wall, "3 " + pit}));
+
+    std::remove(pit.c_str());
+    const size_t messages = viewer.messages.size();
+    viewer.menus.recentEntries[3]->trigger();
+    EXPECT_EQ(viewer.messages.size(), messages + 1);
+    EXPECT_EQ(viewer.messages.back(), "Error en la lectura del fichero.\n" + pit + ": not found.");
+    EXPECT_EQ(Layout(file), "4000 4001 4002o - 4130 4131 - 16");
+    EXPECT_EQ(viewer.shell.recentFiles, (std::vector<std::string>{blocks, wall}));
+}
+
 TEST_F(MenuCommands, TheReadErrorNamesTheFileAndWhyInTheLanguageOfTheMenus) {
     Viewer spanish(kLanguageSpanish), english(kLanguageEnglish);
     const std::string notAScene = spanish.File(kNotAScene), nothing = spanish.File("\"Tavrin\"\n");
