@@ -42,8 +42,12 @@ bool IsMenuIdentifier(int32_t id) {
         case kCommandSectionRemove:
         case kCommandLookAlongSection:
         case kCommandMeasure:
-        case kCommandCopyResult: return true;
+        case kCommandCopyResult:
+        case kCommandExaggerationUp:
+        case kCommandExaggerationDown:
+        case kCommandExaggeration1: return true;
     }
+    if (id > kCommandExaggeration1 && id < kCommandExaggeration1 + kExaggerationEntries) return true;
     return false;
 }
 

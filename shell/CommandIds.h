@@ -40,7 +40,13 @@ enum CommandId : int32_t {
     kCommandLookAlongSection = 4108,
     kCommandMeasure = 4110,
     kCommandCopyResult = 4111,
+    // Vertical exaggeration: a step up or down (Ctrl+Up, Ctrl+Down), or one of the
+    // steps of kExaggerationSteps by its entry (1, 1.5, 2, 3, 5, 10).
+    kCommandExaggerationUp = 4130,
+    kCommandExaggerationDown = 4131,
+    kCommandExaggeration1 = 4132,  // to 4132 + kExaggerationEntries - 1
 };
+inline constexpr int32_t kExaggerationEntries = 6;
 
 // The flag of one object that its entry switches: shown (its entry in its kind's
 // submenu) or drawn transparent (its entry in the Transparent submenu).

@@ -6,6 +6,7 @@
 #include "render/NormalSmoothing.h"
 #include "render/SceneLoad.h"
 #include "scene/SceneFileReader.h"
+#include "shell/Exaggeration.h"
 #include "shell/LoadErrors.h"
 #include "shell/SlabsAndPicks.h"
 #include "shell/Texts.h"
@@ -125,7 +126,9 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
             ctx.host.EndDrags();
             break;
         case kCommandObjectsPanel: ctx.records.shell.objectsPanelShown = !ctx.records.shell.objectsPanelShown; break;
-        default: RunSlabOrPickCommand(ctx, id); break;
+        default:
+            if (!RunExaggerationCommand(ctx, id)) RunSlabOrPickCommand(ctx, id);
+            break;
     }
     return kStatusOk;
 }
@@ -219,7 +222,9 @@ std::optional<bool> SwitchState(const ShellContext& ctx, const Command& command)
         case kCommandSpanish: return ctx.records.shell.language == kLanguageSpanish;
         case kCommandEnglish: return ctx.records.shell.language != kLanguageSpanish;
         case kCommandObjectsPanel: return ctx.records.shell.objectsPanelShown;
-        default: return SlabOrPickSwitch(ctx, command.id);
+        default:
+            if (const std::optional<bool> on = ExaggerationSwitch(ctx, command.id)) return on;
+            return SlabOrPickSwitch(ctx, command.id);
     }
 }
 

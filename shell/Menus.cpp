@@ -1,10 +1,13 @@
 #include "shell/Menus.h"
 
+#include <iterator>
+
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 
+#include "render/ViewState.h"
 #include "scene/TextDecoding.h"
 
 namespace talan {
@@ -69,6 +72,8 @@ QKeySequence Shortcut(const KeyBinding& binding) {
         case Key::Enter: key = Qt::Key_Enter; break;
         case Key::F10: key = Qt::Key_F10; break;
         case Key::F11: key = Qt::Key_F11; break;
+        case Key::Up: key = Qt::Key_Up; break;
+        case Key::Down: key = Qt::Key_Down; break;
     }
     Qt::KeyboardModifiers modifiers;
     modifiers.setFlag(Qt::ControlModifier, binding.stroke.control);
@@ -110,6 +115,20 @@ void AddSectionEntries(MenuHandles& menus, const MenuTexts& t, const CommandHand
     AddFixedEntry(menus.viewMenu, menus, t.copyResult, kCommandCopyResult, dispatch);
 }
 
+// The View menu's last submenu: the vertical exaggeration, a step up or down, or one
+// of the steps, the factor drawn checked.
+void AddExaggerationEntries(MenuHandles& menus, const MenuTexts& t, const CommandHandler& dispatch) {
+    QMenu* exaggeration = menus.viewMenu->addMenu(MenuLabel(t.exaggeration));
+    AddFixedEntry(exaggeration, menus, t.exaggerationUp, kCommandExaggerationUp, dispatch);
+    AddFixedEntry(exaggeration, menus, t.exaggerationDown, kCommandExaggerationDown, dispatch);
+    exaggeration->addSeparator();
+    for (size_t i = 0; i < std::size(kExaggerationSteps); ++i) {
+        const std::string label = FormatText(t.exaggerationFactor, static_cast<double>(kExaggerationSteps[i]));
+        AddFixedEntry(exaggeration, menus, label.c_str(), kCommandExaggeration1 + static_cast<int32_t>(i), dispatch,
+                      true);
+    }
+}
+
 }  // namespace
 
 void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, const CommandHandler& dispatch) {
@@ -143,6 +162,7 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, con
     menus.viewMenu->addSeparator();
     AddFixedEntry(menus.viewMenu, menus, t.objectsPanel, kCommandObjectsPanel, dispatch, true);
     AddSectionEntries(menus, t, dispatch);
+    AddExaggerationEntries(menus, t, dispatch);
 
     menus.setupMenu = menuBar->addMenu(MenuLabel(t.setup));
     AddFixedEntry(menus.setupMenu, menus, t.backColour, kCommandBackColour, dispatch);

@@ -49,6 +49,10 @@ constexpr Texts MakeTexts(bool spanish) {
         .lookAlong = t("Mirar a lo largo", "Look along"),
         .measure = t("Medir", "Measure"),
         .copyResult = t("Copiar el resultado", "Copy the result"),
+        .exaggeration = t("Exageración vertical", "Vertical exaggeration"),
+        .exaggerationUp = t("Aumentar", "Increase"),
+        .exaggerationDown = t("Reducir", "Decrease"),
+        .exaggerationFactor = both("×%g"),
     };
     texts.panel = {
         .name = t("Nombre", "Name"),
@@ -75,7 +79,8 @@ constexpr Texts MakeTexts(bool spanish) {
                   " - L = miramos a lo largo del corte\n"
                   " - Clic = el punto bajo el cursor; M = medimos entre dos puntos; Ctrl+C = copiamos el resultado\n"
                   " - F9 = panel de objetos: escribimos para filtrar, Abajo a la lista, Espacio cambia los "
-                  "seleccionados (o el actual)",
+                  "seleccionados (o el actual)\n"
+                  " - Ctrl+Arriba, Ctrl+Abajo = más o menos exageración vertical",
                   "Button down:\n - Left = turn the objects \n - Right = move the objects\n - Central roll = zoom\n"
                   "Button down + CONTROL:\n - Left = change the light direction \n"
                   " - Central roll = change the light intensity\n"
@@ -86,7 +91,8 @@ constexpr Texts MakeTexts(bool spanish) {
                   " - L = look along the section\n"
                   " - Click = the point under the cursor; M = measure between two points; Ctrl+C = copy the result\n"
                   " - F9 = objects panel: type to filter, Down to the list, Space switches the selected ones (or the "
-                  "current one)"),
+                  "current one)\n"
+                  " - Ctrl+Up, Ctrl+Down = more or less vertical exaggeration"),
         .languageCaption = t("Aviso", "Notice"),
         .languageNotice = t("Para actualizar el idioma hay que reiniciar el programa.",
                             "To update the language you have to restart the program."),
@@ -102,6 +108,7 @@ constexpr Texts MakeTexts(bool spanish) {
         .measureSecond = t("Medir: pulse el segundo punto", "Measure: click the second point"),
         .measured = t("Medida: inclinada %.2f, horizontal %.2f, dz %.2f, azimut %.2f°, buzamiento %.2f°",
                       "Measured: slope %.2f, horizontal %.2f, dz %.2f, azimuth %.2f°, dip %.2f°"),
+        .exaggeration = t("Exageración ×%g", "Exaggeration ×%g"),
     };
     texts.loadErrors = {
         .readError = both("Error en la lectura del fichero."),
