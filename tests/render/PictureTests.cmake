@@ -149,3 +149,12 @@ talan_picture_test(input_light roof.KDX ARGS --input ${inputs}/light.txt)
 talan_picture_test(input_ambient roof.KDX ARGS --input ${inputs}/ambient.txt)
 talan_picture_test(input_section_keys blocks.KDX BASELINE ${baselines}/section_by_commands.png
   ARGS --yaw 30 --pitch 35 --input ${inputs}/section_keys.txt)
+
+# Vertical exaggeration: the roof's profile seen level, as the file has it and five
+# times as tall, framed alike; a slab across y through the blocks three times as tall,
+# the same whether the blocks are cast or drawn as boxes.
+talan_picture_test(roof_profile roof.KDX ARGS --pitch 0)
+talan_picture_test(roof_profile_exaggerated roof.KDX ARGS --pitch 0 --exaggeration 5)
+talan_picture_test(section_y_exaggerated blocks.KDX ARGS --yaw 30 --pitch 35 --section y,2,3 --exaggeration 3 BOXES_TOO)
+talan_picture_test(section_y_exaggerated_cast blocks.KDX BASELINE ${baselines}/section_y_exaggerated.png SHARE 0.0005
+  ARGS --yaw 30 --pitch 35 --section y,2,3 --exaggeration 3 --draw-blocks cast)
