@@ -36,6 +36,14 @@ vec2 SectionDistances(vec3 position)
                 dot(SectionPlanes[1].xyz, position) + SectionPlanes[1].w);
 }
 
+// A normal in world axes. The world matrix may stretch the elevation (vertical
+// exaggeration): a normal goes through the inverse transpose, so that it stays square
+// to the stretched surface; its length is made 1 where it is used.
+vec3 WorldNormal(vec3 n)
+{
+    return transpose(inverse(mat3(World))) * n;
+}
+
 // The colour of a lit surface of unit normal n (world axes): both sides lit alike.
 // Block models drawn by casting rays through their lattice are shaded here too, so
 // that they look exactly as their boxes do.
@@ -63,7 +71,7 @@ void main()
     vec2 section = SectionDistances(POSITION);
     gl_ClipDistance[0] = section.x;
     gl_ClipDistance[1] = section.y;
-    worldNormal = mat3(World) * NORMAL;
+    worldNormal = WorldNormal(NORMAL);
     vertexColour = COLOR;
 }
 
@@ -91,7 +99,7 @@ void main()
     vec2 section = SectionDistances(vec3(x, z, y));
     gl_ClipDistance[0] = section.x;
     gl_ClipDistance[1] = section.y;
-    worldNormal = mat3(World) * kFaceNormals[gl_VertexID / 6];
+    worldNormal = WorldNormal(kFaceNormals[gl_VertexID / 6]);
     vertexColour = vec4(vec3(BLOCK_COLOR.rgb) * 0.003921569, 1.0);
 }
 

@@ -190,7 +190,7 @@ void main()
 
     gl_FragDepth = clamp(DepthFromView.x + DepthFromView.y / hitT, 0.0, 1.0);
     // File axes to stored axes (x, elevation, y), then as the boxes' normals.
-    vec3 normal = mat3(World) * hitNormal.xzy;
+    vec3 normal = WorldNormal(hitNormal.xzy);
     fragmentColour = ShadeSurface(normalize(normal), vec4(vec3(hitColour.rgb) * 0.003921569, 1.0));
 }
 )";

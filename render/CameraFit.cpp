@@ -22,7 +22,8 @@ bool HasExtent(const std::array<float, 3>& lo, const std::array<float, 3>& hi) {
 void FitToBounds(const std::array<float, 3>& lo, const std::array<float, 3>& hi, ViewState& view) {
     const float extentX = hi[0] - lo[0];
     const float extentY = hi[1] - lo[1];
-    const float extentZ = hi[2] - lo[2];
+    // The box as drawn: elevations exaggerated about its middle, which stays the target.
+    const float extentZ = (hi[2] - lo[2]) * view.exaggeration;
     view.sceneSize = (extentZ + extentY + extentX) * 0.33333334f;
     view.cameraDistance = 2.0f * view.sceneSize;
     view.cameraPitch = 45.0f;

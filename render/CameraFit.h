@@ -9,7 +9,8 @@
 namespace talan {
 
 // Sets sceneSize, cameraDistance, cameraPitch, cameraTarget and farPlane from the
-// scene bounds. cameraYaw is kept, so adding a file does not turn the view.
+// scene bounds, their elevation extent multiplied by the view's exaggeration (the box
+// as drawn). cameraYaw is kept, so adding a file does not turn the view.
 //
 // Bounds without extent (one point, one block, every object at one place) would give
 // sceneSize 0: nothing would be drawn and no zoom step could change that. Only then,

@@ -36,7 +36,12 @@ glm::vec3 CameraUp(float pitchRadians, float yawRadians) {
     return {std::sin(yawRadians) * sinPitch, std::cos(pitchRadians), std::cos(yawRadians) * sinPitch};
 }
 
-glm::mat4 BuildWorldMatrix(const ViewState& view) { return glm::translate(glm::mat4(1.0f), -StoredTarget(view)); }
+glm::mat4 BuildWorldMatrix(const ViewState& view) {
+    const glm::mat4 moved = glm::translate(glm::mat4(1.0f), -StoredTarget(view));
+    // Factor 1 leaves the matrix as it always was, to the bit.
+    if (view.exaggeration == 1.0f) return moved;
+    return glm::scale(glm::mat4(1.0f), glm::vec3(1.0f, view.exaggeration, 1.0f)) * moved;
+}
 
 glm::mat4 BuildViewMatrix(const ViewState& view, float pitchRadians, float yawRadians) {
     return glm::lookAtLH(EyeOffset(view.cameraDistance, pitchRadians, yawRadians), glm::vec3(0.0f),

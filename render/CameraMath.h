@@ -34,6 +34,9 @@ glm::vec3 CameraUp(float pitchRadians, float yawRadians);
 // near the target is near the origin before anything large multiplies it. Map
 // coordinates run to millions of units while a float keeps 24 bits: taken through a
 // view matrix whole, they would lose more than the detail a close view shows.
+// With a vertical exaggeration f the elevation relative to the target is then
+// multiplied by f: the scene drawn as zc + f (z - zc) about any middle elevation zc,
+// seen from a camera looking at the target's drawn place, shows exactly this.
 glm::mat4 BuildWorldMatrix(const ViewState& view);
 
 // Look-at matrix from the eye towards cameraTarget, with CameraUp as up, for

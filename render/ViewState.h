@@ -34,6 +34,12 @@ inline constexpr double kTurnPerFrame = 0.005;
 // The speed "Mode auto-turn" starts the camera turning at.
 inline constexpr float kAutoTurnStartSpeed = 5.0f;
 
+// Vertical exaggeration: the bounds a command line may give,
+// and the steps the menu entries and Ctrl+Up / Ctrl+Down go through.
+inline constexpr float kMinExaggeration = 0.1f;
+inline constexpr float kMaxExaggeration = 100.0f;
+inline constexpr float kExaggerationSteps[] = {1.0f, 1.5f, 2.0f, 3.0f, 5.0f, 10.0f};
+
 // The transparency level at start and after every New.
 inline constexpr float kStartTransparencyLevel = 0.4f;
 
@@ -55,6 +61,10 @@ struct ViewState {
     bool cameraFitted = false;     // a load has fitted the camera at least once
     SectionSlab section;           // the section slab the frame is cut to, if any
     MeasureMarks measure;          // a measurement under way or done, drawn over the scene
+    // Elevations are drawn this many times as tall, about the scene's middle elevation
+    // (which the fit looks at). Only the picture changes: the camera target, slabs,
+    // picks and measurements stay in file units.
+    float exaggeration = 1.0f;
 
     // Mouse drags. A step needs dragThreshold pixels of travel along its axis since the
     // last step on that axis; the references move only with a step.

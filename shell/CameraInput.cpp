@@ -37,7 +37,9 @@ void Pan(ViewState& view, int32_t dx, int32_t dy, int32_t x, int32_t y, uint32_t
     if (dy >= t || dy <= -t) {
         // Along the camera's up direction, so the scene follows the cursor.
         const float k = static_cast<float>(dy) * view.sceneSize / h;
-        target[2] -= std::cos(pitch) * k;
+        // The target is in file units; a vertical exaggeration draws its elevation
+        // taller, so it moves less for the same travel on screen.
+        target[2] -= std::cos(pitch) * k / view.exaggeration;
         target[0] -= std::sin(yaw) * std::sin(pitch) * k;
         target[1] -= std::cos(yaw) * std::sin(pitch) * k;
         view.lastCursorY = y;

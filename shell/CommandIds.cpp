@@ -48,8 +48,12 @@ bool IsMenuIdentifier(int32_t id) {
         case kCommandLookSouth:
         case kCommandLookEast:
         case kCommandLookWest: return true;
+        case kCommandExaggerationUp:
+        case kCommandExaggerationDown:
+        case kCommandExaggeration1: return true;
         case kCommandRecentFile: return false;
     }
+    if (id > kCommandExaggeration1 && id < kCommandExaggeration1 + kExaggerationEntries) return true;
     return false;
 }
 

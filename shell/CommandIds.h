@@ -50,7 +50,13 @@ enum CommandId : int32_t {
     // The File menu's entries of the scene files opened last: the first of ten
     // identifiers, newest first. They change with the list, so --command takes none.
     kCommandRecentFile = 4130,
+    // Vertical exaggeration: a step up or down (Ctrl+Up, Ctrl+Down), or one of the
+    // steps of kExaggerationSteps by its entry (1, 1.5, 2, 3, 5, 10).
+    kCommandExaggerationUp = 4140,
+    kCommandExaggerationDown = 4141,
+    kCommandExaggeration1 = 4142,  // to 4142 + kExaggerationEntries - 1
 };
+inline constexpr int32_t kExaggerationEntries = 6;
 
 // The flag of one object that its entry switches: shown (its entry in its kind's
 // submenu) or drawn transparent (its entry in the Transparent submenu).

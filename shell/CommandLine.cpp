@@ -206,6 +206,14 @@ const OptionSpec kOptions[] = {
      "keys held (ctrl, shift; x1 for the extra mouse button with the wheel; alt with a key). X Y are pixels of the "
      "picture from its top left corner; '#' starts a comment",
      [](const std::string& v, CommandLine& l) { return !(l.input = v).empty(); }},
+    {"--exaggeration", "F", kDrawing,
+     "draw elevations F times as tall about the scene's middle elevation, the camera fitted to the box so drawn "
+     "(0.1 to 100, default 1); picks, slabs and measurements stay in file units",
+     [](const std::string& v, CommandLine& l) {
+         return ParseNumber(v, l.exaggeration) && l.exaggeration >= kMinExaggeration &&
+                l.exaggeration <= kMaxExaggeration;
+     },
+     [] { return std::string("; F runs from 0.1 to 100"); }},
 };
 
 struct ExitStatusSpec {

@@ -47,13 +47,21 @@ constexpr NamedCommand kCommandNames[] = {
     {kCommandLookSouth, "look-south"},
     {kCommandLookEast, "look-east"},
     {kCommandLookWest, "look-west"},
+    {kCommandExaggerationUp, "exaggeration-up"},
+    {kCommandExaggerationDown, "exaggeration-down"},
+    {kCommandExaggeration1, "exaggeration-one"},
+    {kCommandExaggeration1 + 1, "exaggeration-one-and-half"},
+    {kCommandExaggeration1 + 2, "exaggeration-two"},
+    {kCommandExaggeration1 + 3, "exaggeration-three"},
+    {kCommandExaggeration1 + 4, "exaggeration-five"},
+    {kCommandExaggeration1 + 5, "exaggeration-ten"},
 };
 
 constexpr const char* kKeyNames[] = {
     "X", "Y", "Z", "L", "M", "C", "O", "Q", "PageUp", "PageDown", "Plus", "Minus", "Backspace", "F1", "F9",
-    "Escape", "Return", "Enter", "F10", "F11", "P", "N", "S", "E", "W",
+    "Escape", "Return", "Enter", "F10", "F11", "P", "N", "S", "E", "W", "Up", "Down",
 };
-static_assert(std::size(kKeyNames) == static_cast<size_t>(Key::W) + 1, "one name per key");
+static_assert(std::size(kKeyNames) == static_cast<size_t>(Key::Down) + 1, "one name per key");
 
 constexpr KeyStroke Plain(Key key) { return {key, false, false, false}; }
 constexpr KeyStroke Control(Key key) { return {key, true, false, false}; }
@@ -81,6 +89,8 @@ constexpr KeyBinding kKeyBindings[] = {
     {Plain(Key::S), kCommandLookSouth, false},
     {Plain(Key::E), kCommandLookEast, false},
     {Plain(Key::W), kCommandLookWest, false},
+    {Control(Key::Up), kCommandExaggerationUp, false},
+    {Control(Key::Down), kCommandExaggerationDown, false},
 };
 
 // The keys of the main window itself (shell/Viewer.cpp), which act on the window.

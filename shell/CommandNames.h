@@ -26,7 +26,7 @@ std::string CommandNameList();
 // The keys the window takes: those of menu entries and those of the window itself.
 enum class Key {
     X, Y, Z, L, M, C, O, Q, PageUp, PageDown, Plus, Minus, Backspace, F1, F9,
-    Escape, Return, Enter, F10, F11, P, N, S, E, W,
+    Escape, Return, Enter, F10, F11, P, N, S, E, W, Up, Down,
 };
 
 struct KeyStroke {

@@ -6,6 +6,7 @@
 #include "render/NormalSmoothing.h"
 #include "render/SceneLoad.h"
 #include "scene/SceneFileReader.h"
+#include "shell/Exaggeration.h"
 #include "shell/LoadErrors.h"
 #include "shell/RecentFiles.h"
 #include "shell/SlabsAndPicks.h"
@@ -145,7 +146,7 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
                 OpenRecentFile(ctx, static_cast<size_t>(id - kCommandRecentFile));
                 break;
             }
-            RunSlabOrPickCommand(ctx, id);
+            if (!RunExaggerationCommand(ctx, id)) RunSlabOrPickCommand(ctx, id);
             break;
     }
     return kStatusOk;
@@ -249,7 +250,9 @@ std::optional<bool> SwitchState(const ShellContext& ctx, const Command& command)
         case kCommandSpanish: return ctx.records.shell.language == kLanguageSpanish;
         case kCommandEnglish: return ctx.records.shell.language != kLanguageSpanish;
         case kCommandObjectsPanel: return ctx.records.shell.objectsPanelShown;
-        default: return SlabOrPickSwitch(ctx, command.id);
+        default:
+            if (const std::optional<bool> on = ExaggerationSwitch(ctx, command.id)) return on;
+            return SlabOrPickSwitch(ctx, command.id);
     }
 }
 

@@ -1,10 +1,13 @@
 #include "shell/Menus.h"
 
+#include <iterator>
+
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 
+#include "render/ViewState.h"
 #include "scene/TextDecoding.h"
 #include "shell/RecentFiles.h"
 
@@ -75,6 +78,8 @@ QKeySequence Shortcut(const KeyBinding& binding) {
         case Key::S: key = Qt::Key_S; break;
         case Key::E: key = Qt::Key_E; break;
         case Key::W: key = Qt::Key_W; break;
+        case Key::Up: key = Qt::Key_Up; break;
+        case Key::Down: key = Qt::Key_Down; break;
     }
     Qt::KeyboardModifiers modifiers;
     modifiers.setFlag(Qt::ControlModifier, binding.stroke.control);
@@ -116,6 +121,20 @@ void AddSectionEntries(MenuHandles& menus, const MenuTexts& t, const CommandHand
     AddFixedEntry(menus.viewMenu, menus, t.copyResult, kCommandCopyResult, dispatch);
 }
 
+// The View menu's last submenu: the vertical exaggeration, a step up or down, or one
+// of the steps, the factor drawn checked.
+void AddExaggerationEntries(MenuHandles& menus, const MenuTexts& t, const CommandHandler& dispatch) {
+    QMenu* exaggeration = menus.viewMenu->addMenu(MenuLabel(t.exaggeration));
+    AddFixedEntry(exaggeration, menus, t.exaggerationUp, kCommandExaggerationUp, dispatch);
+    AddFixedEntry(exaggeration, menus, t.exaggerationDown, kCommandExaggerationDown, dispatch);
+    exaggeration->addSeparator();
+    for (size_t i = 0; i < std::size(kExaggerationSteps); ++i) {
+        const std::string label = FormatText(t.exaggerationFactor, static_cast<double>(kExaggerationSteps[i]));
+        AddFixedEntry(exaggeration, menus, label.c_str(), kCommandExaggeration1 + static_cast<int32_t>(i), dispatch,
+                      true);
+    }
+}
+
 }  // namespace
 
 void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, const CommandHandler& dispatch) {
@@ -152,6 +171,7 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, con
     QMenu* views = menus.viewMenu->addMenu(MenuLabel(t.standardViews));
     for (int k = 0; k < 5; ++k) AddFixedEntry(views, menus, t.standardView[k], kCommandPlanView + k, dispatch);
     AddSectionEntries(menus, t, dispatch);
+    AddExaggerationEntries(menus, t, dispatch);
 
     menus.setupMenu = menuBar->addMenu(MenuLabel(t.setup));
     AddFixedEntry(menus.setupMenu, menus, t.backColour, kCommandBackColour, dispatch);

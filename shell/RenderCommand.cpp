@@ -92,6 +92,7 @@ Failure PrepareScene(const CommandLine& line, const std::vector<InputEvent>& inp
     picture.shell.clientWidth = static_cast<uint32_t>(line.width);
     picture.shell.clientHeight = static_cast<uint32_t>(line.height);
     if (line.smooth) DispatchCommand(ctx, kCommandSmoothOnOpen);
+    picture.view.exaggeration = line.exaggeration;  // before the loads: the fit takes the box as drawn
     for (const std::string& path : line.files) {
         picture.shell.pendingScenePath = path;
         LoadReport report;

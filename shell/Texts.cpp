@@ -52,6 +52,10 @@ constexpr Texts MakeTexts(bool spanish) {
         .standardViews = t("Vistas estándar", "Standard views"),
         .standardView = {t("Planta", "Plan view"), t("Mirar al norte", "Look north"), t("Mirar al sur", "Look south"),
                          t("Mirar al este", "Look east"), t("Mirar al oeste", "Look west")},
+        .exaggeration = t("Exageración vertical", "Vertical exaggeration"),
+        .exaggerationUp = t("Aumentar", "Increase"),
+        .exaggerationDown = t("Reducir", "Decrease"),
+        .exaggerationFactor = both("×%g"),
     };
     texts.panel = {
         .name = t("Nombre", "Name"),
@@ -80,7 +84,8 @@ constexpr Texts MakeTexts(bool spanish) {
                   "este u oeste\n"
                   " - Clic = el punto bajo el cursor; M = medimos entre dos puntos; Ctrl+C = copiamos el resultado\n"
                   " - F9 = panel de objetos: escribimos para filtrar, Abajo a la lista, Espacio cambia los "
-                  "seleccionados (o el actual)",
+                  "seleccionados (o el actual)\n"
+                  " - Ctrl+Arriba, Ctrl+Abajo = más o menos exageración vertical",
                   "Button down:\n - Left = turn the objects \n - Right = move the objects\n - Central roll = zoom\n"
                   "Button down + CONTROL:\n - Left = change the light direction \n"
                   " - Central roll = change the light intensity\n"
@@ -92,7 +97,8 @@ constexpr Texts MakeTexts(bool spanish) {
                   " - P = plan view, north up; N, S, E, W = look level towards north, south, east or west\n"
                   " - Click = the point under the cursor; M = measure between two points; Ctrl+C = copy the result\n"
                   " - F9 = objects panel: type to filter, Down to the list, Space switches the selected ones (or the "
-                  "current one)"),
+                  "current one)\n"
+                  " - Ctrl+Up, Ctrl+Down = more or less vertical exaggeration"),
         .languageCaption = t("Aviso", "Notice"),
         .languageNotice = t("Para actualizar el idioma hay que reiniciar el programa.",
                             "To update the language you have to restart the program."),
@@ -108,6 +114,7 @@ constexpr Texts MakeTexts(bool spanish) {
         .measureSecond = t("Medir: pulse el segundo punto", "Measure: click the second point"),
         .measured = t("Medida: inclinada %.2f, horizontal %.2f, dz %.2f, azimut %.2f°, buzamiento %.2f°",
                       "Measured: slope %.2f, horizontal %.2f, dz %.2f, azimuth %.2f°, dip %.2f°"),
+        .exaggeration = t("Exageración ×%g", "Exaggeration ×%g"),
     };
     texts.loadErrors = {
         .readError = both("Error en la lectura del fichero."),

@@ -28,6 +28,8 @@ struct MenuTexts {
     const char* measure; const char* copyResult;
     // The View menu's "Standard views" submenu: plan, then north, south, east, west.
     const char* standardViews; const char* standardView[5];
+    const char* exaggeration; const char* exaggerationUp; const char* exaggerationDown;
+    const char* exaggerationFactor;  // a step's entry, with the factor (%g)
 };
 
 // The objects panel's column headers and the filter's placeholder.
@@ -57,6 +59,7 @@ struct StatusTexts {
     const char* elementWords[kObjectKindCount];  // what an element of each kind is, in ObjectKind order
     const char* measureFirst; const char* measureSecond;
     const char* measured;        // slope, horizontal distance, dz, azimuth, dip
+    const char* exaggeration;    // the vertical exaggeration (%g) when it is not 1
 };
 
 // A scene file that could not be loaded: the first line, then why.

@@ -62,11 +62,12 @@ TEST_F(FramePiecesTest, PiecesDrawExactlyTheFrameDrawnAtOnce) {
               kStatusOk);
     FitCameraMatrices(graphics, view, kWidth, kHeight);
     using enum FillMode;
-    // Fill, transparent objects, slab axis, measurement marks, yaw.
-    const std::tuple<FillMode, std::vector<size_t>, int, int, float> cases[] = {
-        {Solid, {}, -1, 0, 0},   {Solid, {0, 3}, -1, 0, 130},    {Wireframe, {}, -1, 2, 60},
-        {Solid, {}, 2, 1, 300},  {Solid, {1, 8, 11}, 0, 2, 200}, {Wireframe, {0}, 1, 0, 90}};
-    for (const auto& [fill, transparent, slabAxis, marks, yaw] : cases) {
+    // Fill, transparent objects, slab axis, measurement marks, yaw, vertical exaggeration.
+    const std::tuple<FillMode, std::vector<size_t>, int, int, float, float> cases[] = {
+        {Solid, {}, -1, 0, 0, 1},   {Solid, {0, 3}, -1, 0, 130, 1},    {Wireframe, {}, -1, 2, 60, 1},
+        {Solid, {}, 2, 1, 300, 1},  {Solid, {1, 8, 11}, 0, 2, 200, 1}, {Wireframe, {0}, 1, 0, 90, 1},
+        {Solid, {}, -1, 2, 30, 3},  {Solid, {3}, 2, 0, 250, 5}};
+    for (const auto& [fill, transparent, slabAxis, marks, yaw, exaggeration] : cases) {
         SCOPED_TRACE(::testing::Message() << "yaw " << yaw);
         graphics.opaqueRasterDesc.fillMode = graphics.transparentRasterDesc.fillMode = fill;
         std::fill(scene.objectTransparent.begin(), scene.objectTransparent.end(), false);
@@ -74,6 +75,7 @@ TEST_F(FramePiecesTest, PiecesDrawExactlyTheFrameDrawnAtOnce) {
         view.section = slabAxis < 0 ? SectionSlab{} : SectionSlab{slabAxis, slabAxis == 2 ? 330.0 : 2400.0, 150.0};
         view.measure = {false, marks, {{{1500, 2500, 300}, {2500, 3500, 400}}}};
         view.cameraYaw = yaw;
+        view.exaggeration = exaggeration;
         const Picture whole = Whole();
         const int32_t castAtOnce = graphics.cast.objectsDrawn;
         int pieces = 0;

@@ -165,3 +165,11 @@ talan_picture_test(input_look_east ${PROJECT_SOURCE_DIR}/data/samples/open_pit.K
 # left; looking south the red post stands in front and the green one on the left.
 talan_picture_test(posts_east posts.KDX ARGS --view east)
 talan_picture_test(posts_south posts.KDX ARGS --view south)
+# Vertical exaggeration: the roof's profile seen level, as the file has it and five
+# times as tall, framed alike; a slab across y through the blocks three times as tall,
+# the same whether the blocks are cast or drawn as boxes.
+talan_picture_test(roof_profile roof.KDX ARGS --pitch 0)
+talan_picture_test(roof_profile_exaggerated roof.KDX ARGS --pitch 0 --exaggeration 5)
+talan_picture_test(section_y_exaggerated blocks.KDX ARGS --yaw 30 --pitch 35 --section y,2,3 --exaggeration 3 BOXES_TOO)
+talan_picture_test(section_y_exaggerated_cast blocks.KDX BASELINE ${baselines}/section_y_exaggerated.png SHARE 0.0005
+  ARGS --yaw 30 --pitch 35 --section y,2,3 --exaggeration 3 --draw-blocks cast)

@@ -96,7 +96,8 @@ constexpr char kNotAScene[] = "Tavrim  T3      1,\n1,0,0,\nlooks like one,\n0,0,
 constexpr char kObjectsAfterFourLoads[] = "[Pit floor+ Pit floor+] [Bloques+] [] [Ramp+ Ramp+] [] []";
 constexpr char kFixedEntries[] =
     "[4000 4001 4002o - 16] [[] [] [] [] [] []] [4014 [] - 4010+ - 4060o - 4012+ 4013+ - 4070o - "
-    "[4120 4121 4122 4123 4124] - [4100o 4101o 4102o - 4103 4104 4105 4106 4107 - 4108] 4110o 4111] [4020 [4022o 4023+] 4021o] [4030 4031]";
+    "[4120 4121 4122 4123 4124] - [4100o 4101o 4102o - 4103 4104 4105 4106 4107 - 4108] 4110o 4111 "
+    "[4140 4141 - 4142+ 4143o 4144o 4145o 4146o 4147o]] [4020 [4022o 4023+] 4021o] [4030 4031]";
 
 // Drags these files over `window` and drops them there; whether the drag was accepted.
 bool DropFiles(QWidget& window, const std::vector<std::string>& paths, std::vector<QUrl> urls = {}) {
@@ -333,7 +334,7 @@ TEST_F(MenuCommands, NewEmptiesTheSceneAndResetsTheDrawingButNotTheSettings) {
     viewer.paths = {viewer.File(kExampleScene), viewer.File(kBlocks)};
     viewer.Choose(kCommandNew, kCommandOpenAdd, kCommandSolidFace, kCommandAutoTurn, kCommandFrontFace,
                   kCommandAntialiased, kCommandSmoothOnOpen, kCommandEnglish, kCommandObjectsPanel, kCommandSectionX,
-                  10000, 5002);
+                  10000, 5002, kCommandExaggerationUp);
     // Solid faces and antialiasing switch both raster descriptions.
     const RasterDesc &opaque = viewer.graphics.opaqueRasterDesc, &transparent = viewer.graphics.transparentRasterDesc;
     EXPECT_EQ(std::pair(opaque.fillMode, transparent.fillMode), std::pair(FillMode::Wireframe, FillMode::Wireframe));
@@ -341,9 +342,11 @@ TEST_F(MenuCommands, NewEmptiesTheSceneAndResetsTheDrawingButNotTheSettings) {
     viewer.view.transparencyLevel = 0.05f;
     viewer.Choose(kCommandNew);  // and cancel the dialog
     // No object entries; solid faces, both faces, no auto-turn and no section; smoothing
-    // on open, antialiasing, the language and the panel left alone.
+    // on open, antialiasing, the language, the panel and the vertical exaggeration (a
+    // view setting, as the light and the camera's heading are) left alone.
     std::string expected = kFixedEntries;
-    for (const char* mark : {"4002o", "4070o", "4021o"}) expected[expected.find(mark) + 4] = '+';
+    for (const char* mark : {"4002o", "4070o", "4021o", "4143o"}) expected[expected.find(mark) + 4] = '+';
+    expected[expected.find("4142+") + 4] = 'o';
     expected.replace(expected.find(" - 16]"), 6, " - 4130 4131 - 16]");  // the files opened before New
     EXPECT_EQ(Layout(viewer.window.menuBar()), expected);
     EXPECT_EQ(std::pair(opaque, transparent),
