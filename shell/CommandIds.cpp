@@ -51,7 +51,9 @@ bool IsMenuIdentifier(int32_t id) {
         case kCommandExaggerationUp:
         case kCommandExaggerationDown:
         case kCommandExaggeration1: return true;
-        case kCommandRecentFile: return false;
+        case kCommandRecentFile:
+        case kCommandRestoreView1:
+        case kCommandSaveView1: return false;
     }
     if (id > kCommandExaggeration1 && id < kCommandExaggeration1 + kExaggerationEntries) return true;
     return false;

@@ -55,8 +55,13 @@ enum CommandId : int32_t {
     kCommandExaggerationUp = 4140,
     kCommandExaggerationDown = 4141,
     kCommandExaggeration1 = 4142,  // to 4142 + kExaggerationEntries - 1
+    // Saved views: bring back slot 1 + (id - first) (keys 1 to 9), or save the view
+    // there (Ctrl+1 to Ctrl+9). The slots are the run's, so --command takes none.
+    kCommandRestoreView1 = 4150,  // to 4150 + kSavedViewSlots - 1
+    kCommandSaveView1 = 4170,     // to 4170 + kSavedViewSlots - 1
 };
 inline constexpr int32_t kExaggerationEntries = 6;
+inline constexpr int32_t kSavedViewSlots = 9;
 
 // The flag of one object that its entry switches: shown (its entry in its kind's
 // submenu) or drawn transparent (its entry in the Transparent submenu).

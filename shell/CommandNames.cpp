@@ -60,8 +60,9 @@ constexpr NamedCommand kCommandNames[] = {
 constexpr const char* kKeyNames[] = {
     "X", "Y", "Z", "L", "M", "C", "O", "Q", "PageUp", "PageDown", "Plus", "Minus", "Backspace", "F1", "F9",
     "Escape", "Return", "Enter", "F10", "F11", "P", "N", "S", "E", "W", "Up", "Down",
+    "1", "2", "3", "4", "5", "6", "7", "8", "9",
 };
-static_assert(std::size(kKeyNames) == static_cast<size_t>(Key::Down) + 1, "one name per key");
+static_assert(std::size(kKeyNames) == static_cast<size_t>(Key::Digit9) + 1, "one name per key");
 
 constexpr KeyStroke Plain(Key key) { return {key, false, false, false}; }
 constexpr KeyStroke Control(Key key) { return {key, true, false, false}; }
@@ -91,6 +92,16 @@ constexpr KeyBinding kKeyBindings[] = {
     {Plain(Key::W), kCommandLookWest, false},
     {Control(Key::Up), kCommandExaggerationUp, false},
     {Control(Key::Down), kCommandExaggerationDown, false},
+    // The saved views: a digit brings slot N back, Ctrl and the digit saves the view there.
+    {Plain(Key::Digit1), kCommandRestoreView1, false},     {Control(Key::Digit1), kCommandSaveView1, false},
+    {Plain(Key::Digit2), kCommandRestoreView1 + 1, false}, {Control(Key::Digit2), kCommandSaveView1 + 1, false},
+    {Plain(Key::Digit3), kCommandRestoreView1 + 2, false}, {Control(Key::Digit3), kCommandSaveView1 + 2, false},
+    {Plain(Key::Digit4), kCommandRestoreView1 + 3, false}, {Control(Key::Digit4), kCommandSaveView1 + 3, false},
+    {Plain(Key::Digit5), kCommandRestoreView1 + 4, false}, {Control(Key::Digit5), kCommandSaveView1 + 4, false},
+    {Plain(Key::Digit6), kCommandRestoreView1 + 5, false}, {Control(Key::Digit6), kCommandSaveView1 + 5, false},
+    {Plain(Key::Digit7), kCommandRestoreView1 + 6, false}, {Control(Key::Digit7), kCommandSaveView1 + 6, false},
+    {Plain(Key::Digit8), kCommandRestoreView1 + 7, false}, {Control(Key::Digit8), kCommandSaveView1 + 7, false},
+    {Plain(Key::Digit9), kCommandRestoreView1 + 8, false}, {Control(Key::Digit9), kCommandSaveView1 + 8, false},
 };
 
 // The keys of the main window itself (shell/Viewer.cpp), which act on the window.

@@ -27,6 +27,7 @@ std::string CommandNameList();
 enum class Key {
     X, Y, Z, L, M, C, O, Q, PageUp, PageDown, Plus, Minus, Backspace, F1, F9,
     Escape, Return, Enter, F10, F11, P, N, S, E, W, Up, Down,
+    Digit1, Digit2, Digit3, Digit4, Digit5, Digit6, Digit7, Digit8, Digit9,
 };
 
 struct KeyStroke {

@@ -9,6 +9,7 @@
 #include "shell/Exaggeration.h"
 #include "shell/LoadErrors.h"
 #include "shell/RecentFiles.h"
+#include "shell/SavedViews.h"
 #include "shell/SlabsAndPicks.h"
 #include "shell/StandardViews.h"
 #include "shell/Texts.h"
@@ -65,6 +66,7 @@ void NewScene(ShellContext& ctx) {
     SetFillMode(ctx.records.graphics, FillMode::Solid);
     ctx.records.graphics.opaqueRasterDesc.cullMode = CullMode::None;
     ResetScene(ctx.records.scene);
+    ctx.records.shell.savedViews.files.clear();  // the next load starts a new set of files
     ctx.host.ObjectsChanged();
     ctx.records.view.lightSpinSpeed = 0.0f;
     ctx.records.view.transparencyLevel = kStartTransparencyLevel;
@@ -146,6 +148,7 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
                 OpenRecentFile(ctx, static_cast<size_t>(id - kCommandRecentFile));
                 break;
             }
+            if (RunSavedViewCommand(ctx, id)) break;
             if (!RunExaggerationCommand(ctx, id)) RunSlabOrPickCommand(ctx, id);
             break;
     }
@@ -185,6 +188,8 @@ int32_t LoadSceneFile(ShellContext& ctx, LoadReport* report) {
         const std::string listed = absolute.lexically_normal().string();
         if (status >= 0) {
             RememberRecentFile(ctx.records.shell.recentFiles, listed);
+            // The set of files loaded now may have views saved in an earlier run.
+            NoteSceneFileLoaded(ctx.records.shell.savedViews, listed);
         } else {
             ForgetRecentFile(ctx.records.shell.recentFiles, listed);
         }
@@ -220,6 +225,7 @@ int32_t DispatchCommand(ShellContext& ctx, const Command& command) { return Disp
 
 int32_t DispatchCommands(ShellContext& ctx, const std::vector<Command>& commands) {
     int32_t result = kStatusOk;
+    ctx.records.shell.noticeText.clear();  // a notice lasts until the next command
     for (const Command& command : commands) {
         if (command.object >= 0) {
             ToggleObjectFlag(ctx.records.scene, command.flag, command.object);

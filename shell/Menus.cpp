@@ -80,6 +80,17 @@ QKeySequence Shortcut(const KeyBinding& binding) {
         case Key::W: key = Qt::Key_W; break;
         case Key::Up: key = Qt::Key_Up; break;
         case Key::Down: key = Qt::Key_Down; break;
+        case Key::Digit1:
+        case Key::Digit2:
+        case Key::Digit3:
+        case Key::Digit4:
+        case Key::Digit5:
+        case Key::Digit6:
+        case Key::Digit7:
+        case Key::Digit8:
+        case Key::Digit9:
+            key = static_cast<Qt::Key>(Qt::Key_1 + (static_cast<int>(binding.stroke.key) - static_cast<int>(Key::Digit1)));
+            break;
     }
     Qt::KeyboardModifiers modifiers;
     modifiers.setFlag(Qt::ControlModifier, binding.stroke.control);
@@ -135,6 +146,21 @@ void AddExaggerationEntries(MenuHandles& menus, const MenuTexts& t, const Comman
     }
 }
 
+// After the exaggeration: the saved views, one entry per slot that brings it back,
+// then a submenu of entries that save the view in a slot. The host labels the slots
+// as they are when the submenu opens.
+void AddSavedViewEntries(MenuHandles& menus, const MenuTexts& t, const CommandHandler& dispatch) {
+    menus.savedViewsSubmenu = menus.viewMenu->addMenu(MenuLabel(t.savedViews));
+    QMenu* save = new QMenu(MenuLabel(t.saveView), menus.savedViewsSubmenu);
+    for (int32_t k = 0; k < kSavedViewSlots; ++k) {
+        const std::string number = std::to_string(k + 1);
+        AddFixedEntry(menus.savedViewsSubmenu, menus, number.c_str(), kCommandRestoreView1 + k, dispatch);
+        AddFixedEntry(save, menus, number.c_str(), kCommandSaveView1 + k, dispatch);
+    }
+    menus.savedViewsSubmenu->addSeparator();
+    menus.savedViewsSubmenu->addMenu(save);
+}
+
 }  // namespace
 
 void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, const CommandHandler& dispatch) {
@@ -172,6 +198,7 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, con
     for (int k = 0; k < 5; ++k) AddFixedEntry(views, menus, t.standardView[k], kCommandPlanView + k, dispatch);
     AddSectionEntries(menus, t, dispatch);
     AddExaggerationEntries(menus, t, dispatch);
+    AddSavedViewEntries(menus, t, dispatch);
 
     menus.setupMenu = menuBar->addMenu(MenuLabel(t.setup));
     AddFixedEntry(menus.setupMenu, menus, t.backColour, kCommandBackColour, dispatch);

@@ -31,6 +31,7 @@ struct MenuHandles {
     QMenu* viewMenu = nullptr;
     QMenu* transparentSubmenu = nullptr;
     QMenu* sectionSubmenu = nullptr;
+    QMenu* savedViewsSubmenu = nullptr;
     QMenu* setupMenu = nullptr;
     QMenu* languageMenu = nullptr;
     QMenu* helpMenu = nullptr;

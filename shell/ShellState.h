@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/SavedViews.h"
+
 namespace talan {
 
 // The interface languages, as the settings file's "idioma" numbers them; any other
@@ -34,6 +36,8 @@ struct ShellState {
     std::array<uint32_t, 16> customColours{};  // the colour dialog's custom colours, kept for the run
     std::string pickText;         // what the last click picked, for the status line; empty: nothing
     std::string resultText;       // the last pick or measurement as Ctrl+C copies it
+    SavedViews savedViews;        // the views saved by Ctrl+1 … Ctrl+9, per set of scene files
+    std::string noticeText;       // what the last command has to tell in the status line, until the next one
 };
 
 // The product's web address, shown by the about box and the context-creation message.

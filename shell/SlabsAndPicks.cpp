@@ -235,6 +235,7 @@ StatusLine StatusText(const ShellContext& ctx) {
     if (const float factor = ctx.records.view.exaggeration; factor != 1.0f) {
         part(FormatText(Words(ctx).exaggeration, static_cast<double>(factor)), !measured);
     }
+    if (!ctx.records.shell.noticeText.empty()) part(ctx.records.shell.noticeText, true);
     return line;
 }
 

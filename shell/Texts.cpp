@@ -56,6 +56,10 @@ constexpr Texts MakeTexts(bool spanish) {
         .exaggerationUp = t("Aumentar", "Increase"),
         .exaggerationDown = t("Reducir", "Decrease"),
         .exaggerationFactor = both("×%g"),
+        .savedViews = t("Vistas guardadas", "Saved views"),
+        .savedViewEntry = t("%d  rumbo %.0f, inclinación %.0f, ×%g", "%d  yaw %.0f, pitch %.0f, ×%g"),
+        .savedViewEmpty = t("%d  (vacía)", "%d  (empty)"),
+        .saveView = t("Guardar la vista como", "Save the view as"),
     };
     texts.panel = {
         .name = t("Nombre", "Name"),
@@ -85,7 +89,8 @@ constexpr Texts MakeTexts(bool spanish) {
                   " - Clic = el punto bajo el cursor; M = medimos entre dos puntos; Ctrl+C = copiamos el resultado\n"
                   " - F9 = panel de objetos: escribimos para filtrar, Abajo a la lista, Espacio cambia los "
                   "seleccionados (o el actual)\n"
-                  " - Ctrl+Arriba, Ctrl+Abajo = más o menos exageración vertical",
+                  " - Ctrl+Arriba, Ctrl+Abajo = más o menos exageración vertical\n"
+                  " - Ctrl+1 … Ctrl+9 = guardamos la vista; 1 … 9 = la recuperamos",
                   "Button down:\n - Left = turn the objects \n - Right = move the objects\n - Central roll = zoom\n"
                   "Button down + CONTROL:\n - Left = change the light direction \n"
                   " - Central roll = change the light intensity\n"
@@ -98,7 +103,8 @@ constexpr Texts MakeTexts(bool spanish) {
                   " - Click = the point under the cursor; M = measure between two points; Ctrl+C = copy the result\n"
                   " - F9 = objects panel: type to filter, Down to the list, Space switches the selected ones (or the "
                   "current one)\n"
-                  " - Ctrl+Up, Ctrl+Down = more or less vertical exaggeration"),
+                  " - Ctrl+Up, Ctrl+Down = more or less vertical exaggeration\n"
+                  " - Ctrl+1 … Ctrl+9 = save the view; 1 … 9 = bring it back"),
         .languageCaption = t("Aviso", "Notice"),
         .languageNotice = t("Para actualizar el idioma hay que reiniciar el programa.",
                             "To update the language you have to restart the program."),
@@ -115,6 +121,8 @@ constexpr Texts MakeTexts(bool spanish) {
         .measured = t("Medida: inclinada %.2f, horizontal %.2f, dz %.2f, azimut %.2f°, buzamiento %.2f°",
                       "Measured: slope %.2f, horizontal %.2f, dz %.2f, azimuth %.2f°, dip %.2f°"),
         .exaggeration = t("Exageración ×%g", "Exaggeration ×%g"),
+        .viewSaved = t("Vista guardada como %d", "View saved as %d"),
+        .noSavedView = t("Ninguna vista guardada como %d", "No view saved as %d"),
     };
     texts.loadErrors = {
         .readError = both("Error en la lectura del fichero."),

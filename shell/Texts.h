@@ -30,6 +30,10 @@ struct MenuTexts {
     const char* standardViews; const char* standardView[5];
     const char* exaggeration; const char* exaggerationUp; const char* exaggerationDown;
     const char* exaggerationFactor;  // a step's entry, with the factor (%g)
+    // The View menu's "Saved views" submenu: a slot's entry with its number (%d), yaw,
+    // pitch (%.0f) and exaggeration (%g), or with its number alone while it is empty;
+    // then the submenu of the entries that save the view.
+    const char* savedViews; const char* savedViewEntry; const char* savedViewEmpty; const char* saveView;
 };
 
 // The objects panel's column headers and the filter's placeholder.
@@ -60,6 +64,7 @@ struct StatusTexts {
     const char* measureFirst; const char* measureSecond;
     const char* measured;        // slope, horizontal distance, dz, azimuth, dip
     const char* exaggeration;    // the vertical exaggeration (%g) when it is not 1
+    const char* viewSaved; const char* noSavedView;  // a slot's number (%d) saved, or found empty
 };
 
 // A scene file that could not be loaded: the first line, then why.

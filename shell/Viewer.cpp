@@ -178,6 +178,7 @@ void ReadSettingsAtStart(Program& program, const std::string& scenePath) {
     LoadSettings(kSettingsFile, program.settingsFile, program.settings);
     program.recentFilesRead = LoadRecentFiles(kRecentFilesFile);
     shell.recentFiles = program.recentFilesRead;
+    shell.savedViews.sets = LoadSavedViews(kSavedViewsFile);
     shell.language = settings.language;
     program.records.view.backgroundColor = {settings.backgroundColor[0], settings.backgroundColor[1],
                                     settings.backgroundColor[2], 0.0f};
@@ -332,9 +333,15 @@ void SaveSettingsInStartDirectory(const Program& program) {
     if (failure.Failed()) std::fprintf(stderr, "talan3d: %s\n", failure.message.c_str());
     // The list of files opened last, in a file of its own beside config.cfg.
     const std::vector<std::string>& recent = program.records.shell.recentFiles;
-    if (recent == program.recentFilesRead) return;
-    const Failure recentFailure = SaveRecentFiles(kRecentFilesFile, recent);
-    if (recentFailure.Failed()) std::fprintf(stderr, "talan3d: %s\n", recentFailure.message.c_str());
+    if (recent != program.recentFilesRead) {
+        const Failure recentFailure = SaveRecentFiles(kRecentFilesFile, recent);
+        if (recentFailure.Failed()) std::fprintf(stderr, "talan3d: %s\n", recentFailure.message.c_str());
+    }
+    // The saved views, only when the run saved one.
+    const SavedViews& views = program.records.shell.savedViews;
+    if (!views.changed) return;
+    const Failure viewsFailure = SaveSavedViews(kSavedViewsFile, views.sets);
+    if (viewsFailure.Failed()) std::fprintf(stderr, "talan3d: %s\n", viewsFailure.message.c_str());
 }
 
 }  // namespace

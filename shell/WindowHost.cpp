@@ -39,6 +39,20 @@ WindowHost::WindowHost(Records& records, Dialogs& dialogs, QMainWindow& window, 
     QObject::connect(menus_.fileMenu, &QMenu::aboutToShow, menus_.fileMenu, [this, dispatch] {
         ShowRecentFiles(menus_, ctx_.records.shell.recentFiles, dispatch);
     });
+    // The saved views' entries show the current set's slots; an empty slot's entry is
+    // disabled only while the menu shows, so that its key still says the slot is empty.
+    QObject::connect(menus_.savedViewsSubmenu, &QMenu::aboutToShow, menus_.savedViewsSubmenu, [this] {
+        const ViewSlots kept = CurrentViewSlots(ctx_.records.shell.savedViews);
+        for (int32_t k = 0; k < kSavedViewSlots; ++k) {
+            QAction* entry = menus_.actions.at(kCommandRestoreView1 + k);
+            const std::string label = SavedViewLabel(k, kept[static_cast<size_t>(k)], ctx_.records.shell.language);
+            entry->setText(QString::fromStdString(label).replace('&', QStringLiteral("&&")));
+            entry->setEnabled(kept[static_cast<size_t>(k)].has_value());
+        }
+    });
+    QObject::connect(menus_.savedViewsSubmenu, &QMenu::aboutToHide, menus_.savedViewsSubmenu, [this] {
+        for (int32_t k = 0; k < kSavedViewSlots; ++k) menus_.actions.at(kCommandRestoreView1 + k)->setEnabled(true);
+    });
     panel_ = new ObjectsPanel(
         ctx.records.scene, language, [&ctx](const std::vector<Command>& commands) { DispatchCommands(ctx, commands); },
         [&ctx](const Command& command) { return SwitchState(ctx, command); }, &window);

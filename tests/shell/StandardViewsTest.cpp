@@ -118,8 +118,8 @@ TEST_F(StandardViews, TheSubmenuKeysAndNamesInBothLanguages) {
     std::vector<int32_t> chosen;
     for (const InputEvent& e : events) chosen.push_back(e.command);
     EXPECT_EQ(chosen, std::vector<int32_t>(std::begin(ids), std::end(ids)));
-    // No stroke is bound twice: the fifteen keys there were, the five views and the two
-    // exaggeration steps.
+    // No stroke is bound twice: the fifteen keys there were, the five views, the two
+    // exaggeration steps and the eighteen of the saved views.
     std::vector<KeyStroke> strokes;
     for (int32_t id = 0; id < kFirstObjectMenuId; ++id) {
         const KeyBinding* binding = KeyOfCommand(id);
@@ -128,7 +128,7 @@ TEST_F(StandardViews, TheSubmenuKeysAndNamesInBothLanguages) {
         strokes.push_back(binding->stroke);
         EXPECT_EQ(CommandOfStroke(binding->stroke), id) << CommandName(id);
     }
-    EXPECT_EQ(strokes.size(), 22u);
+    EXPECT_EQ(strokes.size(), 40u);
 }
 
 // --view takes the views by name and comes after the fit and --command; --yaw and
