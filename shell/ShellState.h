@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/SavedViews.h"
+#include "shell/SavedViewSlots.h"
 
 namespace talan {
 

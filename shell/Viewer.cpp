@@ -21,6 +21,7 @@
 #include "shell/RenderCommand.h"
 #include "shell/SceneFileDrop.h"
 #include "shell/RecentFiles.h"
+#include "shell/SavedViews.h"
 #include "shell/Settings.h"
 #include "shell/ShellState.h"
 #include "shell/Texts.h"

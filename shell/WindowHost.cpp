@@ -3,6 +3,7 @@
 #include "scene/TextDecoding.h"
 #include "shell/Commands.h"
 #include "shell/ObjectsPanel.h"
+#include "shell/SavedViews.h"
 #include "shell/SlabsAndPicks.h"
 #include "shell/Texts.h"
 
