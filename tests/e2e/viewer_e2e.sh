@@ -174,15 +174,19 @@ if run_viewer "$dir" "$data/samples/open_pit.KDX"; then
     timeout 10 xdotool windowmove "$window" 120 90
     timeout 10 xdotool windowsize "$window" 800 560
     wait_rect "$window" "120 90 800 560" 10 outer || fail "moved and resized, the window is at $rect"
+    press "$window" ctrl+3  # saves the view as 3, which views.cfg keeps
     press "$window" Escape
     ends_well "Escape"
     crlf "# Talan 3D settings, edited by hand" "idioma : 2" "width : 800" "height : 560" "posx : 120" "posy : 90" \
         "" "future_key : kept as written" "color_r : 0" "color_g : 0" "color_b : 0" >"$work/expected_a.cfg"
     cmp -s "$work/expected_a.cfg" "$dir/config.cfg" ||
         { fail "config.cfg after Escape is not as expected"; diff <(od -c "$work/expected_a.cfg") <(od -c "$dir/config.cfg"); }
-    # Beside it, the list of files opened last: the one of the command line.
-    [ "$(ls -A "$dir" | tr '\n' ' ')" = "config.cfg recent.cfg " ] ||
-        fail "the start-up directory holds more than config.cfg and recent.cfg: $(ls -A "$dir")"
+    # Beside it, the list of files opened last (the one of the command line) and the
+    # view saved for it.
+    [ "$(ls -A "$dir" | tr '\n' ' ')" = "config.cfg recent.cfg views.cfg " ] ||
+        fail "the start-up directory holds more than config.cfg, recent.cfg and views.cfg: $(ls -A "$dir")"
+    [ "$(sed -n '1,2p;3s/ .*//p' "$dir/views.cfg" | tr '\n' ' ')" = "set file $(realpath -s "$data/samples/open_pit.KDX") view " ] &&
+        grep -q '^view 3 ' "$dir/views.cfg" || fail "views.cfg does not hold view 3 of the file opened: $(cat "$dir/views.cfg")"
     [ "$(cat "$dir/recent.cfg")" = "$(realpath -s "$data/samples/open_pit.KDX")" ] ||
         fail "recent.cfg does not list the file opened: $(cat "$dir/recent.cfg")"
     restarts "$dir" "$data/samples/example.KDX" 2
