@@ -50,7 +50,8 @@ bool IsMenuIdentifier(int32_t id) {
         case kCommandLookWest: return true;
         case kCommandExaggerationUp:
         case kCommandExaggerationDown:
-        case kCommandExaggeration1: return true;
+        case kCommandExaggeration1:
+        case kCommandFollowChanges: return true;
         case kCommandRecentFile: return false;
     }
     if (id > kCommandExaggeration1 && id < kCommandExaggeration1 + kExaggerationEntries) return true;

@@ -55,6 +55,8 @@ enum CommandId : int32_t {
     kCommandExaggerationUp = 4140,
     kCommandExaggerationDown = 4141,
     kCommandExaggeration1 = 4142,  // to 4142 + kExaggerationEntries - 1
+    // Reload the scene as soon as a file of it changes on disk, without asking.
+    kCommandFollowChanges = 4160,
 };
 inline constexpr int32_t kExaggerationEntries = 6;
 

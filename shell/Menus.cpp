@@ -172,6 +172,8 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, con
     for (int k = 0; k < 5; ++k) AddFixedEntry(views, menus, t.standardView[k], kCommandPlanView + k, dispatch);
     AddSectionEntries(menus, t, dispatch);
     AddExaggerationEntries(menus, t, dispatch);
+    menus.viewMenu->addSeparator();
+    AddFixedEntry(menus.viewMenu, menus, t.followChanges, kCommandFollowChanges, dispatch, true);
 
     menus.setupMenu = menuBar->addMenu(MenuLabel(t.setup));
     AddFixedEntry(menus.setupMenu, menus, t.backColour, kCommandBackColour, dispatch);

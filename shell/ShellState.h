@@ -34,6 +34,9 @@ struct ShellState {
     std::array<uint32_t, 16> customColours{};  // the colour dialog's custom colours, kept for the run
     std::string pickText;         // what the last click picked, for the status line; empty: nothing
     std::string resultText;       // the last pick or measurement as Ctrl+C copies it
+    std::vector<std::string> loadedFiles;  // absolute paths of the files read since the last New, in order
+    bool followChanges = false;   // "Follow changes": a file changed on disk is reloaded without asking
+    std::string reloadNote;       // why the last reload failed, for the status line; empty: it did not
 };
 
 // The product's web address, shown by the about box and the context-creation message.

@@ -56,6 +56,7 @@ constexpr Texts MakeTexts(bool spanish) {
         .exaggerationUp = t("Aumentar", "Increase"),
         .exaggerationDown = t("Reducir", "Decrease"),
         .exaggerationFactor = both("×%g"),
+        .followChanges = t("Seguir los cambios", "Follow changes"),
     };
     texts.panel = {
         .name = t("Nombre", "Name"),
@@ -152,6 +153,12 @@ constexpr Texts MakeTexts(bool spanish) {
                             "comments"),
         .effectFileMissing = both("The FX file cannot be located.  Please run this executable from the directory "
                                   "that contains the FX file."),
+    };
+    texts.reload = {
+        .question = t("%s ha cambiado en el disco. ¿Volver a cargarlo?", "%s changed on disk. Reload it?"),
+        .caption = t("Fichero cambiado", "File changed"),
+        .failed = t("No se pudo volver a cargar %s: %s; se mantiene la escena mostrada",
+                    "Could not reload %s: %s; keeping the scene shown"),
     };
     return texts;
 }

@@ -30,6 +30,7 @@ struct MenuTexts {
     const char* standardViews; const char* standardView[5];
     const char* exaggeration; const char* exaggerationUp; const char* exaggerationDown;
     const char* exaggerationFactor;  // a step's entry, with the factor (%g)
+    const char* followChanges;       // the View menu's switch: reload changed files without asking
 };
 
 // The objects panel's column headers and the filter's placeholder.
@@ -81,6 +82,13 @@ struct ViewerTexts {
     const char* contextFailed; const char* contextDrivers; const char* effectFileMissing;
 };
 
+// A file of the scene changed on disk: the question (the file's name, %s) and its
+// caption, and the status line's note when the files cannot be read again (the name,
+// then why).
+struct ReloadTexts {
+    const char* question; const char* caption; const char* failed;
+};
+
 struct Texts {
     MenuTexts menu;
     PanelTexts panel;
@@ -89,6 +97,7 @@ struct Texts {
     StatusTexts status;
     LoadErrorTexts loadErrors;
     ViewerTexts viewer;
+    ReloadTexts reload;
 };
 
 // The Spanish table for kLanguageSpanish, the English one for any other value.

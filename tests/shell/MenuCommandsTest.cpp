@@ -97,7 +97,7 @@ constexpr char kObjectsAfterFourLoads[] = "[Pit floor+ Pit floor+] [Bloques+] []
 constexpr char kFixedEntries[] =
     "[4000 4001 4002o - 16] [[] [] [] [] [] []] [4014 [] - 4010+ - 4060o - 4012+ 4013+ - 4070o - "
     "[4120 4121 4122 4123 4124] - [4100o 4101o 4102o - 4103 4104 4105 4106 4107 - 4108] 4110o 4111 "
-    "[4140 4141 - 4142+ 4143o 4144o 4145o 4146o 4147o]] [4020 [4022o 4023+] 4021o] [4030 4031]";
+    "[4140 4141 - 4142+ 4143o 4144o 4145o 4146o 4147o] - 4160o] [4020 [4022o 4023+] 4021o] [4030 4031]";
 
 // Drags these files over `window` and drops them there; whether the drag was accepted.
 bool DropFiles(QWidget& window, const std::vector<std::string>& paths, std::vector<QUrl> urls = {}) {
