@@ -50,7 +50,8 @@ bool IsMenuIdentifier(int32_t id) {
         case kCommandLookWest: return true;
         case kCommandExaggerationUp:
         case kCommandExaggerationDown:
-        case kCommandExaggeration1: return true;
+        case kCommandExaggeration1:
+        case kCommandFollowChanges: return true;
         case kCommandRecentFile:
         case kCommandRestoreView1:
         case kCommandSaveView1: return false;

@@ -59,6 +59,8 @@ enum CommandId : int32_t {
     // there (Ctrl+1 to Ctrl+9). The slots are the run's, so --command takes none.
     kCommandRestoreView1 = 4150,  // to 4150 + kSavedViewSlots - 1
     kCommandSaveView1 = 4170,     // to 4170 + kSavedViewSlots - 1
+    // Reload the scene as soon as a file of it changes on disk, without asking.
+    kCommandFollowChanges = 4160,
 };
 inline constexpr int32_t kExaggerationEntries = 6;
 inline constexpr int32_t kSavedViewSlots = 9;

@@ -55,6 +55,7 @@ constexpr NamedCommand kCommandNames[] = {
     {kCommandExaggeration1 + 3, "exaggeration-three"},
     {kCommandExaggeration1 + 4, "exaggeration-five"},
     {kCommandExaggeration1 + 5, "exaggeration-ten"},
+    {kCommandFollowChanges, "follow-changes"},
 };
 
 constexpr const char* kKeyNames[] = {

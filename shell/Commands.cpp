@@ -60,6 +60,9 @@ CullMode ChosenFace(CullMode cull, int32_t id) {
 
 void NewScene(ShellContext& ctx) {
     ClearSlabAndPicks(ctx);
+    ctx.records.shell.loadedFiles.clear();
+    ctx.records.shell.reloadNote.clear();
+    ctx.host.WatchFiles({});
     ctx.records.view.autoTurnMode = false;
     ctx.records.view.autoTurnSpeed = 0.0f;
     ctx.records.view.autoTurnDrag = false;
@@ -138,6 +141,7 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
             ctx.host.EndDrags();
             break;
         case kCommandObjectsPanel: ctx.records.shell.objectsPanelShown = !ctx.records.shell.objectsPanelShown; break;
+        case kCommandFollowChanges: ctx.records.shell.followChanges = !ctx.records.shell.followChanges; break;
         case kCommandPlanView:
         case kCommandLookNorth:
         case kCommandLookSouth:
@@ -180,6 +184,11 @@ int32_t LoadSceneFile(ShellContext& ctx, LoadReport* report) {
     const SceneReadResult read = ReadSceneFile(ctx.records.scene, path, &observer);
     ctx.host.ReadOver();
     ctx.host.ObjectsChanged();
+    // A file whose objects joined the scene is read again with it when it changes.
+    if (read.read) {
+        ctx.records.shell.loadedFiles.push_back(ec ? path : absolute.lexically_normal().string());
+        ctx.host.WatchFiles(ctx.records.shell.loadedFiles);
+    }
     bool fitted = false;
     const int32_t status = CompleteSceneLoad(ctx.records.scene, ctx.records.view, read, ctx.records.shell.smoothOnOpen,
                                             [&ctx] { return ctx.host.Upload(); }, &fitted);
@@ -256,6 +265,7 @@ std::optional<bool> SwitchState(const ShellContext& ctx, const Command& command)
         case kCommandSpanish: return ctx.records.shell.language == kLanguageSpanish;
         case kCommandEnglish: return ctx.records.shell.language != kLanguageSpanish;
         case kCommandObjectsPanel: return ctx.records.shell.objectsPanelShown;
+        case kCommandFollowChanges: return ctx.records.shell.followChanges;
         default:
             if (const std::optional<bool> on = ExaggerationSwitch(ctx, command.id)) return on;
             return SlabOrPickSwitch(ctx, command.id);

@@ -22,6 +22,8 @@ public:
     virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
     // The about box of the language (kLanguageSpanish, else English).
     virtual void ShowAbout(uint32_t language) = 0;
+    // A question with Yes and No buttons; true for Yes.
+    virtual bool Question(const std::string& text, const std::string& caption) = 0;
 };
 
 // The dialogs of a run without a window (--info, --render): the open and colour
@@ -35,6 +37,8 @@ public:
         std::fprintf(err_, "talan3d: %s: %s\n", caption.c_str(), text.c_str());
     }
     void ShowAbout(uint32_t) override {}
+    // Nobody is there to answer: no.
+    bool Question(const std::string&, const std::string&) override { return false; }
 
 private:
     std::FILE* err_;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "scene/SceneModel.h"
 
@@ -54,6 +55,10 @@ public:
     virtual void ProgressChanged(int percent) = 0;
     virtual void ReadOver() = 0;
     virtual void LoadOver() = 0;
+
+    // The scene files loaded since the last New changed (a load added one, New
+    // dropped them): the host watches these for changes on disk.
+    virtual void WatchFiles(const std::vector<std::string>& paths) = 0;
 };
 
 // The host of a run without a window (--info, --render, --pick): there is nothing to
@@ -78,6 +83,7 @@ public:
     void ProgressChanged(int) override {}
     void ReadOver() override {}
     void LoadOver() override {}
+    void WatchFiles(const std::vector<std::string>&) override {}
 
 private:
     SceneModel& scene_;

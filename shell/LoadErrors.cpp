@@ -38,4 +38,8 @@ std::string LoadFailureText(const std::string& path, const SceneReadResult& read
     return std::string(t.readError) + "\n" + DecodeNameForDisplay(path) + ": " + Reason(t, read, status);
 }
 
+std::string LoadFailureReason(const SceneReadResult& read, int32_t status, uint32_t language) {
+    return Reason(TextsFor(language).loadErrors, read, status);
+}
+
 }  // namespace talan

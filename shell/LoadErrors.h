@@ -14,5 +14,7 @@ namespace talan {
 // when there is nothing to draw.
 std::string LoadFailureText(const std::string& path, const SceneReadResult& read, int32_t status,
                             uint32_t language);
+// Why the load failed, alone, as LoadFailureText words it.
+std::string LoadFailureReason(const SceneReadResult& read, int32_t status, uint32_t language);
 
 }  // namespace talan

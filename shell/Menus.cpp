@@ -199,6 +199,8 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, con
     AddSectionEntries(menus, t, dispatch);
     AddExaggerationEntries(menus, t, dispatch);
     AddSavedViewEntries(menus, t, dispatch);
+    menus.viewMenu->addSeparator();
+    AddFixedEntry(menus.viewMenu, menus, t.followChanges, kCommandFollowChanges, dispatch, true);
 
     menus.setupMenu = menuBar->addMenu(MenuLabel(t.setup));
     AddFixedEntry(menus.setupMenu, menus, t.backColour, kCommandBackColour, dispatch);

@@ -76,6 +76,14 @@ void QtDialogs::ShowMessage(const std::string& text, const std::string& caption)
     box.exec();
 }
 
+bool QtDialogs::Question(const std::string& text, const std::string& caption) {
+    QWidget* over = owner != nullptr && owner->isVisible() ? owner : nullptr;
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(caption), QString::fromStdString(text),
+                    QMessageBox::Yes | QMessageBox::No, over);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void QtDialogs::ShowAbout(uint32_t language) {
     const AboutLayout& layout = language == kLanguageSpanish ? kSpanishAbout : kEnglishAbout;
     const DialogTexts& texts = TextsFor(language).dialogs;

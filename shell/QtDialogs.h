@@ -24,6 +24,7 @@ public:
     std::optional<uint32_t> ChooseColour(std::array<uint32_t, 16>& customColours) override;
     void ShowMessage(const std::string& text, const std::string& caption) override;
     void ShowAbout(uint32_t language) override;
+    bool Question(const std::string& text, const std::string& caption) override;
 };
 
 // Puts Qt's own texts (the file and colour dialogs, the message boxes' button) into

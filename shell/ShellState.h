@@ -38,6 +38,9 @@ struct ShellState {
     std::string resultText;       // the last pick or measurement as Ctrl+C copies it
     SavedViews savedViews;        // the views saved by Ctrl+1 … Ctrl+9, per set of scene files
     std::string noticeText;       // what the last command has to tell in the status line, until the next one
+    std::vector<std::string> loadedFiles;  // absolute paths of the files read since the last New, in order
+    bool followChanges = false;   // "Follow changes": a file changed on disk is reloaded without asking
+    std::string reloadNote;       // why the last reload failed, for the status line; empty: it did not
 };
 
 // The product's web address, shown by the about box and the context-creation message.

@@ -231,6 +231,7 @@ StatusLine StatusText(const ShellContext& ctx) {
     }
     if (!ctx.records.shell.pickText.empty()) part(ctx.records.shell.pickText, !marks.Shown());
     if (marks.Shown()) part(MeasureText(ctx), true);
+    if (!ctx.records.shell.reloadNote.empty()) part(ctx.records.shell.reloadNote, !measured);
     // The picture is stretched, not the numbers: said so whenever it is.
     if (const float factor = ctx.records.view.exaggeration; factor != 1.0f) {
         part(FormatText(Words(ctx).exaggeration, static_cast<double>(factor)), !measured);

@@ -60,6 +60,7 @@ constexpr Texts MakeTexts(bool spanish) {
         .savedViewEntry = t("%d  rumbo %.0f, inclinación %.0f, ×%g", "%d  yaw %.0f, pitch %.0f, ×%g"),
         .savedViewEmpty = t("%d  (vacía)", "%d  (empty)"),
         .saveView = t("Guardar la vista como", "Save the view as"),
+        .followChanges = t("Seguir los cambios", "Follow changes"),
     };
     texts.panel = {
         .name = t("Nombre", "Name"),
@@ -160,6 +161,12 @@ constexpr Texts MakeTexts(bool spanish) {
                             "comments"),
         .effectFileMissing = both("The FX file cannot be located.  Please run this executable from the directory "
                                   "that contains the FX file."),
+    };
+    texts.reload = {
+        .question = t("%s ha cambiado en el disco. ¿Volver a cargarlo?", "%s changed on disk. Reload it?"),
+        .caption = t("Fichero cambiado", "File changed"),
+        .failed = t("No se pudo volver a cargar %s: %s; se mantiene la escena mostrada",
+                    "Could not reload %s: %s; keeping the scene shown"),
     };
     return texts;
 }

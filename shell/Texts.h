@@ -34,6 +34,7 @@ struct MenuTexts {
     // pitch (%.0f) and exaggeration (%g), or with its number alone while it is empty;
     // then the submenu of the entries that save the view.
     const char* savedViews; const char* savedViewEntry; const char* savedViewEmpty; const char* saveView;
+    const char* followChanges;       // the View menu's switch: reload changed files without asking
 };
 
 // The objects panel's column headers and the filter's placeholder.
@@ -86,6 +87,13 @@ struct ViewerTexts {
     const char* contextFailed; const char* contextDrivers; const char* effectFileMissing;
 };
 
+// A file of the scene changed on disk: the question (the file's name, %s) and its
+// caption, and the status line's note when the files cannot be read again (the name,
+// then why).
+struct ReloadTexts {
+    const char* question; const char* caption; const char* failed;
+};
+
 struct Texts {
     MenuTexts menu;
     PanelTexts panel;
@@ -94,6 +102,7 @@ struct Texts {
     StatusTexts status;
     LoadErrorTexts loadErrors;
     ViewerTexts viewer;
+    ReloadTexts reload;
 };
 
 // The Spanish table for kLanguageSpanish, the English one for any other value.

@@ -2,6 +2,8 @@
 
 #include "scene/TextDecoding.h"
 #include "shell/Commands.h"
+#include "shell/FileReload.h"
+#include "shell/LoadedFilesWatcher.h"
 #include "shell/ObjectsPanel.h"
 #include "shell/SavedViews.h"
 #include "shell/SlabsAndPicks.h"
@@ -58,6 +60,9 @@ WindowHost::WindowHost(Records& records, Dialogs& dialogs, QMainWindow& window, 
         ctx.records.scene, language, [&ctx](const std::vector<Command>& commands) { DispatchCommands(ctx, commands); },
         [&ctx](const Command& command) { return SwitchState(ctx, command); }, &window);
     window.addDockWidget(Qt::RightDockWidgetArea, panel_);
+    // A loaded file that changes on disk is read again, or the user is asked first.
+    watcher_ = std::make_unique<LoadedFilesWatcher>(
+        [&ctx](const std::vector<std::string>& changed) { return LoadedFilesChanged(ctx, changed); });
     // The main window's own context menu would show and hide its docks behind the
     // commands' back.
     window.setContextMenuPolicy(Qt::NoContextMenu);
@@ -98,6 +103,8 @@ void WindowHost::ShowStatus(const StatusLine& line) {
     status_->setToolTip(QString::fromStdString(line.toolTip));
     window_.statusBar()->setVisible(!line.text.empty());
 }
+
+void WindowHost::WatchFiles(const std::vector<std::string>& paths) { watcher_->Watch(paths); }
 
 void WindowHost::CopyText(const std::string& text) { QGuiApplication::clipboard()->setText(QString::fromStdString(text)); }
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "shell/Host.h"
 #include "shell/Menus.h"
@@ -17,6 +18,7 @@ class QMainWindow;
 
 namespace talan {
 
+class LoadedFilesWatcher;
 class ObjectsPanel;
 
 // The drawing area as the window host reaches it: the viewer's SceneView, or a
@@ -58,10 +60,12 @@ public:
     void ProgressChanged(int percent) override;
     void ReadOver() override;
     void LoadOver() override;
+    void WatchFiles(const std::vector<std::string>& paths) override;
 
     const MenuHandles& Menus() const { return menus_; }
     ObjectsPanel& Panel() const { return *panel_; }
     const QLabel& StatusLabel() const { return *status_; }
+    LoadedFilesWatcher& Watcher() const { return *watcher_; }
 
     bool showProgress = true;  // progress windows while a file is read
     int progressShowDelayMs = kProgressShowDelayMs;  // a load shows its progress window once it has run this long
@@ -76,6 +80,7 @@ private:
     ObjectsPanel* panel_;  // owned by the window
     QLabel* status_;       // owned by the window's status bar
     std::unique_ptr<ProgressBar> progress_;  // during a load
+    std::unique_ptr<LoadedFilesWatcher> watcher_;  // goes with the host, whose context it calls
 };
 
 }  // namespace talan

@@ -73,6 +73,13 @@ struct Viewer : Dialogs, DrawingArea {
         if (onMessage) onMessage();
     }
     void ShowAbout(uint32_t language) override { log += "about " + std::to_string(language) + "; "; }
+    bool Question(const std::string& text, const std::string& caption) override {
+        log += caption + "?; ";
+        messages.push_back(text);
+        const bool yes = asked < answers.size() && answers[asked];
+        ++asked;
+        return yes;
+    }
 
     // Chooses the entries of `ids` in turn, as clicks do; an object's entry by the
     // identifier --info reports.
@@ -117,6 +124,8 @@ struct Viewer : Dialogs, DrawingArea {
     std::vector<std::string> written, folders;      // the files written; the folders the dialog was to start in
     size_t answered = 0;
     std::optional<uint32_t> colour;  // the colour dialog's next answer
+    std::vector<bool> answers;       // the questions' answers in turn; none left: no
+    size_t asked = 0;                // the questions asked
     std::function<void()> onMessage;      // while a message box is open
     std::function<void()> onRedraw;       // when a new picture is asked for
     std::vector<std::string> messages;  // the texts of the boxes shown
