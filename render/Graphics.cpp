@@ -1,4 +1,5 @@
 #include "render/Graphics.h"
+#include "render/Overlay.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -253,6 +254,7 @@ void ReleaseGraphics(GraphicsState& graphics) {
         glDeleteVertexArrays(1, &graphics.marks.vertexArray);
         glDeleteBuffers(1, &graphics.marks.buffer);
     }
+    ReleaseOverlay(graphics);
     ReleaseEffect(graphics.effect);
     ReleaseBlockCasts(graphics.cast);
     graphics = GraphicsState{};

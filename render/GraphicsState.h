@@ -109,6 +109,13 @@ struct PieceSizes {
     int64_t rows = 64;  // of a block model drawn by casting
 };
 
+// The overlay's own program and the buffer its triangles go through every frame.
+struct OverlayState {
+    GLuint program = 0;
+    GLuint vertexArray = 0;
+    GLuint buffer = 0;
+};
+
 struct GraphicsState {
     bool ready = false;  // InitGraphics has succeeded; ReleaseGraphics empties the state again
     Effect effect;
@@ -120,6 +127,7 @@ struct GraphicsState {
     int64_t blocksAwaitingUpload = 0;  // block records left for the first frame that draws boxes
     int64_t maxBufferBytes = kMaxVertexBufferBytes;  // tests lower it to cut small scenes
     VertexBufferPiece marks;  // the measurement's points and line, drawn over the scene
+    OverlayState overlay;     // the axes triad and scale bar, drawn over everything
 
     RasterDesc opaqueRasterDesc{FillMode::Solid, CullMode::None, true, true, false};
     RasterDesc transparentRasterDesc{FillMode::Solid, CullMode::Back, true, false, false};

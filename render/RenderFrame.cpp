@@ -10,6 +10,7 @@
 #include "render/CameraMath.h"
 #include "render/FrameJob.h"
 #include "render/Graphics.h"
+#include "render/Overlay.h"
 
 namespace talan {
 
@@ -267,7 +268,8 @@ int64_t VerticesPerElement(GLenum topology) { return topology == GL_TRIANGLES ? 
 int64_t StepWork(const DrawStep& step, int32_t width) {
     switch (step.kind) {
         case DrawStep::Kind::Cast: return step.count * std::max(width, 1) / 4;
-        case DrawStep::Kind::Marks: return 1;
+        case DrawStep::Kind::Marks:
+        case DrawStep::Kind::Overlay: return 1;
         case DrawStep::Kind::Records: return step.blocks ? step.count * 4 : step.count;
     }
     return 1;
@@ -279,7 +281,8 @@ int64_t PieceAmount(const GraphicsState& graphics, const DrawStep& step) {
     const PieceSizes& sizes = graphics.pieces;
     switch (step.kind) {
         case DrawStep::Kind::Cast: return sizes.rows;
-        case DrawStep::Kind::Marks: return step.count;
+        case DrawStep::Kind::Marks:
+        case DrawStep::Kind::Overlay: return step.count;
         case DrawStep::Kind::Records: break;
     }
     if (step.blocks) return sizes.blocks;
@@ -290,7 +293,7 @@ int64_t PieceAmount(const GraphicsState& graphics, const DrawStep& step) {
 // Sizes the next pieces of a kind so that each takes about kPieceSeconds.
 void AdaptPieces(GraphicsState& graphics, const DrawStep& step, int64_t amount, double took) {
     constexpr double kPieceSeconds = 0.03;
-    if (step.kind == DrawStep::Kind::Marks || amount <= 0) return;
+    if (step.kind == DrawStep::Kind::Marks || step.kind == DrawStep::Kind::Overlay || amount <= 0) return;
     const auto next = [&](int64_t current, int64_t least, int64_t most) {
         // Only a piece of the full size tells the rate; a step's last piece may be short.
         const double rate = static_cast<double>(amount) / std::max(took, 1e-4);
@@ -406,6 +409,7 @@ FrameJob BeginFrame(GraphicsState& graphics, const ViewState& view, const SceneM
         PlanSweeps(graphics, scene, job);
     }
     if (view.measure.count > 0) job.steps.push_back({DrawStep::Kind::Marks});
+    if (view.overlay) job.steps.push_back({DrawStep::Kind::Overlay});
     for (const DrawStep& step : job.steps) job.workTotal += StepWork(step, job.width);
     return job;
 }
@@ -430,6 +434,13 @@ bool DrawFramePieces(GraphicsState& graphics, FrameJob& job, double seconds) {
         const auto pieceStart = Clock::now();
         if (step.kind == DrawStep::Kind::Marks) {
             DrawMeasureMarks(graphics, job.viewState.measure, job.values);
+            appliedPass = -1;
+        } else if (step.kind == DrawStep::Kind::Overlay) {
+            // Laid out in the full picture's pixels: a smaller frame shows it stretched
+            // to the same place and size.
+            const bool full = graphics.viewportWidth > 0 && graphics.viewportHeight > 0;
+            DrawOverlay(graphics, job.view, job.viewState, full ? graphics.viewportWidth : job.width,
+                        full ? graphics.viewportHeight : job.height);
             appliedPass = -1;
         } else {
             const EffectPass& pass = graphics.effect.passes[step.pass];

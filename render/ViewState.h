@@ -65,6 +65,8 @@ struct ViewState {
     // (which the fit looks at). Only the picture changes: the camera target, slabs,
     // picks and measurements stay in file units.
     float exaggeration = 1.0f;
+    // The axes triad and the scale bar over the picture ("Axes and scale").
+    bool overlay = true;
 
     // Mouse drags. A step needs dragThreshold pixels of travel along its axis since the
     // last step on that axis; the references move only with a step.

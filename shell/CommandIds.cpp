@@ -51,7 +51,8 @@ bool IsMenuIdentifier(int32_t id) {
         case kCommandExaggerationUp:
         case kCommandExaggerationDown:
         case kCommandExaggeration1:
-        case kCommandFollowChanges: return true;
+        case kCommandFollowChanges:
+        case kCommandOverlay: return true;
         case kCommandRecentFile:
         case kCommandRestoreView1:
         case kCommandSaveView1: return false;

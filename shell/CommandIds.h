@@ -61,6 +61,8 @@ enum CommandId : int32_t {
     kCommandSaveView1 = 4170,     // to 4170 + kSavedViewSlots - 1
     // Reload the scene as soon as a file of it changes on disk, without asking.
     kCommandFollowChanges = 4160,
+    // The axes triad and scale bar over the picture, on and off.
+    kCommandOverlay = 4180,
 };
 inline constexpr int32_t kExaggerationEntries = 6;
 inline constexpr int32_t kSavedViewSlots = 9;

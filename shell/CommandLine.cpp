@@ -214,6 +214,10 @@ const OptionSpec kOptions[] = {
                 l.exaggeration <= kMaxExaggeration;
      },
      [] { return std::string("; F runs from 0.1 to 100"); }},
+    {"--no-overlay", nullptr, kDrawing,
+     "leave out the axes triad (north marked N) and the scale bar drawn over the picture's bottom corners, as "
+     "unchecking \"Axes and scale\" (4180) does",
+     [](const std::string&, CommandLine& l) { return l.noOverlay = true; }},
 };
 
 struct ExitStatusSpec {

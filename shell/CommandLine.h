@@ -38,6 +38,7 @@ struct CommandLine {
     std::vector<int32_t> commands;   // menu command identifiers, replayed in order
     std::string input;               // an input script whose events reach the view before it is drawn
     BlockDrawing drawBlocks = BlockDrawing::Auto;  // how block models are drawn
+    bool noOverlay = false;          // --no-overlay: the picture without the axes triad and scale bar
     float exaggeration = 1.0f;       // the view's vertical exaggeration, set before the files are loaded
 };
 

@@ -56,6 +56,7 @@ constexpr NamedCommand kCommandNames[] = {
     {kCommandExaggeration1 + 4, "exaggeration-five"},
     {kCommandExaggeration1 + 5, "exaggeration-ten"},
     {kCommandFollowChanges, "follow-changes"},
+    {kCommandOverlay, "overlay"},
 };
 
 constexpr const char* kKeyNames[] = {

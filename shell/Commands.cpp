@@ -142,6 +142,7 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
             break;
         case kCommandObjectsPanel: ctx.records.shell.objectsPanelShown = !ctx.records.shell.objectsPanelShown; break;
         case kCommandFollowChanges: ctx.records.shell.followChanges = !ctx.records.shell.followChanges; break;
+        case kCommandOverlay: ctx.records.view.overlay = !ctx.records.view.overlay; break;
         case kCommandPlanView:
         case kCommandLookNorth:
         case kCommandLookSouth:
@@ -266,6 +267,7 @@ std::optional<bool> SwitchState(const ShellContext& ctx, const Command& command)
         case kCommandEnglish: return ctx.records.shell.language != kLanguageSpanish;
         case kCommandObjectsPanel: return ctx.records.shell.objectsPanelShown;
         case kCommandFollowChanges: return ctx.records.shell.followChanges;
+        case kCommandOverlay: return ctx.records.view.overlay;
         default:
             if (const std::optional<bool> on = ExaggerationSwitch(ctx, command.id)) return on;
             return SlabOrPickSwitch(ctx, command.id);

@@ -193,6 +193,7 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, con
     AddFixedEntry(menus.viewMenu, menus, t.backFace, kCommandBackFace, dispatch, true);
     menus.viewMenu->addSeparator();
     AddFixedEntry(menus.viewMenu, menus, t.objectsPanel, kCommandObjectsPanel, dispatch, true);
+    AddFixedEntry(menus.viewMenu, menus, t.overlay, kCommandOverlay, dispatch, true);
     menus.viewMenu->addSeparator();
     QMenu* views = menus.viewMenu->addMenu(MenuLabel(t.standardViews));
     for (int k = 0; k < 5; ++k) AddFixedEntry(views, menus, t.standardView[k], kCommandPlanView + k, dispatch);

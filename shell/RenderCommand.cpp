@@ -100,6 +100,7 @@ Failure PrepareScene(const CommandLine& line, const std::vector<InputEvent>& inp
             return {FailureKind::SceneFile, status, LoadFailureText(path, report.read, status, kLanguageEnglish)};
         }
     }
+    picture.view.overlay = !line.noOverlay;  // before the commands: --command overlay switches it again
     const std::vector<Command> commands = OptionCommands(line);
     const size_t objects = picture.scene.objectNames.size();
     for (const Command& command : commands) {

@@ -61,6 +61,7 @@ constexpr Texts MakeTexts(bool spanish) {
         .savedViewEmpty = t("%d  (vacía)", "%d  (empty)"),
         .saveView = t("Guardar la vista como", "Save the view as"),
         .followChanges = t("Seguir los cambios", "Follow changes"),
+        .overlay = t("Ejes y escala", "Axes and scale"),
     };
     texts.panel = {
         .name = t("Nombre", "Name"),

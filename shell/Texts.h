@@ -35,6 +35,7 @@ struct MenuTexts {
     // then the submenu of the entries that save the view.
     const char* savedViews; const char* savedViewEntry; const char* savedViewEmpty; const char* saveView;
     const char* followChanges;       // the View menu's switch: reload changed files without asking
+    const char* overlay;             // the View menu's switch: the axes triad and scale bar
 };
 
 // The objects panel's column headers and the filter's placeholder.

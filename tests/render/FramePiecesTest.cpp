@@ -62,12 +62,13 @@ TEST_F(FramePiecesTest, PiecesDrawExactlyTheFrameDrawnAtOnce) {
               kStatusOk);
     FitCameraMatrices(graphics, view, kWidth, kHeight);
     using enum FillMode;
-    // Fill, transparent objects, slab axis, measurement marks, yaw, vertical exaggeration.
-    const std::tuple<FillMode, std::vector<size_t>, int, int, float, float> cases[] = {
-        {Solid, {}, -1, 0, 0, 1},   {Solid, {0, 3}, -1, 0, 130, 1},    {Wireframe, {}, -1, 2, 60, 1},
-        {Solid, {}, 2, 1, 300, 1},  {Solid, {1, 8, 11}, 0, 2, 200, 1}, {Wireframe, {0}, 1, 0, 90, 1},
-        {Solid, {}, -1, 2, 30, 3},  {Solid, {3}, 2, 0, 250, 5}};
-    for (const auto& [fill, transparent, slabAxis, marks, yaw, exaggeration] : cases) {
+    // Fill, transparent objects, slab axis, measurement marks, yaw, vertical exaggeration,
+    // the overlay of axes and scale.
+    const std::tuple<FillMode, std::vector<size_t>, int, int, float, float, bool> cases[] = {
+        {Solid, {}, -1, 0, 0, 1, false},   {Solid, {0, 3}, -1, 0, 130, 1, true},    {Wireframe, {}, -1, 2, 60, 1, false},
+        {Solid, {}, 2, 1, 300, 1, false},  {Solid, {1, 8, 11}, 0, 2, 200, 1, false}, {Wireframe, {0}, 1, 0, 90, 1, true},
+        {Solid, {}, -1, 2, 30, 3, false},  {Solid, {3}, 2, 0, 250, 5, true}};
+    for (const auto& [fill, transparent, slabAxis, marks, yaw, exaggeration, overlay] : cases) {
         SCOPED_TRACE(::testing::Message() << "yaw " << yaw);
         graphics.opaqueRasterDesc.fillMode = graphics.transparentRasterDesc.fillMode = fill;
         std::fill(scene.objectTransparent.begin(), scene.objectTransparent.end(), false);
@@ -76,6 +77,7 @@ TEST_F(FramePiecesTest, PiecesDrawExactlyTheFrameDrawnAtOnce) {
         view.measure = {false, marks, {{{1500, 2500, 300}, {2500, 3500, 400}}}};
         view.cameraYaw = yaw;
         view.exaggeration = exaggeration;
+        view.overlay = overlay;
         const Picture whole = Whole();
         const int32_t castAtOnce = graphics.cast.objectsDrawn;
         int pieces = 0;

@@ -25,6 +25,7 @@ protected:
         const Failure failure = InitGraphics(graphics, TALAN_EFFECT_FILE, Width, Height);
         ASSERT_FALSE(failure.Failed()) << failure.message;
         view.backgroundColor = {0.2f, 0.4f, 0.6f, 0.0f};
+        view.overlay = false;  // the tests look at the scene's pixels; those of the overlay opt in
     }
     void TearDown() override {
         if (!context_.Failed()) ReleaseGraphics(graphics);

@@ -1,8 +1,11 @@
 # Picture tests: talan3d --render command lines whose pictures are compared with the
 # baselines in tests/render/baselines/ (see picture_test/PictureTestMain.cpp).
 #
-#   talan_picture_test(NAME SCENE [ARGS --render options...] [SHARE s] [LEVEL l] [BASELINE png] [BOXES_TOO])
+#   talan_picture_test(NAME SCENE [ARGS --render options...] [SHARE s] [LEVEL l] [BASELINE png] [BOXES_TOO]
+#                      [OVERLAY])
 #
+# The pictures leave out the axes triad and scale bar (--no-overlay) unless OVERLAY
+# is given, so that they show the scene alone.
 # BOXES_TOO adds the test NAME.boxes: the same picture with block models drawn as
 # boxes (--draw-blocks boxes), against the same baseline.
 #
@@ -21,7 +24,10 @@ target_link_libraries(picture_test PRIVATE Qt6::Gui)
 add_dependencies(picture_test talan3d)
 
 function(talan_picture_test name scene)
-  cmake_parse_arguments(PARSE_ARGV 2 PT "BOXES_TOO" "SHARE;LEVEL;BASELINE" "ARGS")
+  cmake_parse_arguments(PARSE_ARGV 2 PT "BOXES_TOO;OVERLAY" "SHARE;LEVEL;BASELINE" "ARGS")
+  if(NOT PT_OVERLAY)
+    list(PREPEND PT_ARGS --no-overlay)
+  endif()
   if(NOT PT_SHARE)
     set(PT_SHARE 0.002)
   endif()
@@ -173,3 +179,11 @@ talan_picture_test(roof_profile_exaggerated roof.KDX ARGS --pitch 0 --exaggerati
 talan_picture_test(section_y_exaggerated blocks.KDX ARGS --yaw 30 --pitch 35 --section y,2,3 --exaggeration 3 BOXES_TOO)
 talan_picture_test(section_y_exaggerated_cast blocks.KDX BASELINE ${baselines}/section_y_exaggerated.png SHARE 0.0005
   ARGS --yaw 30 --pitch 35 --section y,2,3 --exaggeration 3 --draw-blocks cast)
+
+# The axes triad and the scale bar over the picture. Straight down on the flat scene the
+# north arrow points up; turned 90 degrees, with east up, it points left. The bar's
+# length is a round number, written under it.
+talan_picture_test(overlay_plan plan.KDX ARGS --size 320x240 --pitch 90 OVERLAY)
+talan_picture_test(overlay_plan_yaw90 plan.KDX ARGS --size 320x240 --pitch 90 --yaw 90 OVERLAY)
+talan_picture_test(overlay_open_pit ${PROJECT_SOURCE_DIR}/data/samples/open_pit.KDX
+  ARGS --size 320x240 --yaw 30 --background 1,1,1 --section z,300,200 --wireframe OVERLAY)

@@ -142,6 +142,39 @@ TEST_F(RenderCommandTest, PixelsAndObjectNumbersAreCheckedAgainstThePictureAndTh
               std::string::npos);
 }
 
+// The axes triad and the scale bar are drawn over the picture's bottom corners unless
+// --no-overlay leaves them out; "--command overlay" after it brings them back.
+TEST_F(RenderCommandTest, TheOverlayIsOnByDefaultAndOnlyInTheBottomCorners) {
+    const auto picture = [&](const std::string& arguments) {
+        const Outcome run = Run("--render out.png --size 400x300 " + arguments + " " + scene_);
+        if (run.status == 3) return QImage();
+        EXPECT_EQ(run.status, 0) << run.err;
+        QImage image;
+        EXPECT_TRUE(image.load(QString::fromStdString((directory_ / "out.png").string())));
+        return image;
+    };
+    const QImage with = picture(""), without = picture("--no-overlay"), back = picture("--no-overlay --command overlay");
+    if (with.isNull()) TALAN_WITHOUT_GL() << "no OpenGL here";
+    ASSERT_EQ(std::tuple(with.size(), without.size()), std::tuple(QSize(400, 300), QSize(400, 300)));
+    EXPECT_TRUE(back == with);
+    int left = 0, right = 0, elsewhere = 0;
+    for (int y = 0; y < 300; ++y) {
+        for (int x = 0; x < 400; ++x) {
+            if (with.pixel(x, y) == without.pixel(x, y)) continue;
+            if (y >= 300 - 140 && x < 140) {
+                ++left;
+            } else if (y >= 300 - 70 && x >= 400 - 180) {
+                ++right;
+            } else {
+                ++elsewhere;
+            }
+        }
+    }
+    EXPECT_GT(left, 200) << "the triad";
+    EXPECT_GT(right, 200) << "the scale bar and its length";
+    EXPECT_EQ(elsewhere, 0);
+}
+
 // An input script is read before anything is drawn: one that cannot be read or has a
 // wrong line is a usage error that names the file and the line; a press outside the
 // picture is one too.
