@@ -1,7 +1,6 @@
 #include "shell/RecentFiles.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "shell/Settings.h"
 
@@ -39,15 +38,8 @@ std::string RecentFilesText(const std::vector<std::string>& recent) {
 }
 
 std::vector<std::string> LoadRecentFiles(const std::string& path) {
-    std::FILE* stream = std::fopen(path.c_str(), "rb");
-    if (stream == nullptr) return {};
-    std::string text;
-    char buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, stream)) > 0) text.append(buffer, got);
-    const bool failed = std::ferror(stream) != 0;
-    std::fclose(stream);
-    return failed ? std::vector<std::string>{} : ReadRecentFilesText(text);
+    const std::optional<std::string> text = ReadFileText(path);
+    return text ? ReadRecentFilesText(*text) : std::vector<std::string>{};
 }
 
 Failure SaveRecentFiles(const std::string& path, const std::vector<std::string>& recent) {

@@ -195,15 +195,8 @@ std::string SavedViewsText(const std::map<std::string, ViewSlots>& sets) {
 }
 
 std::map<std::string, ViewSlots> LoadSavedViews(const std::string& path) {
-    std::FILE* stream = std::fopen(path.c_str(), "rb");
-    if (stream == nullptr) return {};
-    std::string text;
-    char buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, stream)) > 0) text.append(buffer, got);
-    const bool failed = std::ferror(stream) != 0;
-    std::fclose(stream);
-    return failed ? std::map<std::string, ViewSlots>{} : ReadSavedViewsText(text);
+    const std::optional<std::string> text = ReadFileText(path);
+    return text ? ReadSavedViewsText(*text) : std::map<std::string, ViewSlots>{};
 }
 
 Failure SaveSavedViews(const std::string& path, const std::map<std::string, ViewSlots>& sets) {

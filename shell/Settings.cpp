@@ -202,17 +202,21 @@ std::string SettingsText(const SettingsFile& file, const SettingsValues& values)
 void LoadSettings(const std::string& path, SettingsFile& file, SettingsValues& values) {
     file = SettingsFile{};
     values = SettingsValues{};
-    // Binary, so that each line's CR LF or LF is seen and written back as it was.
+    // Each line's CR LF or LF is seen, and written back as it was.
+    if (const std::optional<std::string> text = ReadFileText(path)) ReadSettingsText(*text, file, values);
+}
+
+std::optional<std::string> ReadFileText(const std::string& path) {
     std::FILE* stream = std::fopen(path.c_str(), "rb");
-    if (stream == nullptr) return;
+    if (stream == nullptr) return std::nullopt;
     std::string text;
     char buffer[4096];
     size_t got;
     while ((got = std::fread(buffer, 1, sizeof buffer, stream)) > 0) text.append(buffer, got);
     const bool failed = std::ferror(stream) != 0;  // for example a directory of that name
     std::fclose(stream);
-    if (failed) return;
-    ReadSettingsText(text, file, values);
+    if (failed) return std::nullopt;
+    return text;
 }
 
 std::string ReplaceFileText(const std::string& path, const std::string& text) {

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,6 +59,10 @@ void LoadSettings(const std::string& path, SettingsFile& file, SettingsValues& v
 // FailureKind::WriteFile and the system's reason, leaving the old file as it was,
 // when it could not be written or is not writable.
 Failure SaveSettings(const std::string& path, const SettingsFile& file, const SettingsValues& values);
+
+// The whole text of the file at `path`, read as bytes so that each line's CR LF or LF
+// is seen as it is; nothing when it cannot be opened or read (a folder of that name).
+std::optional<std::string> ReadFileText(const std::string& path);
 
 // Replaces the file at `path` (or the file a link there leads to) with `text`, written
 // to a temporary file beside it and renamed over it; a file that may not be written is
