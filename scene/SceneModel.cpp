@@ -14,6 +14,17 @@ const char* ObjectKindTag(ObjectKind kind) {
     return "?";
 }
 
+const char* SourceFormatName(SourceFormat format) {
+    switch (format) {
+        case SourceFormat::SceneFile: return "scene file";
+        case SourceFormat::DrillHoleTables: return "drill-hole tables";
+        case SourceFormat::GocadTSurf: return "GOCAD TSurf";
+        case SourceFormat::GocadPLine: return "GOCAD PLine";
+        case SourceFormat::GocadVSet: return "GOCAD VSet";
+    }
+    return "?";
+}
+
 bool KindHasTransparencyEntry(ObjectKind kind) {
     return kind == ObjectKind::T3 || kind == ObjectKind::BLKKDX;
 }
@@ -50,6 +61,8 @@ int32_t BeginObject(SceneModel& scene, ObjectKind kind, int32_t elementCount, in
     }
     scene.objectVisible.push_back(true);
     scene.objectTransparent.push_back(false);
+    scene.objectFormats.push_back(SourceFormat::SceneFile);
+    scene.objectValues.emplace_back();
     return first;
 }
 
@@ -93,6 +106,8 @@ void ResetScene(SceneModel& scene) {
     scene.objectTransparent.clear();
     scene.objectNames.clear();
     scene.objectKinds.clear();
+    scene.objectFormats.clear();
+    scene.objectValues.clear();
     scene.boundsMin.fill(kBoundsResetValue);
     scene.boundsMax.fill(-kBoundsResetValue);
     // The storage and totalVertexCount stay: the next object starts at vertex 0 and

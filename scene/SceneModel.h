@@ -24,6 +24,36 @@ const char* ObjectKindTag(ObjectKind kind);
 // T3 surfaces and block models get an entry in the Transparent submenu.
 bool KindHasTransparencyEntry(ObjectKind kind);
 
+// The format an object was read from, for what --info reports.
+enum class SourceFormat : int { SceneFile = 0, DrillHoleTables, GocadTSurf, GocadPLine, GocadVSet };
+
+// How --info names a format: "scene file", "drill-hole tables", "GOCAD TSurf", ...
+const char* SourceFormatName(SourceFormat format);
+
+// One value an object carries, such as an assay column of a drill-hole interval table
+// or a property of a GOCAD object: a number or a text for each value-carrying vertex
+// group (see ObjectValues).
+struct ValueColumn {
+    std::string name;                        // as the file names it
+    bool text = false;                       // text values, coloured as categories
+    std::vector<float> numbers;              // numbers; NaN where the value is missing
+    std::vector<int32_t> categories;         // text values: index into categoryNames, -1 where missing
+    std::vector<std::string> categoryNames;  // the distinct texts, in order of first appearance
+    size_t Size() const { return text ? categories.size() : numbers.size(); }
+};
+
+// The values of one object. Vertex `firstVertex + i` of the object (counted from the
+// object's first vertex) takes value number i / verticesPerValue of each column, so a
+// drill-hole interval drawn as one segment has one value for both its ends; vertices
+// before `firstVertex` (a hole's bare trace) carry none and keep `ownColour`. Objects
+// without values have no columns.
+struct ObjectValues {
+    int32_t firstVertex = 0;
+    int32_t verticesPerValue = 1;
+    std::array<float, 4> ownColour{1.0f, 1.0f, 1.0f, 1.0f};  // the colour the file gave, for "no value"
+    std::vector<ValueColumn> columns;
+};
+
 inline constexpr int32_t kFirstObjectMenuId = 5000;
 inline constexpr int32_t kFirstTransparencyMenuId = 10000;
 // Reset values of the bounds: the float nearest 1e12, so that any real point widens them.
@@ -41,6 +71,8 @@ struct SceneModel {
                                              // block model, else its first vertex in sceneVertices
     std::vector<bool> objectVisible;         // drawn; shown as the check mark of its entry in its kind's submenu
     std::vector<bool> objectTransparent;     // drawn transparent; shown as the check mark of its Transparent entry
+    std::vector<SourceFormat> objectFormats; // the format the object was read from
+    std::vector<ObjectValues> objectValues;  // the values the object carries (none for scene-file objects)
 
     SceneVertexArray sceneVertices;          // vertices of every object but block models, back to back in object order
     BlockRecordArray blockRecords;           // blocks of every block model, back to back in object order
