@@ -1,6 +1,7 @@
 #include "shell/CommandIds.h"
 
 #include "scene/SceneModel.h"
+#include "scene/ValueColours.h"
 
 namespace talan {
 
@@ -52,12 +53,16 @@ bool IsMenuIdentifier(int32_t id) {
         case kCommandExaggerationDown:
         case kCommandExaggeration1:
         case kCommandFollowChanges:
-        case kCommandOverlay: return true;
+        case kCommandOverlay:
+        case kCommandOwnColours:
+        case kCommandColourMap1: return true;
+        case kCommandColourByValue1:
         case kCommandRecentFile:
         case kCommandRestoreView1:
         case kCommandSaveView1: return false;
     }
     if (id > kCommandExaggeration1 && id < kCommandExaggeration1 + kExaggerationEntries) return true;
+    if (id > kCommandColourMap1 && id < kCommandColourMap1 + kColourMapCount) return true;
     return false;
 }
 

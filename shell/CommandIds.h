@@ -63,7 +63,16 @@ enum CommandId : int32_t {
     kCommandFollowChanges = 4160,
     // The axes triad and scale bar over the picture, on and off.
     kCommandOverlay = 4180,
+    // Colour by value: every object in its own colours, or by the value number
+    // (id - first) of the values the scene's objects carry, in order of first
+    // appearance (these change with the scene, so --command takes none); the colour
+    // map by its number.
+    kCommandOwnColours = 4190,
+    kCommandColourByValue1 = 4200,  // to 4200 + kColourByValueEntries - 1
+    kCommandColourMap1 = 4240,      // to 4240 + kColourMapEntries - 1
 };
+inline constexpr int32_t kColourByValueEntries = 32;
+inline constexpr int32_t kColourMapEntries = 8;
 inline constexpr int32_t kExaggerationEntries = 6;
 inline constexpr int32_t kSavedViewSlots = 9;
 

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string_view>
 
@@ -381,6 +382,13 @@ std::string OptionLines(unsigned modes) {
 
 }  // namespace
 
+std::vector<std::string> ViewerFiles(const CommandLine& line) {
+    if (line.words.size() <= 1) return line.files;
+    std::error_code ec;
+    if (std::filesystem::exists(line.files.front(), ec)) return line.files;
+    return line.words;
+}
+
 Failure ParseCommandLine(const std::vector<std::string>& args, CommandLine& line) {
     line = CommandLine{};
     if (args.empty()) return {};
@@ -390,7 +398,10 @@ Failure ParseCommandLine(const std::vector<std::string>& args, CommandLine& line
         // The viewer takes the rest of the command line whole, as one path; "--" first
         // lets a path start with a dash.
         std::string path;
-        for (size_t i = args[0] == "--" ? 1 : 0; i < args.size(); ++i) path += (path.empty() ? "" : " ") + args[i];
+        for (size_t i = args[0] == "--" ? 1 : 0; i < args.size(); ++i) {
+            path += (path.empty() ? "" : " ") + args[i];
+            line.words.push_back(args[i]);
+        }
         if (!path.empty()) line.files.push_back(path);
         return {};
     }

@@ -20,6 +20,7 @@ enum class Mode { Viewer, Info, Render, Pick, Help, Version };
 struct CommandLine {
     Mode mode = Mode::Viewer;
     std::vector<std::string> files;  // scene files; for the viewer at most one, the rest of the line joined
+    std::vector<std::string> words;  // the viewer: the rest of the line word by word
     bool json = false;               // --info: the JSON document instead of the table
     bool vertices = false;           // --info: also list every vertex
     bool smooth = false;             // as with "Smooth T3 wend open" checked
@@ -45,6 +46,11 @@ struct CommandLine {
 // Reads the arguments that follow the program's name. Fails with FailureKind::Usage
 // and a one-line message.
 Failure ParseCommandLine(const std::vector<std::string>& args, CommandLine& line);
+
+// The files the viewer opens together: the rest of the command line joined, as one
+// path with spaces, when a file of that name exists or there is one word; otherwise
+// each word is a file of its own (a drill-hole set named table by table).
+std::vector<std::string> ViewerFiles(const CommandLine& line);
 
 // The text --help prints.
 std::string HelpText();

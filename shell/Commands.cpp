@@ -1,11 +1,13 @@
 #include "shell/Commands.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "render/Graphics.h"
 #include "render/NormalSmoothing.h"
 #include "render/SceneLoad.h"
-#include "scene/SceneFileReader.h"
+#include "scene/DataFiles.h"
+#include "shell/ColourByValue.h"
 #include "shell/Exaggeration.h"
 #include "shell/LoadErrors.h"
 #include "shell/RecentFiles.h"
@@ -69,6 +71,7 @@ void NewScene(ShellContext& ctx) {
     SetFillMode(ctx.records.graphics, FillMode::Solid);
     ctx.records.graphics.opaqueRasterDesc.cullMode = CullMode::None;
     ResetScene(ctx.records.scene);
+    ForgetColourBy(ctx.records);
     ctx.records.shell.savedViews.files.clear();  // the next load starts a new set of files
     ctx.host.ObjectsChanged();
     ctx.records.view.lightSpinSpeed = 0.0f;
@@ -103,7 +106,7 @@ void ChooseBackColour(ShellContext& ctx) {
 void OpenRecentFile(ShellContext& ctx, size_t index) {
     const std::vector<std::string>& recent = ctx.records.shell.recentFiles;
     if (index >= recent.size()) return;
-    ctx.records.shell.pendingScenePath = recent[index];
+    ctx.records.shell.pendingScenePaths = {recent[index]};
     LoadSceneFileWithMessage(ctx);
 }
 
@@ -154,6 +157,7 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
                 break;
             }
             if (RunSavedViewCommand(ctx, id)) break;
+            if (const std::optional<int32_t> coloured = RunColourCommand(ctx, id)) return *coloured;
             if (!RunExaggerationCommand(ctx, id)) RunSlabOrPickCommand(ctx, id);
             break;
     }
@@ -163,45 +167,53 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
 }  // namespace
 
 int32_t LoadSceneFile(ShellContext& ctx, LoadReport* report) {
-    std::string path;
-    if (!ctx.records.shell.pendingScenePath.empty()) {
-        path = ctx.records.shell.pendingScenePath;
-        ctx.records.shell.pendingScenePath.clear();
-    } else {
-        const std::optional<std::string> chosen = ctx.dialogs.OpenSceneFile(ctx.records.shell.lastSceneFolder);
-        if (!chosen) return kStatusOk;
-        path = *chosen;
+    std::vector<std::string> paths = std::move(ctx.records.shell.pendingScenePaths);
+    ctx.records.shell.pendingScenePaths.clear();
+    if (paths.empty()) paths = ctx.dialogs.OpenSceneFiles(ctx.records.shell.lastSceneFolder);
+    if (paths.empty()) return kStatusOk;
+    // Wherever the files came from (command line, dialog, drop), the next dialog
+    // starts in the folder of the last, even when it cannot be read.
+    std::vector<std::string> absolutes;
+    for (const std::string& path : paths) {
+        std::error_code ec;
+        const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+        absolutes.push_back(ec ? std::string() : absolute.lexically_normal().string());
+        if (!ec) ctx.records.shell.lastSceneFolder = absolute.parent_path().string();
     }
-    // Wherever the file came from (command line, dialog, drop), the next dialog
-    // starts in its folder, even when it cannot be read.
-    std::error_code ec;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-    if (!ec) ctx.records.shell.lastSceneFolder = absolute.parent_path().string();
     ctx.host.LoadStarted();
     HostLoadObserver observer(ctx.host);
     ctx.records.shell.loading = true;
     // A slab made before anything was loaded knows nothing of this scene.
     if (ctx.records.scene.objectNames.empty()) ctx.records.view.section = SectionSlab{};
-    const SceneReadResult read = ReadSceneFile(ctx.records.scene, path, &observer);
+    const DataFilesRead reads = ReadDataFiles(ctx.records.scene, paths, &observer);
     ctx.host.ReadOver();
     ctx.host.ObjectsChanged();
     // A file whose objects joined the scene is read again with it when it changes.
-    if (read.read) {
-        ctx.records.shell.loadedFiles.push_back(ec ? path : absolute.lexically_normal().string());
-        ctx.host.WatchFiles(ctx.records.shell.loadedFiles);
+    for (size_t i = 0; i < paths.size(); ++i) {
+        if (reads.files[i].read.read) {
+            ctx.records.shell.loadedFiles.push_back(absolutes[i].empty() ? paths[i] : absolutes[i]);
+        }
     }
+    ctx.host.WatchFiles(ctx.records.shell.loadedFiles);
     bool fitted = false;
-    const int32_t status = CompleteSceneLoad(ctx.records.scene, ctx.records.view, read, ctx.records.shell.smoothOnOpen,
-                                            [&ctx] { return ctx.host.Upload(); }, &fitted);
-    // A file that loads heads the File menu's list; one that cannot leaves it.
-    if (!ec) {
-        const std::string listed = absolute.lexically_normal().string();
+    const int32_t loaded = CompleteSceneLoad(ctx.records.scene, ctx.records.view, reads.Combined(),
+                                             ctx.records.shell.smoothOnOpen, [&ctx] { return ctx.host.Upload(); },
+                                             &fitted);
+    // Each file's own outcome: its read's failure, else the load's.
+    LoadReport whole;
+    whole.skipped = reads.skipped;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const SceneReadResult& read = reads.files[i].read;
+        const int32_t status = read.read ? (read.Status() == kStatusOk ? loaded : read.Status()) : read.Status();
+        whole.files.push_back({paths[i], read, status});
+        // A file that loads heads the File menu's list; one that cannot leaves it.
+        if (absolutes[i].empty()) continue;
         if (status >= 0) {
-            RememberRecentFile(ctx.records.shell.recentFiles, listed);
+            RememberRecentFile(ctx.records.shell.recentFiles, absolutes[i]);
             // The set of files loaded now may have views saved in an earlier run.
-            NoteSceneFileLoaded(ctx.records.shell.savedViews, listed);
+            NoteSceneFileLoaded(ctx.records.shell.savedViews, absolutes[i]);
         } else {
-            ForgetRecentFile(ctx.records.shell.recentFiles, listed);
+            ForgetRecentFile(ctx.records.shell.recentFiles, absolutes[i]);
         }
     }
     if (fitted) {
@@ -214,17 +226,31 @@ int32_t LoadSceneFile(ShellContext& ctx, LoadReport* report) {
     ctx.records.shell.loading = false;
     ctx.host.ShowStatus(StatusText(ctx));  // the slab may hold something now
     ctx.host.Refresh();
-    if (report != nullptr) *report = {path, read, status};
+    // The load's status is its first failing file's, so that one failure in a set of
+    // files still fails the load.
+    const auto failing = std::find_if(whole.files.begin(), whole.files.end(),
+                                      [](const FileLoad& file) { return file.status < 0; });
+    const FileLoad& shown = failing != whole.files.end() ? *failing : whole.files.back();
+    whole.path = shown.path;
+    whole.read = shown.read;
+    whole.status = shown.status;
+    const int32_t status = whole.status;
+    if (report != nullptr) *report = std::move(whole);
     return status;
 }
 
 int32_t LoadSceneFileWithMessage(ShellContext& ctx) {
     LoadReport report;
     const int32_t status = LoadSceneFile(ctx, &report);
-    if (status < 0) {
-        const uint32_t language = ctx.records.shell.language;
-        ctx.dialogs.ShowMessage(LoadFailureText(report.path, report.read, status, language),
+    const uint32_t language = ctx.records.shell.language;
+    // One box for each file that failed, then one for the rows skipped in the rest.
+    for (const FileLoad& file : report.files) {
+        if (file.status >= 0) continue;
+        ctx.dialogs.ShowMessage(LoadFailureText(file.path, file.read, file.status, language),
                                 TextsFor(language).dialogs.errorCaption);
+    }
+    if (!report.skipped.empty()) {
+        ctx.dialogs.ShowMessage(SkippedRowsText(report.skipped, language), TextsFor(language).skippedRows.caption);
     }
     return status;
 }
@@ -270,6 +296,7 @@ std::optional<bool> SwitchState(const ShellContext& ctx, const Command& command)
         case kCommandOverlay: return ctx.records.view.overlay;
         default:
             if (const std::optional<bool> on = ExaggerationSwitch(ctx, command.id)) return on;
+            if (const std::optional<bool> on = ColourSwitchState(ctx.records, command.id)) return on;
             return SlabOrPickSwitch(ctx, command.id);
     }
 }

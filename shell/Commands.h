@@ -15,21 +15,32 @@
 
 namespace talan {
 
-// What one load read, for the message that says why it failed.
-struct LoadReport {
-    std::string path;  // empty when the dialog was cancelled
+// How one file of a load went.
+struct FileLoad {
+    std::string path;
     SceneReadResult read;
-    int32_t status = kStatusOk;
+    int32_t status = kStatusOk;  // the file's read failure, else the whole load's status
 };
 
-// Loads the start-up file (the command line's, once) or asks for one, reads it into
-// the scene with its menu entries, smooths when asked, uploads and fits the camera.
-// Returns 0 (also when the dialog is cancelled) or the load's failure status, and
-// fills `report` when one is given.
+// What one load read, for the messages that say why it failed.
+struct LoadReport {
+    // The first file that failed, or the last file when none did; the path is empty
+    // when the dialog was cancelled.
+    std::string path;
+    SceneReadResult read;
+    int32_t status = kStatusOk;
+    std::vector<FileLoad> files;       // every file of the load, in order
+    std::vector<SkippedRow> skipped;   // rows skipped where the rest of a file was read
+};
+
+// Loads the pending files (the command line's, a drop's, a recent file) or asks for
+// some, reads them together into the scene with their menu entries, smooths when
+// asked, uploads and fits the camera. Returns 0 (also when the dialog is cancelled)
+// or the first failing file's status, and fills `report` when one is given.
 int32_t LoadSceneFile(ShellContext& ctx, LoadReport* report = nullptr);
-// The same, and when the load fails the read error's message box, which names the
-// file and why, in the language of the menus: as New, Open (Add), a drop and the
-// start-up file load.
+// The same, and for each file that fails the read error's message box, which names
+// the file and why, in the language of the menus, then one box that lists the rows
+// skipped: as New, Open (Add), a drop and the start-up files load.
 int32_t LoadSceneFileWithMessage(ShellContext& ctx);
 
 // Carries out the command of a menu entry by changing the records, then has the host

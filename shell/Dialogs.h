@@ -7,6 +7,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace talan {
 
@@ -14,8 +15,8 @@ class Dialogs {
 public:
     virtual ~Dialogs() = default;
     // The open-file dialog, starting in `folder` (empty: the current directory); the
-    // chosen path, or nothing when cancelled.
-    virtual std::optional<std::string> OpenSceneFile(const std::string& folder) = 0;
+    // chosen paths, which load together, or none when cancelled.
+    virtual std::vector<std::string> OpenSceneFiles(const std::string& folder) = 0;
     // The colour dialog starting at black; the chosen colour as 0x00BBGGRR, or nothing.
     virtual std::optional<uint32_t> ChooseColour(std::array<uint32_t, 16>& customColours) = 0;
     // A message box with no icon and one OK button (texts in UTF-8).
@@ -31,7 +32,7 @@ public:
 class HeadlessDialogs : public Dialogs {
 public:
     explicit HeadlessDialogs(std::FILE* err) : err_(err) {}
-    std::optional<std::string> OpenSceneFile(const std::string&) override { return std::nullopt; }
+    std::vector<std::string> OpenSceneFiles(const std::string&) override { return {}; }
     std::optional<uint32_t> ChooseColour(std::array<uint32_t, 16>&) override { return std::nullopt; }
     void ShowMessage(const std::string& text, const std::string& caption) override {
         std::fprintf(err_, "talan3d: %s: %s\n", caption.c_str(), text.c_str());

@@ -5,7 +5,9 @@
 #include <utility>
 
 #include "render/NormalSmoothing.h"
+#include "scene/DataFiles.h"
 #include "scene/TextDecoding.h"
+#include "scene/ValueColours.h"
 #include "shell/LoadErrors.h"
 #include "shell/SlabsAndPicks.h"
 #include "shell/Texts.h"
@@ -58,12 +60,14 @@ void KeepFlagsByName(const SceneModel& before, SceneModel& after) {
 }
 
 bool ReadSceneFilesAgain(const std::vector<std::string>& paths, SceneModel& fresh, ReloadFailure& failure) {
-    for (const std::string& path : paths) {
-        const SceneReadResult read = ReadSceneFile(fresh, path, nullptr);
+    // Read together, as they were loaded: the tables of a drill-hole set find their
+    // collars again.
+    const DataFilesRead reads = ReadDataFiles(fresh, paths, nullptr);
+    for (const DataFileRead& file : reads.files) {
         // A file without its signature, or shortened while it was read, is one still
         // being written.
-        if (!read.read || read.cutShort) {
-            failure = {path, read, read.Status()};
+        if (!file.read.read || file.read.cutShort) {
+            failure = {file.path, file.read, file.read.Status()};
             return false;
         }
     }
@@ -85,6 +89,8 @@ bool ReloadLoadedFiles(ShellContext& ctx) {
         return false;
     }
     if (records.shell.smoothOnOpen) SmoothTriangulatedNormals(fresh);
+    // Coloured as the scene shown, by limits of the values read now.
+    const Legend legend = ApplyColourBy(fresh, records.view.colourBy);
     KeepFlagsByName(records.scene, fresh);
     // The camera, the exaggeration and the slab are the view's and stay as they are:
     // no fit follows.
@@ -99,6 +105,7 @@ bool ReloadLoadedFiles(ShellContext& ctx) {
         ctx.host.Refresh();
         return false;
     }
+    records.view.legend = legend;
     records.shell.reloadNote.clear();
     records.shell.pickText.clear();  // it named an object of the old scene by its number
     ctx.host.ShowRecords();

@@ -23,6 +23,26 @@ struct LoadRecord {
 };
 
 
+// The names of an object's values, text values marked: "AU, CU, LITH (text)".
+std::string ValueList(const ObjectValues& values) {
+    std::string list;
+    for (const ValueColumn& column : values.columns) {
+        list += (list.empty() ? "" : ", ") + DecodeNameForDisplay(column.name) + (column.text ? " (text)" : "");
+    }
+    return list;
+}
+
+// The same as a JSON array of {"name", "text"} objects.
+std::string JsonValueList(const ObjectValues& values) {
+    std::string list = "[";
+    for (const ValueColumn& column : values.columns) {
+        if (list.size() > 1) list += ", ";
+        list += "{\"name\": " + JsonString(DecodeNameForDisplay(column.name)) +
+                ", \"text\": " + (column.text ? "true" : "false") + "}";
+    }
+    return list + "]";
+}
+
 std::string JsonTriple(const float* v) {
     std::string out = "[";
     for (int i = 0; i < 3; ++i) {
@@ -67,11 +87,12 @@ void PrintJson(std::FILE* out, const std::vector<LoadRecord>& loads, const Scene
         std::fprintf(out,
                      "%s\n    {\"index\": %zu, \"name\": %s, \"kind\": \"%s\", \"elementCount\": %d, "
                      "\"verticesPerElement\": %d, \"firstVertex\": %d, \"visible\": %s, \"transparent\": %s, "
-                     "\"menuId\": %d, \"transparencyMenuId\": %s}",
+                     "\"menuId\": %d, \"transparencyMenuId\": %s, \"format\": \"%s\", \"values\": %s}",
                      k ? "," : "", k, JsonString(DecodeNameForDisplay(scene.objectNames[k])).c_str(),
                      ObjectKindTag(kind), scene.elementCounts[k], scene.verticesPerElement[k], scene.firstVertex[k],
                      scene.objectVisible[k] ? "true" : "false", scene.objectTransparent[k] ? "true" : "false", menuId,
-                     transparencyId.c_str());
+                     transparencyId.c_str(), SourceFormatName(scene.objectFormats[k]),
+                     JsonValueList(scene.objectValues[k]).c_str());
     }
     std::fprintf(out, "%s]", scene.objectNames.empty() ? "" : "\n  ");
     if (withVertices) {
@@ -110,10 +131,17 @@ void PrintTable(std::FILE* out, const std::vector<LoadRecord>& loads, const Scen
     std::fprintf(out, "  %5s  %-6s  %10s  %5s  %11s  %-7s  %s\n", "#", "kind", "elements", "v/el", "first", "menu",
                  "name");
     for (size_t k = 0; k < scene.objectNames.size(); ++k) {
-        std::fprintf(out, "  %5zu  %-6s  %10d  %5d  %11d  %-7d  %s%s\n", k, ObjectKindTag(scene.objectKinds[k]),
+        // Objects of other formats than scene files say which, and name their values.
+        std::string source;
+        if (scene.objectFormats[k] != SourceFormat::SceneFile) {
+            source = std::string("  [") + SourceFormatName(scene.objectFormats[k]);
+            const std::string values = ValueList(scene.objectValues[k]);
+            source += (values.empty() ? std::string() : "; values " + values) + "]";
+        }
+        std::fprintf(out, "  %5zu  %-6s  %10d  %5d  %11d  %-7d  %s%s%s\n", k, ObjectKindTag(scene.objectKinds[k]),
                      scene.elementCounts[k], scene.verticesPerElement[k], scene.firstVertex[k],
                      kFirstObjectMenuId + 2 * static_cast<int>(k), DecodeNameForDisplay(scene.objectNames[k]).c_str(),
-                     KindHasTransparencyEntry(scene.objectKinds[k]) ? "  (can be transparent)" : "");
+                     KindHasTransparencyEntry(scene.objectKinds[k]) ? "  (can be transparent)" : "", source.c_str());
     }
     std::fprintf(out, "\nVertices: %d\n", scene.totalVertexCount);
     if (!HasBounds(scene)) {
@@ -160,16 +188,18 @@ int RunInfoCommand(const CommandLine& options, std::FILE* out, std::FILE* err) {
     if (options.smooth) DispatchCommand(ctx, kCommandSmoothOnOpen);
     std::vector<LoadRecord> loads;
     bool allOk = true;
-    for (const std::string& path : options.files) {
-        records.shell.pendingScenePath = path;
-        LoadReport report;
-        const int32_t status = LoadSceneFile(ctx, &report);
-        loads.push_back({path, status});
-        if (status != kStatusOk) {
+    records.shell.pendingScenePaths = options.files;
+    LoadReport report;
+    LoadSceneFile(ctx, &report);
+    for (const FileLoad& file : report.files) {
+        loads.push_back({file.path, file.status});
+        if (file.status != kStatusOk) {
             allOk = false;
-            std::fprintf(err, "talan3d: %s\n", LoadFailureText(path, report.read, status, kLanguageEnglish).c_str());
+            std::fprintf(err, "talan3d: %s\n",
+                         LoadFailureText(file.path, file.read, file.status, kLanguageEnglish).c_str());
         }
     }
+    if (!report.skipped.empty()) std::fprintf(err, "talan3d: %s\n", SkippedRowsText(report.skipped, kLanguageEnglish).c_str());
     if (options.json) {
         PrintJson(out, loads, records.scene, records.view, options.vertices);
     } else {

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "scene/ReadTypes.h"
 #include "scene/SceneFileReader.h"
 
 namespace talan {
@@ -16,5 +18,8 @@ std::string LoadFailureText(const std::string& path, const SceneReadResult& read
                             uint32_t language);
 // Why the load failed, alone, as LoadFailureText words it.
 std::string LoadFailureReason(const SceneReadResult& read, int32_t status, uint32_t language);
+// The rows a load skipped while it read the rest: how many, then the first `listed`
+// of them, one a line with the file, the line and why, then how many more there are.
+std::string SkippedRowsText(const std::vector<SkippedRow>& skipped, uint32_t language, size_t listed = 20);
 
 }  // namespace talan

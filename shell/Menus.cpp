@@ -8,6 +8,7 @@
 #include <QMenuBar>
 
 #include "render/ViewState.h"
+#include "scene/ValueColours.h"
 #include "scene/TextDecoding.h"
 #include "shell/RecentFiles.h"
 
@@ -161,6 +162,24 @@ void AddSavedViewEntries(MenuHandles& menus, const MenuTexts& t, const CommandHa
     menus.savedViewsSubmenu->addMenu(save);
 }
 
+// After the overlay: "Colour by", with the entry of the objects' own colours, one
+// entry per value the scene's objects carry (the host names them, and hides the rest,
+// when the submenu opens), and the colour maps.
+void AddColourEntries(MenuHandles& menus, const MenuTexts& t, const CommandHandler& dispatch) {
+    menus.colourBySubmenu = menus.viewMenu->addMenu(MenuLabel(t.colourBy));
+    QMenu* colourBy = menus.colourBySubmenu;
+    AddFixedEntry(colourBy, menus, t.ownColours, kCommandOwnColours, dispatch, true);
+    colourBy->addSeparator();
+    for (int32_t k = 0; k < kColourByValueEntries; ++k) {
+        AddFixedEntry(colourBy, menus, "", kCommandColourByValue1 + k, dispatch, true)->setVisible(false);
+    }
+    colourBy->addSeparator();
+    QMenu* maps = colourBy->addMenu(MenuLabel(t.colourMap));
+    for (int32_t k = 0; k < kColourMapCount; ++k) {
+        AddFixedEntry(maps, menus, ColourMapName(static_cast<ColourMap>(k)), kCommandColourMap1 + k, dispatch, true);
+    }
+}
+
 }  // namespace
 
 void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, const CommandHandler& dispatch) {
@@ -194,6 +213,7 @@ void BuildMenuBar(QMenuBar* menuBar, const MenuTexts& t, MenuHandles& menus, con
     menus.viewMenu->addSeparator();
     AddFixedEntry(menus.viewMenu, menus, t.objectsPanel, kCommandObjectsPanel, dispatch, true);
     AddFixedEntry(menus.viewMenu, menus, t.overlay, kCommandOverlay, dispatch, true);
+    AddColourEntries(menus, t, dispatch);
     menus.viewMenu->addSeparator();
     QMenu* views = menus.viewMenu->addMenu(MenuLabel(t.standardViews));
     for (int k = 0; k < 5; ++k) AddFixedEntry(views, menus, t.standardView[k], kCommandPlanView + k, dispatch);

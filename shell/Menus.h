@@ -32,6 +32,7 @@ struct MenuHandles {
     QMenu* transparentSubmenu = nullptr;
     QMenu* sectionSubmenu = nullptr;
     QMenu* savedViewsSubmenu = nullptr;
+    QMenu* colourBySubmenu = nullptr;     // its value entries show the scene's values when it opens
     QMenu* setupMenu = nullptr;
     QMenu* languageMenu = nullptr;
     QMenu* helpMenu = nullptr;

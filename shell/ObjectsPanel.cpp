@@ -9,16 +9,21 @@
 #include <QAbstractTableModel>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "scene/TextDecoding.h"
+#include "scene/ValueColours.h"
 #include "shell/Texts.h"
 
 namespace talan {
@@ -156,11 +161,14 @@ private:
 ObjectsPanel::ObjectsPanel(const SceneModel& scene, uint32_t language, CommandsHandler run, SwitchReader read,
                            QWidget* parent)
     : QDockWidget(QString::fromUtf8(TextsFor(language).menu.objects), parent),
+      scene_(scene),
       run_(std::move(run)),
       read_(std::move(read)),
       rows_(new ObjectRows(scene, language, run_, read_, this)),
       filter_(new QLineEdit),
-      table_(new QTableView) {
+      table_(new QTableView),
+      colourByRow_(new QWidget),
+      colourBy_(new QComboBox) {
     setObjectName(QStringLiteral("objectsPanel"));
     filter_->setPlaceholderText(QString::fromUtf8(TextsFor(language).panel.filter));
     filter_->setClearButtonEnabled(true);
@@ -187,6 +195,17 @@ ObjectsPanel::ObjectsPanel(const SceneModel& scene, uint32_t language, CommandsH
     contents->setMinimumWidth(fontMetrics().averageCharWidth() * 58);
     auto* layout = new QVBoxLayout(contents);
     layout->setContentsMargins(4, 4, 4, 4);
+    // The value the objects are coloured by, as the View menu's "Colour by" chooses it.
+    auto* colourByLayout = new QHBoxLayout(colourByRow_);
+    colourByLayout->setContentsMargins(0, 0, 0, 0);
+    colourByLayout->addWidget(new QLabel(QString::fromUtf8(TextsFor(language).panel.colourBy)));
+    colourByLayout->addWidget(colourBy_, 1);
+    colourBy_->addItem(QString::fromUtf8(TextsFor(language).menu.ownColours));
+    connect(colourBy_, &QComboBox::activated, this, [this](int index) {
+        run_({Command::Fixed(index <= 0 ? kCommandOwnColours : kCommandColourByValue1 + (index - 1))});
+    });
+    colourByRow_->hide();
+    layout->addWidget(colourByRow_);
     layout->addWidget(filter_);
     layout->addWidget(table_);
     setWidget(contents);
@@ -197,11 +216,33 @@ ObjectsPanel::ObjectsPanel(const SceneModel& scene, uint32_t language, CommandsH
 
 void ObjectsPanel::ListObjects() {
     rows_->Renew();
+    ListValues();
     if (!isHidden()) QTimer::singleShot(0, this, [this] { FitNames(); });
+}
+
+void ObjectsPanel::ListValues() {
+    const std::vector<std::string> names = ValueNames(scene_);
+    const QSignalBlocker quiet(colourBy_);
+    while (colourBy_->count() > 1) colourBy_->removeItem(colourBy_->count() - 1);
+    for (size_t k = 0; k < names.size() && k < static_cast<size_t>(kColourByValueEntries); ++k) {
+        colourBy_->addItem(QString::fromStdString(DecodeNameForDisplay(names[k])));
+    }
+    colourByRow_->setVisible(!names.empty());
+    ShowColourBy();
+}
+
+void ObjectsPanel::ShowColourBy() {
+    const QSignalBlocker quiet(colourBy_);
+    int chosen = 0;
+    for (int k = 1; k < colourBy_->count(); ++k) {
+        if (read_(Command::Fixed(kCommandColourByValue1 + (k - 1))).value_or(false)) chosen = k;
+    }
+    colourBy_->setCurrentIndex(chosen);
 }
 
 void ObjectsPanel::ShowRecords() {
     rows_->ShowFlags();
+    ShowColourBy();
     const bool shown = read_(Command::Fixed(kCommandObjectsPanel)).value_or(false);
     if (shown != isHidden()) return;
     const bool hadFocus = isAncestorOf(QApplication::focusWidget());

@@ -12,6 +12,7 @@
 #include "scene/SceneModel.h"
 #include "shell/CommandIds.h"
 
+class QComboBox;
 class QLineEdit;
 class QTableView;
 
@@ -37,6 +38,7 @@ public:
     void ShowRecords();
 
     QLineEdit* FilterField() const { return filter_; }
+    QComboBox* ColourByList() const { return colourBy_; }
     QTableView* Table() const { return table_; }
 
 protected:
@@ -48,12 +50,17 @@ private:
     void SwitchSelected();
     void FitNames();
     void ReturnFocus();
+    void ListValues();
+    void ShowColourBy();
 
+    const SceneModel& scene_;
     CommandsHandler run_;
     SwitchReader read_;
     ObjectRows* rows_;
     QLineEdit* filter_;
     QTableView* table_;
+    QWidget* colourByRow_;  // shown while the scene's objects carry values
+    QComboBox* colourBy_;   // own colours, then the values, as the "Colour by" submenu
 };
 
 }  // namespace talan

@@ -43,13 +43,18 @@ void Place(QWidget* widget, int x, int y, int w, int h) { widget->setGeometry(Un
 
 }  // namespace
 
-std::optional<std::string> QtDialogs::OpenSceneFile(const std::string& folder) {
-    const QString filters = QStringLiteral("*.* (*);;Tavrin(*.KDX) (*.KDX *.kdx)");
-    QString selected = QStringLiteral("Tavrin(*.KDX) (*.KDX *.kdx)");
-    const QString path =
-        QFileDialog::getOpenFileName(owner, QString(), QFile::decodeName(folder.c_str()), filters, &selected);
-    if (path.isEmpty()) return std::nullopt;
-    return QFile::encodeName(path).toStdString();
+std::vector<std::string> QtDialogs::OpenSceneFiles(const std::string& folder) {
+    // Several files chosen together load together: a drill-hole set is its collar,
+    // survey and interval tables.
+    const QString all = QStringLiteral("Talan 3D (*.KDX *.kdx *.ts *.TS *.pl *.PL *.vs *.VS *.csv *.CSV *.tsv *.txt)");
+    const QString filters = QStringLiteral("*.* (*);;Tavrin(*.KDX) (*.KDX *.kdx);;") + all +
+                            QStringLiteral(";;GOCAD (*.ts *.TS *.pl *.PL *.vs *.VS);;CSV (*.csv *.CSV *.tsv *.txt)");
+    QString selected = all;
+    const QStringList chosen =
+        QFileDialog::getOpenFileNames(owner, QString(), QFile::decodeName(folder.c_str()), filters, &selected);
+    std::vector<std::string> paths;
+    for (const QString& path : chosen) paths.push_back(QFile::encodeName(path).toStdString());
+    return paths;
 }
 
 std::optional<uint32_t> QtDialogs::ChooseColour(std::array<uint32_t, 16>& customColours) {

@@ -20,7 +20,7 @@ public:
     // shown; else, or when null, they are centred on the screen.
     QWidget* owner = nullptr;
 
-    std::optional<std::string> OpenSceneFile(const std::string& folder) override;
+    std::vector<std::string> OpenSceneFiles(const std::string& folder) override;
     std::optional<uint32_t> ChooseColour(std::array<uint32_t, 16>& customColours) override;
     void ShowMessage(const std::string& text, const std::string& caption) override;
     void ShowAbout(uint32_t language) override;

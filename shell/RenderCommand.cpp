@@ -93,13 +93,14 @@ Failure PrepareScene(const CommandLine& line, const std::vector<InputEvent>& inp
     picture.shell.clientHeight = static_cast<uint32_t>(line.height);
     if (line.smooth) DispatchCommand(ctx, kCommandSmoothOnOpen);
     picture.view.exaggeration = line.exaggeration;  // before the loads: the fit takes the box as drawn
-    for (const std::string& path : line.files) {
-        picture.shell.pendingScenePath = path;
-        LoadReport report;
-        if (const int32_t status = LoadSceneFile(ctx, &report); status != kStatusOk) {
-            return {FailureKind::SceneFile, status, LoadFailureText(path, report.read, status, kLanguageEnglish)};
-        }
+    // The files load together, as files chosen together in the open dialog: the
+    // tables of a drill-hole set find their collars.
+    picture.shell.pendingScenePaths = line.files;
+    LoadReport report;
+    if (const int32_t status = LoadSceneFile(ctx, &report); status != kStatusOk) {
+        return {FailureKind::SceneFile, status, LoadFailureText(report.path, report.read, status, kLanguageEnglish)};
     }
+    if (!report.skipped.empty()) std::fprintf(err, "talan3d: %s\n", SkippedRowsText(report.skipped, kLanguageEnglish).c_str());
     picture.view.overlay = !line.noOverlay;  // before the commands: --command overlay switches it again
     const std::vector<Command> commands = OptionCommands(line);
     const size_t objects = picture.scene.objectNames.size();

@@ -53,7 +53,7 @@ bool SceneFileDropTarget::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             }
             drop->acceptProposedAction();
-            waiting_.insert(waiting_.end(), paths.begin(), paths.end());
+            waiting_.push_back(paths);  // files dropped together load together
             if (!loadScheduled_) {
                 loadScheduled_ = true;
                 QTimer::singleShot(0, this, [this] { LoadWaitingFiles(); });
@@ -72,7 +72,7 @@ void SceneFileDropTarget::LoadWaitingFiles() {
     }
     // Files dropped while these load (the error box lets drops through) join the queue.
     while (!waiting_.empty()) {
-        ctx_.records.shell.pendingScenePath = waiting_.front();
+        ctx_.records.shell.pendingScenePaths = waiting_.front();
         waiting_.pop_front();
         LoadSceneFileWithMessage(ctx_);
     }

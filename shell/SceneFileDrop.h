@@ -36,7 +36,7 @@ private:
     void LoadWaitingFiles();
 
     ShellContext& ctx_;
-    std::deque<std::string> waiting_;  // dropped files not yet loaded
+    std::deque<std::vector<std::string>> waiting_;  // drops not yet loaded, each drop's files together
     bool loadScheduled_ = false;
 };
 

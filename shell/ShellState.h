@@ -23,7 +23,9 @@ struct WindowRect {
 
 struct ShellState {
     std::string startDirectory;   // where config.cfg was read and is written back
-    std::string pendingScenePath; // the command line's scene file, used by the first load only
+    // The files the next load reads together (the command line's, a drop's, a recent
+    // file's); when empty, the open dialog asks for them.
+    std::vector<std::string> pendingScenePaths;
     std::string lastSceneFolder;  // the folder of the last scene file opened in the run; the open dialog starts there
     std::vector<std::string> recentFiles;  // absolute paths of the scene files opened last, newest first
     uint32_t clientWidth = 0, clientHeight = 0;  // drawing area in pixels (outer size while starting)

@@ -62,12 +62,16 @@ constexpr Texts MakeTexts(bool spanish) {
         .saveView = t("Guardar la vista como", "Save the view as"),
         .followChanges = t("Seguir los cambios", "Follow changes"),
         .overlay = t("Ejes y escala", "Axes and scale"),
+        .colourBy = t("Colorear por", "Colour by"),
+        .ownColours = t("Colores propios", "Own colours"),
+        .colourMap = t("Mapa de colores", "Colour map"),
     };
     texts.panel = {
         .name = t("Nombre", "Name"),
         .kind = t("Tipo", "Kind"),
         .elements = t("Elementos", "Elements"),
         .filter = t("Filtrar por nombre o tipo", "Filter by name or kind"),
+        .colourBy = t("Colorear por:", "Colour by:"),
     };
     texts.dialogs = {
         .aboutCaption = t("Acerca de", "About"),
@@ -153,6 +157,32 @@ constexpr Texts MakeTexts(bool spanish) {
                            "nothing to draw: the scene holds no vertex."),
         .vertexBufferFailed = t("no se pudo crear el búfer de vértices (0x%08X).",
                                 "the vertex buffer could not be made (0x%08X)."),
+        .notATable = t("no es una tabla de sondeos: la primera línea no nombra las columnas de collares (sondeo, "
+                       "X, Y, Z), de desviaciones (sondeo, profundidad, azimut, buzamiento) ni de tramos (sondeo, "
+                       "FROM, TO).",
+                       "not a drill-hole table: its first line names neither collar columns (hole id, X, Y, Z), "
+                       "survey columns (hole id, depth, azimuth, dip) nor interval columns (hole id, FROM, TO)."),
+        .noCollarTable = t("es una tabla de desviaciones o de tramos, abierta sin una tabla de collares que sitúe "
+                           "sus sondeos; ábrala junto con la de collares.",
+                           "a survey or interval table, opened without a collar table to place its holes; open "
+                           "it together with the collar table."),
+        .noObjects = t("el fichero GOCAD no tiene ningún objeto con algo que dibujar.",
+                       "the GOCAD file holds no object with anything to draw."),
+    };
+    texts.skippedRows = {
+        .caption = t("Filas omitidas", "Rows skipped"),
+        .heading = t("Se omitieron %zu filas; el resto se leyó:", "%zu rows were skipped; the rest was read:"),
+        .row = t("%s, línea %lld: %s", "%s, line %lld: %s"),
+        .more = t("… y %zu más", "… and %zu more"),
+        .faults = {t("sondeo sin collar", "hole without a collar"),
+                   t("collar repetido", "collar given twice"),
+                   t("FROM no es menor que TO", "FROM is not below TO"),
+                   t("el tramo se solapa con el anterior", "the interval overlaps the one before"),
+                   t("un campo no es un número", "a field is not a number"),
+                   t("faltan campos", "fields missing"),
+                   t("nombra un vértice que no existe", "names a vertex that does not exist"),
+                   t("vértice sin identificador o sin tres coordenadas", "a vertex without an id and three "
+                     "coordinates")},
     };
     texts.viewer = {
         .contextFailed = both("Error en CreateOpenGLContext failed with error %d: %s"),

@@ -36,11 +36,15 @@ struct MenuTexts {
     const char* savedViews; const char* savedViewEntry; const char* savedViewEmpty; const char* saveView;
     const char* followChanges;       // the View menu's switch: reload changed files without asking
     const char* overlay;             // the View menu's switch: the axes triad and scale bar
+    // The View menu's "Colour by" submenu: the entry that keeps every object's own
+    // colours, then one entry per value the objects carry; the "Colour map" submenu.
+    const char* colourBy; const char* ownColours; const char* colourMap;
 };
 
 // The objects panel's column headers and the filter's placeholder.
 struct PanelTexts {
     const char* name; const char* kind; const char* elements; const char* filter;
+    const char* colourBy;  // the label of the list that chooses the value to colour by
 };
 
 // The about box, and the captions of the message boxes that are not help or notices.
@@ -80,6 +84,17 @@ struct LoadErrorTexts {
     // Read in full, yet nothing could be drawn: no vertex, or the device refused the
     // vertex buffer with a code (0x%08X).
     const char* nothingToDraw; const char* vertexBufferFailed;
+    // A file of another format that gives nothing: a delimited text that is no drill-hole
+    // table, survey or interval tables without their collars, GOCAD text without objects.
+    const char* notATable; const char* noCollarTable; const char* noObjects;
+};
+
+// Rows skipped while the rest of the files was read: the message's caption, its first
+// line (the count), one line per row (the file, the line number, why), the line that
+// counts the rows not listed, and why a row was skipped, in RowFault order.
+struct SkippedRowTexts {
+    const char* caption; const char* heading; const char* row; const char* more;
+    const char* faults[8];
 };
 
 // The window's start-up failures: no OpenGL context (the error's number and text, then
@@ -102,6 +117,7 @@ struct Texts {
     HelpTexts help;
     StatusTexts status;
     LoadErrorTexts loadErrors;
+    SkippedRowTexts skippedRows;
     ViewerTexts viewer;
     ReloadTexts reload;
 };

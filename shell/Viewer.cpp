@@ -170,9 +170,9 @@ void NameApplication() {
 
 // Keeps the command line's scene file and the start-up directory, and reads the
 // settings there: language, background colour, window size and position.
-void ReadSettingsAtStart(Program& program, const std::string& scenePath) {
+void ReadSettingsAtStart(Program& program, const std::vector<std::string>& scenePaths) {
     ShellState& shell = program.records.shell;
-    shell.pendingScenePath = scenePath;
+    shell.pendingScenePaths = scenePaths;
     std::error_code ec;
     shell.startDirectory = std::filesystem::current_path(ec).string();
     const SettingsValues& settings = program.settings;
@@ -347,7 +347,7 @@ void SaveSettingsInStartDirectory(const Program& program) {
 
 }  // namespace
 
-int RunViewer(int argc, char** argv, const std::string& scenePath) {
+int RunViewer(int argc, char** argv, const std::vector<std::string>& scenePaths) {
     if (const Failure failure = FindDisplay(); failure.Failed()) {
         std::fprintf(stderr, "talan3d: %s\n", failure.message.c_str());
         return ExitStatus(failure.kind);
@@ -357,7 +357,7 @@ int RunViewer(int argc, char** argv, const std::string& scenePath) {
     NameApplication();
 
     Program program;
-    ReadSettingsAtStart(program, scenePath);
+    ReadSettingsAtStart(program, scenePaths);
     const auto qtTexts = InstallQtTranslations(program.records.shell.language);  // Qt's dialogs in the interface language
     MainWindow window(program);
     window.setWindowTitle(QStringLiteral("Talan 3D"));

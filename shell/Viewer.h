@@ -3,11 +3,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace talan {
 
-// Runs the viewer. `scenePath` is the command line's scene file (empty: the open
-// dialog appears at start-up). Returns the process's exit status.
-int RunViewer(int argc, char** argv, const std::string& scenePath);
+// Runs the viewer. `scenePaths` are the command line's files, loaded together (none:
+// the open dialog appears at start-up). Returns the process's exit status.
+int RunViewer(int argc, char** argv, const std::vector<std::string>& scenePaths);
 
 }  // namespace talan

@@ -1,6 +1,7 @@
 #include "shell/WindowHost.h"
 
 #include "scene/TextDecoding.h"
+#include "scene/ValueColours.h"
 #include "shell/Commands.h"
 #include "shell/FileReload.h"
 #include "shell/LoadedFilesWatcher.h"
@@ -55,6 +56,19 @@ WindowHost::WindowHost(Records& records, Dialogs& dialogs, QMainWindow& window, 
     });
     QObject::connect(menus_.savedViewsSubmenu, &QMenu::aboutToHide, menus_.savedViewsSubmenu, [this] {
         for (int32_t k = 0; k < kSavedViewSlots; ++k) menus_.actions.at(kCommandRestoreView1 + k)->setEnabled(true);
+    });
+    // The value entries name the values the scene's objects carry now.
+    QObject::connect(menus_.colourBySubmenu, &QMenu::aboutToShow, menus_.colourBySubmenu, [this] {
+        const std::vector<std::string> names = ValueNames(ctx_.records.scene);
+        for (int32_t k = 0; k < kColourByValueEntries; ++k) {
+            QAction* entry = menus_.actions.at(kCommandColourByValue1 + k);
+            const bool shown = static_cast<size_t>(k) < names.size();
+            entry->setVisible(shown);
+            if (shown) {
+                entry->setText(QString::fromStdString(DecodeNameForDisplay(names[static_cast<size_t>(k)]))
+                                   .replace('&', QStringLiteral("&&")));
+            }
+        }
     });
     panel_ = new ObjectsPanel(
         ctx.records.scene, language, [&ctx](const std::vector<Command>& commands) { DispatchCommands(ctx, commands); },

@@ -37,5 +37,5 @@ int main(int argc, char** argv) {
         case talan::Mode::Pick: return talan::RunRenderCommand(line, ExecutablePath(argv[0]), stdout, stderr);
         case talan::Mode::Viewer: break;
     }
-    return talan::RunViewer(argc, argv, line.files.empty() ? std::string() : line.files.front());
+    return talan::RunViewer(argc, argv, talan::ViewerFiles(line));
 }

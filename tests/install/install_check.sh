@@ -21,7 +21,7 @@ usage='usage: install_check.sh BUILD_DIR SCENE.KDX [--require-gl]'
 build=${1:?$usage}
 scene=${2:?$usage}
 require_gl=${3:-}
-readonly app_id=org.example.Talan3D scene_type=model/x-kdx thumbnail_size=128
+readonly app_id=org.example.Talan3D scene_type=model/x-kdx gocad_type=model/x-gocad thumbnail_size=128
 
 skip() {
     echo "install_check: SKIPPED: $*"
@@ -54,7 +54,8 @@ key() { sed -n "s/^$1=//p" "$2"; }
 for icon in 64x64/apps/talan3d.png scalable/apps/talan3d.svg; do
     [ "$(key Icon "$desktop")" = talan3d ] && [ -f "$share/icons/hicolor/$icon" ] || fail "no icon $icon"
 done
-[ "$(key MimeType "$desktop")" = "$scene_type;" ] || fail "the entry does not open $scene_type"
+[ "$(key MimeType "$desktop")" = "$scene_type;$gocad_type;text/csv;" ] || fail "the entry does not open $scene_type, $gocad_type and CSV"
+[ "$(key Exec "$desktop")" = "talan3d %F" ] || fail "the entry does not take several files together"
 
 # b) the scene type, by name and by content
 update-mime-database "$share/mime"
@@ -69,6 +70,16 @@ for f in upper.KDX lower.kdx no_extension; do
     [ "$(filetype "$work/$f")" = "$scene_type" ] || fail "xdg-mime calls $f $(filetype "$work/$f")"
 done
 [ "$(filetype "$work/plain_text")" = text/plain ] || fail "xdg-mime calls plain text $(filetype "$work/plain_text")"
+# GOCAD objects by their extension, and by their first line where the extension is another's.
+printf 'GOCAD TSurf 1\nHEADER {\nname: s\n}\nVRTX 1 0 0 0\nVRTX 2 1 0 0\nVRTX 3 0 1 0\nTRGL 1 2 3\nEND\n' >"$work/surface.ts"
+printf 'GOCAD PLine 1\nILINE\nVRTX 1 0 0 0\nVRTX 2 1 0 0\nSEG 1 2\nEND\n' >"$work/lines.pl"
+printf 'GOCAD VSet 1\nVRTX 1 0 0 0\nEND\n' >"$work/points.vs"
+cp "$work/surface.ts" "$work/surface_without_extension"
+for f in surface.ts lines.pl points.vs surface_without_extension; do
+    [ "$(filetype "$work/$f")" = "$gocad_type" ] || fail "xdg-mime calls $f $(filetype "$work/$f")"
+done
+printf '#!/usr/bin/perl\nprint "not a GOCAD file\\n";\n' >"$work/script.pl"
+[ "$(filetype "$work/script.pl")" != "$gocad_type" ] || fail "xdg-mime calls a Perl script a GOCAD file"
 
 # c) the thumbnailer's own command line, its fields filled in as a file manager does
 thumbnailer=$share/thumbnailers/talan3d.thumbnailer

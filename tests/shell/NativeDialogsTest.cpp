@@ -66,13 +66,13 @@ TEST_F(NativeDialogs, OpenAddStartsInTheFolderOfTheLastFileOpened) {
     EXPECT_EQ(fresh.folders, std::vector<std::string>{""});
 
     Viewer viewer(kLanguageEnglish);
-    viewer.shell.pendingScenePath = (base / "first" / "a.KDX").string();  // the command line's file
+    viewer.shell.pendingScenePaths = {(base / "first" / "a.KDX").string()};  // the command line's file
     ASSERT_EQ(LoadSceneFile(viewer.ctx), kStatusOk);
     viewer.paths = {(base / "second" / "b.KDX").string(), std::nullopt, (base / "third" / "not_a_scene.txt").string(),
                       std::nullopt};
     for (int i = 0; i < 4; ++i) DispatchCommand(viewer.ctx, kCommandOpenAdd);
     // A drop is taken as the command line's file is.
-    viewer.shell.pendingScenePath = (base / "first" / "a.KDX").string();
+    viewer.shell.pendingScenePaths = {(base / "first" / "a.KDX").string()};
     ASSERT_EQ(LoadSceneFile(viewer.ctx), kStatusOk);
     DispatchCommand(viewer.ctx, kCommandOpenAdd);
     EXPECT_EQ(viewer.folders, (std::vector<std::string>{(base / "first").string(),    // after the command line's

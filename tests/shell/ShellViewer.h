@@ -60,9 +60,12 @@ struct Viewer : Dialogs, DrawingArea {
         if (onRedraw) onRedraw();
     }
     void EndDrags() override { log += "drags end; "; }
-    std::optional<std::string> OpenSceneFile(const std::string& folder) override {
+    std::vector<std::string> OpenSceneFiles(const std::string& folder) override {
         folders.push_back(folder);
-        return answered < paths.size() ? paths[answered++] : std::nullopt;
+        if (!together.empty()) return std::exchange(together, {});
+        if (answered >= paths.size()) return {};
+        const std::optional<std::string>& answer = paths[answered++];
+        return answer ? std::vector<std::string>{*answer} : std::vector<std::string>{};
     }
     std::optional<uint32_t> ChooseColour(std::array<uint32_t, 16>&) override {
         return std::exchange(colour, std::nullopt);
@@ -100,10 +103,11 @@ struct Viewer : Dialogs, DrawingArea {
     std::string Status() const { return host.StatusLabel().text().toStdString(); }
     std::string ToolTip() const { return host.StatusLabel().toolTip().toStdString(); }
     static std::string Copied() { return QGuiApplication::clipboard()->text().toStdString(); }
-    // A scene file of this text, removed with the viewer.
-    std::string File(std::string_view text) {
+    // A scene file of this text, removed with the viewer; `extension` ends its name.
+    std::string File(std::string_view text, std::string_view extension = "") {
         static int files = 0;
-        written.push_back(::testing::TempDir() + "menus_" + std::to_string(::getpid()) + "_" + std::to_string(++files));
+        written.push_back(::testing::TempDir() + "menus_" + std::to_string(::getpid()) + "_" + std::to_string(++files) +
+                          std::string(extension));
         std::ofstream(written.back(), std::ios::binary) << text;
         return written.back();
     }
@@ -121,6 +125,7 @@ struct Viewer : Dialogs, DrawingArea {
     const MenuHandles& menus = host.Menus();
     ObjectsPanel* panel = &host.Panel();
     std::vector<std::optional<std::string>> paths;  // the open dialog's answers in turn; none (or none left): cancelled
+    std::vector<std::string> together;  // files chosen together in the next dialog, before `paths`
     std::vector<std::string> written, folders;      // the files written; the folders the dialog was to start in
     size_t answered = 0;
     std::optional<uint32_t> colour;  // the colour dialog's next answer
