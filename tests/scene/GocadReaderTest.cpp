@@ -3,8 +3,11 @@
 // and reported, and hostile text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -389,6 +392,45 @@ TEST(GocadReader, ProgressIsTitledWithTheFileAndRisesToAHundred) {
     for (size_t i = 1; i < steps.size(); ++i) EXPECT_GT(steps[i], steps[i - 1]);
     EXPECT_EQ(r.observer.closed, 1);
     EXPECT_EQ(r.scene.elementCounts[0], 1000);
+}
+
+std::string SampleText(const char* name) {
+    std::ifstream in(std::string(TALAN_SAMPLES_DIR) + "/" + name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(GocadReader, SampleFilesReadWholeOnTheOpenPitSite) {
+    const std::string surfaceText = SampleText("open_pit_surface.ts");
+    ASSERT_TRUE(IsGocadText(surfaceText));
+    Read surface = ReadText(surfaceText);
+    ASSERT_EQ(surface.problem, ReadProblem::None);
+    EXPECT_TRUE(surface.skipped.empty());
+    const SceneModel& s = surface.scene;
+    EXPECT_EQ(s.objectNames, std::vector<std::string>{"Pit surface"});
+    EXPECT_EQ(s.elementCounts[0], 3200);
+    ASSERT_EQ(s.objectValues[0].columns.size(), 1u);
+    EXPECT_EQ(s.objectValues[0].columns[0].name, "ELEV");
+    for (int i = 0; i < s.totalVertexCount; ++i) {
+        // The elevation property is the vertex's own elevation, and the ground faces up.
+        EXPECT_EQ(s.objectValues[0].columns[0].numbers[static_cast<size_t>(i)], Position(s, i)[1]);
+        EXPECT_GT(Normal(s, i)[1], 0.0f) << i;
+    }
+    EXPECT_GE(s.boundsMin[0], 1000.0f);
+    EXPECT_LE(s.boundsMax[1], 4000.0f);
+    EXPECT_GT(s.boundsMin[2], 150.0f);
+    EXPECT_LT(s.boundsMax[2], 600.0f);
+
+    const std::string linesText = SampleText("pit_lines.pl");
+    ASSERT_TRUE(IsGocadText(linesText));
+    Read lines = ReadText(linesText);
+    ASSERT_EQ(lines.problem, ReadProblem::None);
+    EXPECT_TRUE(lines.skipped.empty());
+    EXPECT_EQ(lines.scene.objectKinds, std::vector<ObjectKind>{ObjectKind::LIN});
+    EXPECT_EQ(lines.scene.elementCounts[0], 422);
+    // The distance along each part starts at 0: the closed crest's first vertex ends
+    // its last segment too, and the road starts again from 0.
+    const std::vector<float>& chainage = lines.scene.objectValues[0].columns[0].numbers;
+    EXPECT_EQ(std::count(chainage.begin(), chainage.end(), 0.0f), 3);
 }
 
 TEST(GocadReader, GocadTextIsKnownByItsFirstLine) {
