@@ -379,7 +379,8 @@ void AddObject(Reader& r, GocadObject& obj) {
             column.name = obj.propertyNames[k];
             column.numbers.resize(static_cast<size_t>(drawn));
             for (int64_t i = 0; i < drawn; ++i) {
-                column.numbers[static_cast<size_t>(i)] = obj.values[count * static_cast<size_t>(CornerVertex(obj, i)) + k];
+                const auto vertex = static_cast<size_t>(CornerVertex(obj, i));
+                column.numbers[static_cast<size_t>(i)] = obj.values[count * vertex + k];
             }
         }
         name = obj.named ? obj.name : obj.number <= 1 ? r.stem : r.stem + " " + std::to_string(obj.number);
@@ -536,8 +537,10 @@ ReadProblem ReadGocadText(SceneModel& scene, std::string_view text, const std::s
                         // Parts of one object: the ids stay those of the whole object.
                     } else if (key == "END") {
                         FinishObject(r, obj, inObject);
-                    } else if (key == "HEADER") {
-                        if (ReadHeaderLine(obj, std::string_view(f.p, static_cast<size_t>(lineEnd - f.p)))) {
+                    } else if (key.substr(0, 6) == "HEADER" && (key.size() == 6 || key[6] == '{')) {
+                        // "HEADER {", "HEADER {name:x}" or "HEADER{name:x}".
+                        const char* rest = key.data() + 6;
+                        if (ReadHeaderLine(obj, std::string_view(rest, static_cast<size_t>(lineEnd - rest)))) {
                             block = Block::Header;
                         }
                     } else if (key == "GOCAD_ORIGINAL_COORDINATE_SYSTEM") {

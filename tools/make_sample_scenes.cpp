@@ -127,7 +127,8 @@ int main(int argc, char** argv) {
         scene != "all-kinds" && scene != "tsurf" && scene != "pit-lines") {
         Fail("unknown scene '" + scene + "' (open-pit, surface, blocks, drill-holes, all-kinds, tsurf or pit-lines)");
     }
-    if (!plyPath.empty() && (scene == "blocks" || scene == "drill-holes" || scene == "tsurf" || scene == "pit-lines")) {
+    const bool gocad = scene == "tsurf" || scene == "pit-lines";
+    if (!plyPath.empty() && (scene == "blocks" || scene == "drill-holes" || gocad)) {
         Fail("--ply needs a scene with a topography");
     }
     if (outPath.empty()) {
@@ -135,24 +136,26 @@ int main(int argc, char** argv) {
         for (char& c : outPath) c = c == '-' ? '_' : c;
     }
 
-    if (scene == "tsurf" || scene == "pit-lines") {
-        std::string gocad;
+    if (gocad) {
+        std::string text;
+        const int cells = grid > 0 ? static_cast<int>(grid) : 224;
         try {
-            const int cells = grid > 0 ? static_cast<int>(grid) : 224;
             if (scene == "tsurf" && 3 * talan::samples::SurfaceSceneTriangles(cells) > 2147483647LL) {
                 Fail("--grid " + std::to_string(cells) + " gives more vertices than the viewer can hold");
             }
-            gocad = scene == "tsurf" ? talan::samples::GocadSurfaceText(cells) : talan::samples::GocadPitLinesText();
+            text = scene == "tsurf" ? talan::samples::GocadSurfaceText(cells) : talan::samples::GocadPitLinesText();
         } catch (const std::exception& e) {
             std::fprintf(stderr, "make_sample_scenes: %s\n", e.what());
             return 1;
         }
-        const auto writeText = [&](std::FILE* f) { return std::fwrite(gocad.data(), 1, gocad.size(), f) == gocad.size(); };
+        const auto writeText = [&](std::FILE* f) {
+            return std::fwrite(text.data(), 1, text.size(), f) == text.size();
+        };
         if (!WriteWhole(outPath, writeText)) return 1;
-        std::fprintf(stderr, "%s: %zu bytes\n", outPath.c_str(), gocad.size());
+        std::fprintf(stderr, "%s: %zu bytes\n", outPath.c_str(), text.size());
         if (scene == "tsurf") {
-            std::fprintf(stderr, "triangles: %lld\n", static_cast<long long>(talan::samples::SurfaceSceneTriangles(
-                                                           grid > 0 ? static_cast<int>(grid) : 224)));
+            std::fprintf(stderr, "triangles: %lld\n",
+                         static_cast<long long>(talan::samples::SurfaceSceneTriangles(cells)));
         }
         return 0;
     }

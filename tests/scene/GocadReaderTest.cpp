@@ -129,7 +129,7 @@ TEST(GocadReader, TwoTriangleSurfaceInStoredAxesWithTheNormalsOfASceneFileTriang
 }
 
 TEST(GocadReader, ColourFormsAndOneLineHeaderAndDefaultNamesAndColours) {
-    Read hex = ReadText("GOCAD TSurf 1\nHEADER {name:\"Top\"}\nHEADER {\n*solid*color: #ff8000\n}\n"
+    Read hex = ReadText("GOCAD TSurf 1\nHEADER{name:\"Top\"}\nHEADER {\n*solid*color: #ff8000\n}\n"
                         "VRTX 1 0 0 0\nVRTX 2 1 0 0\nVRTX 3 0 1 0\nTRGL 1 2 3\nEND\n");
     ASSERT_EQ(hex.problem, ReadProblem::None);
     EXPECT_EQ(hex.scene.objectNames[0], "Top");
@@ -220,7 +220,8 @@ TEST(GocadReader, AtomsReuseAPositionAndIdsMayHaveGapsAndBeHuge) {
 TEST(GocadReader, DepthsTurnIntoElevationsWhereverZPositiveDepthStands) {
     const std::string body = "VRTX 1 0 0 100\nVRTX 2 10 0 100\nVRTX 3 0 10 120\nTRGL 1 2 3\nEND\n";
     for (const std::string& declaration :
-         {std::string("GOCAD_ORIGINAL_COORDINATE_SYSTEM\nNAME Default\nZPOSITIVE Depth\nEND_ORIGINAL_COORDINATE_SYSTEM\n"),
+         {std::string("GOCAD_ORIGINAL_COORDINATE_SYSTEM\nNAME Default\nZPOSITIVE Depth\n"
+                      "END_ORIGINAL_COORDINATE_SYSTEM\n"),
           std::string("HEADER {\nname:d\nZPOSITIVE: Depth\n}\n"), std::string("ZPOSITIVE Depth\n")}) {
         Read r = ReadText("GOCAD TSurf 1\n" + declaration + body);
         ASSERT_EQ(r.problem, ReadProblem::None) << declaration;
