@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <functional>
 #include <numbers>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -1044,6 +1047,117 @@ void BuildAllKindsScene(SceneText& out, int grid, int64_t blocks, int holes, Ind
     auto collarHeight = [&](double x, double y) { return ground.Interpolate(x, y); };
     WriteIntervals(out, "DDH 2019 exploration",
                    DrillHoles(site, holes, site.Seed() + 101, {60, 80, 10, 20, 25.0}, collarHeight));
+}
+
+namespace {
+
+void AppendHundredths(std::string& out, double value) {
+    char buffer[32];
+    out.append(buffer, FormatHundredths(buffer, QuantiseCoordinate(value)));
+}
+
+void AppendId(std::string& out, int64_t id) {
+    char buffer[24];
+    out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, id).ptr);
+}
+
+// "PVRTX id x y z value", every number in hundredths.
+void AppendPropertyVertex(std::string& out, int64_t id, const Point3& p, double value) {
+    out += "PVRTX ";
+    AppendId(out, id);
+    for (double v : {p.x, p.y, p.z, value}) {
+        out += ' ';
+        AppendHundredths(out, v);
+    }
+    out += '\n';
+}
+
+// The lines every object written here begins with: type, header, coordinate system.
+void AppendGocadHead(std::string& out, std::string_view type, std::string_view name, std::string_view colourLine) {
+    out += "GOCAD ";
+    out += type;
+    out += " 1\nHEADER {\nname:";
+    out += name;
+    out += '\n';
+    out += colourLine;
+    out += "\n}\nGOCAD_ORIGINAL_COORDINATE_SYSTEM\nNAME Default\nAXIS_NAME \"X\" \"Y\" \"Z\"\n"
+           "AXIS_UNIT \"m\" \"m\" \"m\"\nZPOSITIVE Elevation\nEND_ORIGINAL_COORDINATE_SYSTEM\n";
+}
+
+}  // namespace
+
+std::string GocadSurfaceText(int grid, std::string_view name) {
+    MineSite site;
+    const TerrainGrid ground(grid, [&](double x, double y) { return site.Surface(x, y); });
+    const int64_t triangles = SurfaceSceneTriangles(grid);
+    std::string out;
+    out.reserve(ground.NodeCount() * 48 + static_cast<size_t>(triangles) * 24 + 512);
+    AppendGocadHead(out, "TSurf", name, "*solid*color:0.72 0.66 0.52 1");
+    out += "PROPERTIES ELEV\nPROPERTY_CLASSES elev\nUNITS m\nNO_DATA_VALUES -99999\nTFACE\n";
+    // Vertex ids run from 1 over the grid's nodes, row by row.
+    const auto id = [&](int i, int j) { return static_cast<int64_t>(ground.Index(i, j)) + 1; };
+    for (int j = 0; j <= grid; ++j) {
+        for (int i = 0; i <= grid; ++i) AppendPropertyVertex(out, id(i, j), ground.Node(i, j), ground.Height(i, j));
+    }
+    for (int j = 0; j < grid; ++j) {
+        for (int i = 0; i < grid; ++i) {
+            for (int t = 0; t < 2; ++t) {
+                out += "TRGL";
+                for (const auto& [ci, cj] : ground.CellTriangle(i, j, t)) {
+                    out += ' ';
+                    AppendId(out, id(ci, cj));
+                }
+                out += '\n';
+            }
+        }
+    }
+    out += "END\n";
+    return out;
+}
+
+std::string GocadPitLinesText() {
+    // The pit crest and the haul road of the open-pit scene at its default grid.
+    MineSite site;
+    const OpenPitOptions options;
+    const int caps = std::max(24, options.grid / 3);
+    site.SetRingResolution(std::max(8, caps / 3), caps);
+    const TerrainGrid ground(options.grid, [&](double x, double y) { return site.Natural(x, y); });
+    std::vector<Point3> crest = BuildPitShell(site, ground).crest;
+    for (Point3& p : crest) p.z += 0.6;
+    const std::vector<Point3> road = HaulRoad(site, ground);
+
+    std::string out;
+    AppendGocadHead(out, "PLine", "Pit crest and haul road", "*line*color:0.98 0.89 0.24 1");
+    out += "PROPERTIES CHAINAGE\nUNITS m\n";
+    // Ids are numbered through both parts; each part's value is the distance along it.
+    int64_t next = 1;
+    const auto part = [&](const std::vector<Point3>& points, bool closed) {
+        out += "ILINE\n";
+        const int64_t first = next;
+        double along = 0;
+        for (size_t k = 0; k < points.size(); ++k) {
+            if (k > 0) along += std::hypot(points[k].x - points[k - 1].x, points[k].y - points[k - 1].y);
+            AppendPropertyVertex(out, next++, points[k], along);
+        }
+        for (int64_t a = first; a + 1 < next; ++a) {
+            out += "SEG ";
+            AppendId(out, a);
+            out += ' ';
+            AppendId(out, a + 1);
+            out += '\n';
+        }
+        if (closed && next - first > 2) {
+            out += "SEG ";
+            AppendId(out, next - 1);
+            out += ' ';
+            AppendId(out, first);
+            out += '\n';
+        }
+    };
+    part(crest, true);
+    part(road, false);
+    out += "END\n";
+    return out;
 }
 
 std::string SurfaceSceneText(int grid) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "tools/SceneWriter.h"
 
@@ -40,6 +41,14 @@ void BuildBlockScene(SceneText& out, int64_t blocks);
 // `blocks` blocks), PTS, SONKDX (`holes` holes). `topography`, when given, receives
 // the T3 triangles.
 void BuildAllKindsScene(SceneText& out, int grid, int64_t blocks, int holes, IndexedMesh* topography);
+
+// A GOCAD TSurf of exactly 2·grid² triangles over the ground of the surface scene
+// (the pit dug in), its vertices carrying their elevation as the property ELEV.
+std::string GocadSurfaceText(int grid, std::string_view name = "Pit surface");
+
+// A GOCAD PLine of the open-pit scene's pit crest (closed) and haul road, one ILINE
+// part each, its vertices carrying the distance along their part as CHAINAGE.
+std::string GocadPitLinesText();
 
 // The whole text of a surface or block scene, with its bounds block.
 std::string SurfaceSceneText(int grid);

@@ -1,10 +1,11 @@
 // make_sample_scenes: writes scene files of a generated open-pit mine.
 //
-//   make_sample_scenes [--scene open-pit|surface|blocks|drill-holes|all-kinds] [--grid N]
+//   make_sample_scenes [--scene open-pit|surface|blocks|drill-holes|all-kinds|tsurf|pit-lines] [--grid N]
 //                      [--blocks N] [--holes N] [--out FILE] [--ply FILE] [--no-max]
 //
 // The output depends only on the arguments: the same command always writes the same
-// bytes. A summary of the sections goes to stderr.
+// bytes. A summary of the sections goes to stderr. tsurf and pit-lines write GOCAD
+// ASCII files instead of scene files.
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -35,8 +36,12 @@ constexpr const char* kUsage =
     "                   drill-holes  --holes drill holes (default 5000), each its own\n"
     "                              section of 20 intervals, as databases export them\n"
     "                   all-kinds  one small section of each of the six kinds\n"
+    "                   tsurf      a GOCAD TSurf of exactly 2*N*N triangles with the\n"
+    "                              property ELEV (default grid 224, file tsurf.ts)\n"
+    "                   pit-lines  a GOCAD PLine of the pit crest and the haul road with\n"
+    "                              the property CHAINAGE (file pit_lines.pl)\n"
     "  --grid N       topography cells per side (default 80 for open-pit, 224 for\n"
-    "                 surface, 6 for all-kinds)\n"
+    "                 surface and tsurf, 6 for all-kinds)\n"
     "  --blocks N     blocks: about N for open-pit (default 6000), exactly N for blocks\n"
     "                 (default 100000) and all-kinds (default 18)\n"
     "  --holes N      drill holes (default 24 for open-pit, 2 for all-kinds, 5000 for\n"
@@ -119,15 +124,40 @@ int main(int argc, char** argv) {
         }
     }
     if (scene != "open-pit" && scene != "surface" && scene != "blocks" && scene != "drill-holes" &&
-        scene != "all-kinds") {
-        Fail("unknown scene '" + scene + "' (open-pit, surface, blocks, drill-holes or all-kinds)");
+        scene != "all-kinds" && scene != "tsurf" && scene != "pit-lines") {
+        Fail("unknown scene '" + scene + "' (open-pit, surface, blocks, drill-holes, all-kinds, tsurf or pit-lines)");
     }
-    if (!plyPath.empty() && (scene == "blocks" || scene == "drill-holes")) {
+    const bool gocad = scene == "tsurf" || scene == "pit-lines";
+    if (!plyPath.empty() && (scene == "blocks" || scene == "drill-holes" || gocad)) {
         Fail("--ply needs a scene with a topography");
     }
     if (outPath.empty()) {
-        outPath = scene + ".KDX";
+        outPath = scene + (scene == "tsurf" ? ".ts" : scene == "pit-lines" ? ".pl" : ".KDX");
         for (char& c : outPath) c = c == '-' ? '_' : c;
+    }
+
+    if (gocad) {
+        std::string text;
+        const int cells = grid > 0 ? static_cast<int>(grid) : 224;
+        try {
+            if (scene == "tsurf" && 3 * talan::samples::SurfaceSceneTriangles(cells) > 2147483647LL) {
+                Fail("--grid " + std::to_string(cells) + " gives more vertices than the viewer can hold");
+            }
+            text = scene == "tsurf" ? talan::samples::GocadSurfaceText(cells) : talan::samples::GocadPitLinesText();
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "make_sample_scenes: %s\n", e.what());
+            return 1;
+        }
+        const auto writeText = [&](std::FILE* f) {
+            return std::fwrite(text.data(), 1, text.size(), f) == text.size();
+        };
+        if (!WriteWhole(outPath, writeText)) return 1;
+        std::fprintf(stderr, "%s: %zu bytes\n", outPath.c_str(), text.size());
+        if (scene == "tsurf") {
+            std::fprintf(stderr, "triangles: %lld\n",
+                         static_cast<long long>(talan::samples::SurfaceSceneTriangles(cells)));
+        }
+        return 0;
     }
 
     const auto start = std::chrono::steady_clock::now();

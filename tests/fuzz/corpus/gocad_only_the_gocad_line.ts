@@ -1,0 +1,1 @@
+GOCAD TSurf 1
