@@ -118,13 +118,8 @@ SceneReadResult ReadGocadFile(SceneModel& scene, const std::string& path, SceneL
     std::string text;
     SceneReadResult result;
     if (!ReadWholeText(path, text, result)) return result;
-    const size_t before = scene.objectNames.size();
     result.problem = ReadGocadText(scene, text, path, observer, skipped);
     result.read = result.problem == ReadProblem::None;
-    if (result.read) {
-        scene.boundsFromFile = false;
-        CountNewObjects(scene, before);
-    }
     return result;
 }
 
