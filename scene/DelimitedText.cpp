@@ -30,7 +30,10 @@ bool ParseGeneral(const char* p, const char* end, bool negative, double& value) 
     if (p == end || *p == '+' || *p == '-') return false;
     double x = 0.0;
     const auto [last, error] = std::from_chars(p, end, x, std::chars_format::general);
-    if (error != std::errc() || last != end) return false;
+    if (last != end) return false;
+    // Beyond the double range: infinity or zero, as the C library gives them.
+    if (error == std::errc::result_out_of_range) x = ParseDoubleLikeAtof(std::string_view(p, static_cast<size_t>(end - p)));
+    else if (error != std::errc()) return false;
     value = negative ? -x : x;
     return true;
 }

@@ -49,7 +49,8 @@ bool NextRecord(DelimitedCursor& cursor, DelimitedRecord& record);
 
 // A number field as the C library reads a plain decimal: an optional sign, digits with
 // an optional '.', an optional exponent ("1.5e3"); "inf" and "nan" are numbers too,
-// and the caller judges whether it wants them. Nothing may follow the number. With
+// as are numbers beyond the double range (infinity or zero), and the caller judges
+// whether it wants them. Nothing may follow the number. With
 // `decimalComma` one ',' may stand for the '.' ("1,5"), for ';'-separated files: in a
 // ','-separated file a comma always ends the field, so such files cannot carry it.
 // Returns false for anything else.

@@ -113,26 +113,28 @@ struct ValueReader {
         if (added) column->categoryNames.emplace_back(text);
         return it->second;
     }
-    void Add(std::string_view text, bool decimalComma) {
+    // Adds one row's value. Returns true, adding nothing, where the column turns text
+    // here: the caller then reads all its rows again with Category.
+    bool Add(std::string_view text, bool decimalComma) {
         if (IsMissingValue(text)) {
             if (column->text) column->categories.push_back(-1);
             else column->numbers.push_back(std::numeric_limits<float>::quiet_NaN());
-            return;
+            return false;
         }
         if (column->text) {
             column->categories.push_back(Category(text));
-            return;
+            return false;
         }
         double number = 0.0;
         if (ParseNumberField(text, decimalComma, number)) {
             // Numbers a float cannot hold, and "nan" or "inf", count as missing.
             const float narrowed = NarrowToFloat(number);
             column->numbers.push_back(std::isfinite(narrowed) ? narrowed : std::numeric_limits<float>::quiet_NaN());
-            return;
+            return false;
         }
         column->text = true;
         column->numbers.clear();
-        column->categories.push_back(Category(text));
+        return true;
     }
 };
 
@@ -226,21 +228,17 @@ ReadProblem ReadDrillTable(std::string_view text, const std::string& file, Drill
         if (values.empty()) continue;
         rowStart.push_back(start);
         for (ValueReader& value : values) {
-            const bool wasText = value.column->text;
-            value.Add(f[static_cast<size_t>(value.field)], decimalComma);
-            if (wasText || !value.column->text || rowStart.size() == 1) continue;
-            // The column turned text here: read its earlier rows again as texts.
-            const int32_t current = value.column->categories.back();
-            value.column->categories.clear();
+            if (!value.Add(f[static_cast<size_t>(value.field)], decimalComma)) continue;
+            // The column turned text here: read its rows so far again as texts, so that
+            // the categories keep their order of first appearance.
             DelimitedCursor again{utf8, cursor.separator, 0, 0};
             DelimitedRecord earlier;
-            for (size_t row = 0; row + 1 < rowStart.size(); ++row) {
+            for (size_t row = 0; row < rowStart.size(); ++row) {
                 again.position = rowStart[row];
                 NextRecord(again, earlier);
                 const std::string_view field = earlier.fields[static_cast<size_t>(value.field)];
                 value.column->categories.push_back(IsMissingValue(field) ? -1 : value.Category(field));
             }
-            value.column->categories.push_back(current);
         }
     }
     table = std::move(out);
@@ -253,7 +251,9 @@ ReadProblem ReadDrillTable(std::string_view text, const std::string& file, Drill
 std::array<double, 3> SurveyDirection(double azimuth, double dip) {
     const double a = azimuth * kDegree;
     const double d = dip * kDegree;
-    return {std::sin(a) * std::cos(d), std::cos(a) * std::cos(d), std::sin(d)};
+    // A vertical hole stays exactly on its collar's east and north.
+    const double horizontal = std::fabs(dip) == 90.0 ? 0.0 : std::cos(d);
+    return {std::sin(a) * horizontal, std::cos(a) * horizontal, std::sin(d)};
 }
 
 namespace {
@@ -541,7 +541,8 @@ void AddDrillHoles(SceneModel& scene, const std::vector<DrillTable>& tables, Sce
             if (i + 1 < survey.size()) {
                 const double turn = Dogleg(SurveyDirection(survey[i].azimuth, survey[i].dip),
                                            SurveyDirection(survey[i + 1].azimuth, survey[i + 1].dip));
-                const double parts = std::max(1.0, std::ceil(turn / kLargestTurn));
+                // (less a hair, so that a turn of exactly 60 degrees is 30 pieces, not 31)
+                const double parts = std::max(1.0, std::ceil(turn / kLargestTurn - 1e-9));
                 const double step = survey[i + 1].depth - survey[i].depth;
                 for (double k = 0; k < parts; ++k) knots.push_back(survey[i].depth + step * (k / parts));
             } else {
