@@ -1,7 +1,8 @@
 // make_sample_scenes: writes scene files of a generated open-pit mine.
 //
-//   make_sample_scenes [--scene open-pit|surface|blocks|drill-holes|all-kinds] [--grid N]
-//                      [--blocks N] [--holes N] [--out FILE] [--ply FILE] [--no-max]
+//   make_sample_scenes [--scene open-pit|surface|blocks|drill-holes|drill-tables|all-kinds]
+//                      [--grid N] [--blocks N] [--holes N] [--intervals N] [--out FILE]
+//                      [--ply FILE] [--no-max]
 //
 // The output depends only on the arguments: the same command always writes the same
 // bytes. A summary of the sections goes to stderr.
@@ -14,6 +15,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "tools/SampleScenes.h"
 #include "tools/SceneWriter.h"
@@ -34,13 +36,17 @@ constexpr const char* kUsage =
     "                   blocks     one block model of exactly --blocks blocks\n"
     "                   drill-holes  --holes drill holes (default 5000), each its own\n"
     "                              section of 20 intervals, as databases export them\n"
+    "                   drill-tables  collars.csv, surveys.csv and assays.csv in the\n"
+    "                              folder --out: --holes curved holes (default 12) sharing\n"
+    "                              --intervals intervals (default 1000)\n"
     "                   all-kinds  one small section of each of the six kinds\n"
     "  --grid N       topography cells per side (default 80 for open-pit, 224 for\n"
     "                 surface, 6 for all-kinds)\n"
     "  --blocks N     blocks: about N for open-pit (default 6000), exactly N for blocks\n"
     "                 (default 100000) and all-kinds (default 18)\n"
     "  --holes N      drill holes (default 24 for open-pit, 2 for all-kinds, 5000 for\n"
-    "                 drill-holes)\n"
+    "                 drill-holes, 12 for drill-tables)\n"
+    "  --intervals N  intervals of all holes of drill-tables (default 1000)\n"
     "  --out FILE     output file, '-' for standard output (default <scene>.KDX, e.g.\n"
     "                 open_pit.KDX)\n"
     "  --ply FILE     also write the topography triangles as an ASCII PLY file\n"
@@ -86,7 +92,7 @@ bool WriteWhole(const std::string& path, const std::function<bool(std::FILE*)>& 
 
 int main(int argc, char** argv) {
     std::string scene = "open-pit";
-    long long grid = -1, blocks = -1, holes = -1;
+    long long grid = -1, blocks = -1, holes = -1, intervals = -1;
     std::string outPath, plyPath;
     bool withBounds = true;
 
@@ -108,6 +114,8 @@ int main(int argc, char** argv) {
             blocks = ParseCount(arg, value(), 0, 2147483647LL / 36);
         } else if (arg == "--holes") {
             holes = ParseCount(arg, value(), 0, 100000);
+        } else if (arg == "--intervals") {
+            intervals = ParseCount(arg, value(), 0, 100000000);
         } else if (arg == "--out") {
             outPath = value();
         } else if (arg == "--ply") {
@@ -119,8 +127,23 @@ int main(int argc, char** argv) {
         }
     }
     if (scene != "open-pit" && scene != "surface" && scene != "blocks" && scene != "drill-holes" &&
-        scene != "all-kinds") {
-        Fail("unknown scene '" + scene + "' (open-pit, surface, blocks, drill-holes or all-kinds)");
+        scene != "drill-tables" && scene != "all-kinds") {
+        Fail("unknown scene '" + scene + "' (open-pit, surface, blocks, drill-holes, drill-tables or all-kinds)");
+    }
+    if (scene == "drill-tables") {
+        if (!plyPath.empty()) Fail("--ply needs a scene with a topography");
+        const std::string folder = outPath.empty() ? "." : outPath;
+        const auto tables = talan::samples::BuildDrillTables(holes >= 0 ? static_cast<int>(holes) : 12,
+                                                             intervals >= 0 ? intervals : 1000);
+        for (const auto& [name, text] : {std::pair{"collars.csv", &tables.collars}, std::pair{"surveys.csv", &tables.surveys},
+                                         std::pair{"assays.csv", &tables.assays}}) {
+            const std::string path = folder + "/" + name;
+            if (!WriteWhole(path, [&](std::FILE* f) { return std::fwrite(text->data(), 1, text->size(), f) == text->size(); })) {
+                return 1;
+            }
+            std::fprintf(stderr, "%s: %zu bytes\n", path.c_str(), text->size());
+        }
+        return 0;
     }
     if (!plyPath.empty() && (scene == "blocks" || scene == "drill-holes")) {
         Fail("--ply needs a scene with a topography");
