@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <numbers>
 #include <string>
 #include <tuple>
@@ -413,6 +415,41 @@ TEST(AddDrillHoles, LongArcsSplitIntoSmallTurnsAndASecondSetAppends) {
     EXPECT_NEAR(last[1], end[2], 1e-4);
     EXPECT_NEAR(last[2], end[1], 1e-4);
     EXPECT_EQ(observer.progressTitles.size(), 2u);
+}
+
+TEST(AddDrillHoles, SampleTablesMakeTwelveHolesWithoutASkippedRow) {
+    std::vector<SkippedRow> skipped;
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const char* name : {"collars.csv", "surveys.csv", "assays.csv"}) {
+        std::ifstream in(std::string(TALAN_SAMPLES_DIR) + "/drillholes/" + name, std::ios::binary);
+        files.emplace_back(name, std::string(std::istreambuf_iterator<char>(in), {}));
+        ASSERT_FALSE(files.back().second.empty()) << name;
+    }
+    const auto tables = Tables(files, skipped);
+    EXPECT_EQ(tables[0].kind, DrillTableKind::Collar);
+    EXPECT_EQ(tables[1].kind, DrillTableKind::Survey);
+    EXPECT_EQ(tables[2].kind, DrillTableKind::Intervals);
+    SceneModel scene;
+    RecordingObserver observer;
+    AddDrillHoles(scene, tables, observer, skipped);
+    EXPECT_TRUE(skipped.empty());
+    ASSERT_EQ(scene.objectNames.size(), 12u);
+    EXPECT_EQ(scene.objectNames[11], "DH-00012");
+    for (size_t k = 0; k < scene.objectValues.size(); ++k) {
+        const auto& columns = scene.objectValues[k].columns;
+        ASSERT_EQ(columns.size(), 3u);
+        EXPECT_FALSE(columns[0].text);
+        EXPECT_TRUE(columns[2].text);
+        EXPECT_EQ(columns[2].categoryNames, scene.objectValues[0].columns[2].categoryNames);
+        const int32_t pieces = scene.elementCounts[k] - scene.objectValues[k].firstVertex / 2;
+        EXPECT_EQ(static_cast<int32_t>(columns[2].Size()), pieces);
+    }
+    // Every vertex lies over the site, below the highest collar.
+    for (int c = 0; c < 3; ++c) EXPECT_LE(scene.boundsMin[c], scene.boundsMax[c]);
+    EXPECT_GE(scene.boundsMin[0], 900.0f);
+    EXPECT_LE(scene.boundsMax[1], 4100.0f);
+    EXPECT_LE(scene.boundsMax[2], 600.0f);
+    EXPECT_EQ(observer.progress[0].size(), 12u) << "one step per hole, each a new percentage";
 }
 
 }  // namespace
