@@ -182,6 +182,7 @@ ReadProblem ReadDrillTable(std::string_view text, const std::string& file, Drill
     std::unordered_map<std::string, int32_t> holeIndex;
     int32_t lastHole = -1;
     std::vector<size_t> rowStart;  // where each kept row starts, to read a column again as text
+    std::vector<size_t> turned;    // value columns that turned text in the current row
     const size_t fieldCount = header.size();
     const int required = kind == DrillTableKind::Collar ? 3 : kind == DrillTableKind::Survey ? 3 : 2;
     const auto skip = [&](RowFault fault) { skipped.push_back(SkippedRow{file, record.line, fault}); };
@@ -227,17 +228,21 @@ ReadProblem ReadDrillTable(std::string_view text, const std::string& file, Drill
         out.rowNumbers.push_back(numbers);
         if (values.empty()) continue;
         rowStart.push_back(start);
-        for (ValueReader& value : values) {
-            if (!value.Add(f[static_cast<size_t>(value.field)], decimalComma)) continue;
-            // The column turned text here: read its rows so far again as texts, so that
-            // the categories keep their order of first appearance.
-            DelimitedCursor again{utf8, cursor.separator, 0, 0};
-            DelimitedRecord earlier;
-            for (size_t row = 0; row < rowStart.size(); ++row) {
-                again.position = rowStart[row];
-                NextRecord(again, earlier);
-                const std::string_view field = earlier.fields[static_cast<size_t>(value.field)];
-                value.column->categories.push_back(IsMissingValue(field) ? -1 : value.Category(field));
+        turned.clear();
+        for (size_t v = 0; v < values.size(); ++v) {
+            if (values[v].Add(f[static_cast<size_t>(values[v].field)], decimalComma)) turned.push_back(v);
+        }
+        if (turned.empty()) continue;
+        // Columns that turned text here: read their rows so far again as texts, so that
+        // the categories keep their order of first appearance (once for all of them).
+        DelimitedCursor again{utf8, cursor.separator, 0, 0};
+        DelimitedRecord earlier;
+        for (size_t row = 0; row < rowStart.size(); ++row) {
+            again.position = rowStart[row];
+            NextRecord(again, earlier);
+            for (size_t v : turned) {
+                const std::string_view field = earlier.fields[static_cast<size_t>(values[v].field)];
+                values[v].column->categories.push_back(IsMissingValue(field) ? -1 : values[v].Category(field));
             }
         }
     }

@@ -28,6 +28,11 @@ void ExpectNear(const Vec3& actual, const Vec3& expected, double scale) {
     for (size_t c = 0; c < 3; ++c) EXPECT_NEAR(actual[c], expected[c], 1e-9 * scale) << "axis " << c;
 }
 
+std::array<float, 3> Stored(const SceneModel& scene, int32_t vertex) {
+    const SceneVertex v = VertexAt(scene, vertex);
+    return {v.position[0], v.position[1], v.position[2]};
+}
+
 std::vector<std::string_view> Fields(DelimitedCursor& cursor, DelimitedRecord& record) {
     EXPECT_TRUE(NextRecord(cursor, record));
     return record.fields;
@@ -265,6 +270,51 @@ TEST(ReadDrillTable, ValueColumnsAreNumbersOrTextsWithMissingValues) {
     EXPECT_EQ(code.categoryNames, (std::vector<std::string>{"12", "7b"}));
 }
 
+TEST(ReadDrillTable, DamagedTablesNeverBreakTheTablesOrTheObjects) {
+    const std::string tables[] = {"HOLEID,X,Y,Z,TD\nA,1,2,3,50\nB,4,5,6,\n\"C\",7,8,9,1e3\n",
+                                  "HOLEID;DEPTH;AZIMUTH;DIP\nA;0;10;-60\nA;20;30,5;-40\nB;5;0;-90\nC;1;2;3\n",
+                                  "HOLEID\tFROM\tTO\tAU\tLITH\nA\t0\t5\t1.5\t\"ox, red\"\nA\t5\t9\tNA\tsul\nB\t1\t2\t7\t3\n"};
+    const char damage[] = {'\0', '"', ',', ';', '\t', '\n', '\r', '\xE9', '9', '-', 'e', '.', ' '};
+    uint64_t state = 12345;
+    const auto next = [&state] {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<size_t>(state >> 33);
+    };
+    for (int round = 0; round < 400; ++round) {
+        std::vector<DrillTable> read;
+        std::vector<SkippedRow> skipped;
+        for (const std::string& original : tables) {
+            std::string text = original;
+            for (size_t edits = 1 + next() % 4; edits-- > 0;) text[next() % text.size()] = damage[next() % sizeof damage];
+            if (next() % 3 == 0) text.resize(next() % text.size());
+            DrillTable table;
+            if (ReadDrillTable(text, "f", table, skipped) != ReadProblem::None) continue;
+            const size_t rows = table.rowHole.size();
+            ASSERT_EQ(table.rowLine.size(), rows);
+            ASSERT_EQ(table.rowNumbers.size(), rows);
+            for (int32_t hole : table.rowHole) ASSERT_LT(static_cast<size_t>(hole), table.holeNames.size());
+            for (const ValueColumn& column : table.values) {
+                ASSERT_EQ(column.Size(), rows);
+                for (int32_t c : column.categories) ASSERT_LT(c, static_cast<int32_t>(column.categoryNames.size()));
+            }
+            read.push_back(std::move(table));
+        }
+        SceneModel scene;
+        SceneLoadObserver observer;
+        AddDrillHoles(scene, read, observer, skipped);
+        ASSERT_EQ(scene.objectValues.size(), scene.objectNames.size());
+        for (size_t k = 0; k < scene.objectNames.size(); ++k) {
+            const ObjectValues& values = scene.objectValues[k];
+            for (const ValueColumn& column : values.columns) {
+                ASSERT_EQ(2 * static_cast<int32_t>(column.Size()), 2 * scene.elementCounts[k] - values.firstVertex);
+            }
+        }
+        for (int32_t v = 0; v < scene.totalVertexCount; ++v) {
+            for (float c : Stored(scene, v)) ASSERT_TRUE(std::isfinite(c)) << "round " << round;
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------------
 // Objects
 
@@ -275,11 +325,6 @@ std::vector<DrillTable> Tables(const std::vector<std::pair<std::string, std::str
         EXPECT_EQ(ReadDrillTable(text, name, tables.back(), skipped), ReadProblem::None) << name;
     }
     return tables;
-}
-
-std::array<float, 3> Stored(const SceneModel& scene, int32_t vertex) {
-    const SceneVertex v = VertexAt(scene, vertex);
-    return {v.position[0], v.position[1], v.position[2]};
 }
 
 TEST(AddDrillHoles, OneObjectPerCollarWithTraceThenIntervalsAndSharedCategories) {
