@@ -49,7 +49,8 @@ void BM_ReadDrillTables(benchmark::State& state) {
         }
         benchmark::DoNotOptimize(tables.data());
     }
-    state.counters["intervals"] = benchmark::Counter(static_cast<double>(kIntervals), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["intervals"] =
+        benchmark::Counter(static_cast<double>(kIntervals), benchmark::Counter::kIsIterationInvariantRate);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * TextBytes());
 }
 BENCHMARK(BM_ReadDrillTables)->Unit(benchmark::kMillisecond);
@@ -72,7 +73,8 @@ void BM_AddDrillHoles(benchmark::State& state) {
         benchmark::DoNotOptimize(scene.sceneVertices.data());
         benchmark::ClobberMemory();
     }
-    state.counters["holes"] = benchmark::Counter(static_cast<double>(kHoles), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["holes"] =
+        benchmark::Counter(static_cast<double>(kHoles), benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_AddDrillHoles)->Unit(benchmark::kMillisecond);
 

@@ -32,8 +32,10 @@ bool ParseGeneral(const char* p, const char* end, bool negative, double& value) 
     const auto [last, error] = std::from_chars(p, end, x, std::chars_format::general);
     if (last != end) return false;
     // Beyond the double range: infinity or zero, as the C library gives them.
-    if (error == std::errc::result_out_of_range) x = ParseDoubleLikeAtof(std::string_view(p, static_cast<size_t>(end - p)));
-    else if (error != std::errc()) return false;
+    if (error == std::errc::result_out_of_range)
+        x = ParseDoubleLikeAtof(std::string_view(p, static_cast<size_t>(end - p)));
+    else if (error != std::errc())
+        return false;
     value = negative ? -x : x;
     return true;
 }
@@ -100,15 +102,18 @@ bool NextRecord(DelimitedCursor& cursor, DelimitedRecord& record) {
                 const char* stop = quote == nullptr ? end : quote;
                 for (const char* c = p; c != stop; ++c) cursor.line += *c == '\n';
                 if (quote != nullptr && quote + 1 != end && quote[1] == '"') {
-                    if (!doubled) record.unescaped.append(start, quote + 1);
-                    else record.unescaped.append(p, quote + 1);
+                    if (!doubled)
+                        record.unescaped.append(start, quote + 1);
+                    else
+                        record.unescaped.append(p, quote + 1);
                     doubled = true;
                     p = quote + 2;
                     continue;
                 }
                 if (doubled) {
                     record.unescaped.append(p, stop);
-                    record.unescapedSpans.push_back({record.fields.size(), copyStart, record.unescaped.size() - copyStart});
+                    record.unescapedSpans.push_back(
+                        {record.fields.size(), copyStart, record.unescaped.size() - copyStart});
                     record.fields.emplace_back();
                 } else {
                     record.fields.emplace_back(start, static_cast<size_t>(stop - start));
@@ -167,8 +172,8 @@ bool ParseNumberField(std::string_view field, bool decimalComma, double& value) 
     const std::string_view rest(p, static_cast<size_t>(end - p));
     const size_t comma = rest.find(',');
     char buffer[64];
-    if (comma == std::string_view::npos || rest.size() > sizeof buffer || rest.find(',', comma + 1) != std::string_view::npos ||
-        rest.find('.') != std::string_view::npos) {
+    if (comma == std::string_view::npos || rest.size() > sizeof buffer ||
+        rest.find(',', comma + 1) != std::string_view::npos || rest.find('.') != std::string_view::npos) {
         return false;
     }
     std::memcpy(buffer, rest.data(), rest.size());

@@ -109,7 +109,8 @@ struct ValueReader {
     std::unordered_map<std::string, int32_t> categoryIndex;
 
     int32_t Category(std::string_view text) {
-        const auto [it, added] = categoryIndex.try_emplace(std::string(text), static_cast<int32_t>(column->categoryNames.size()));
+        const auto [it, added] =
+            categoryIndex.try_emplace(std::string(text), static_cast<int32_t>(column->categoryNames.size()));
         if (added) column->categoryNames.emplace_back(text);
         return it->second;
     }
@@ -117,8 +118,10 @@ struct ValueReader {
     // here: the caller then reads all its rows again with Category.
     bool Add(std::string_view text, bool decimalComma) {
         if (IsMissingValue(text)) {
-            if (column->text) column->categories.push_back(-1);
-            else column->numbers.push_back(std::numeric_limits<float>::quiet_NaN());
+            if (column->text)
+                column->categories.push_back(-1);
+            else
+                column->numbers.push_back(std::numeric_limits<float>::quiet_NaN());
             return false;
         }
         if (column->text) {
@@ -147,7 +150,8 @@ ReadProblem ReadDrillTable(std::string_view text, const std::string& file, Drill
 
     // The header is the first line that is not blank.
     size_t headerStart = 0;
-    while (headerStart < utf8.size() && (utf8[headerStart] == '\n' || utf8[headerStart] == '\r' || utf8[headerStart] == ' ')) {
+    while (headerStart < utf8.size() &&
+           (utf8[headerStart] == '\n' || utf8[headerStart] == '\r' || utf8[headerStart] == ' ')) {
         ++headerStart;
     }
     const size_t headerEnd = std::min(utf8.find('\n', headerStart), utf8.size());
@@ -195,7 +199,8 @@ ReadProblem ReadDrillTable(std::string_view text, const std::string& file, Drill
         }
         std::array<double, 4> numbers{0.0, 0.0, 0.0, 0.0};
         bool numeric = true;
-        for (int k = 0; k < required; ++k) numeric = numeric && ReadMeasure(f[static_cast<size_t>(columns.number[k])], decimalComma, numbers[k]);
+        for (int k = 0; k < required; ++k)
+            numeric = numeric && ReadMeasure(f[static_cast<size_t>(columns.number[k])], decimalComma, numbers[k]);
         if (kind == DrillTableKind::Collar) {
             numbers[3] = kNaN;
             if (columns.number[3] >= 0 && !IsMissingValue(f[static_cast<size_t>(columns.number[3])])) {
@@ -219,7 +224,8 @@ ReadProblem ReadDrillTable(std::string_view text, const std::string& file, Drill
 
         const std::string_view hole = f[static_cast<size_t>(columns.hole)];
         if (lastHole < 0 || out.holeNames[static_cast<size_t>(lastHole)] != hole) {
-            const auto [it, added] = holeIndex.try_emplace(std::string(hole), static_cast<int32_t>(out.holeNames.size()));
+            const auto [it, added] =
+                holeIndex.try_emplace(std::string(hole), static_cast<int32_t>(out.holeNames.size()));
             if (added) out.holeNames.emplace_back(hole);
             lastHole = it->second;
         }
@@ -312,7 +318,8 @@ std::vector<std::array<double, 3>> HoleOffsets(const std::vector<SurveyStation>&
     for (size_t c = 0; c < 3; ++c) position[0][c] = direction[0][c] * stations[0].depth;
     for (size_t i = 0; i + 1 < n; ++i) {
         dogleg[i] = Dogleg(direction[i], direction[i + 1]);
-        const Vec3 move = ArcMove(direction[i], direction[i + 1], dogleg[i], stations[i + 1].depth - stations[i].depth, 1.0);
+        const Vec3 move =
+            ArcMove(direction[i], direction[i + 1], dogleg[i], stations[i + 1].depth - stations[i].depth, 1.0);
         for (size_t c = 0; c < 3; ++c) position[i + 1][c] = position[i][c] + move[c];
     }
     size_t i = 0;  // the station at or above the depth; depths mostly come in order
@@ -447,15 +454,18 @@ void AddDrillHoles(SceneModel& scene, const std::vector<DrillTable>& tables, Sce
             } else if (table.kind == DrillTableKind::Survey) {
                 stations[static_cast<size_t>(h)].push_back({{n[0], n[1], n[2]}, &table, row});
             } else {
-                intervals[static_cast<size_t>(h)].push_back({n[0], n[1], static_cast<int32_t>(t), static_cast<int32_t>(row)});
+                intervals[static_cast<size_t>(h)].push_back(
+                    {n[0], n[1], static_cast<int32_t>(t), static_cast<int32_t>(row)});
             }
         }
         if (table.kind != DrillTableKind::Intervals) continue;
         for (const ValueColumn& column : table.values) {
             const auto same = std::find_if(setColumns.begin(), setColumns.end(),
                                            [&column](const SetColumn& c) { return c.name == column.name; });
-            if (same == setColumns.end()) setColumns.push_back({column.name, column.text, {}, {}});
-            else same->text = same->text || column.text;
+            if (same == setColumns.end())
+                setColumns.push_back({column.name, column.text, {}, {}});
+            else
+                same->text = same->text || column.text;
         }
     }
 
@@ -511,7 +521,8 @@ void AddDrillHoles(SceneModel& scene, const std::vector<DrillTable>& tables, Sce
 
         // Survey rows by depth; of rows at the same depth the first in the files counts.
         std::vector<Station>& rows = stations[h];
-        std::stable_sort(rows.begin(), rows.end(), [](const Station& a, const Station& b) { return a.at.depth < b.at.depth; });
+        std::stable_sort(rows.begin(), rows.end(),
+                         [](const Station& a, const Station& b) { return a.at.depth < b.at.depth; });
         survey.clear();
         for (const Station& s : rows) {
             if (survey.empty() || s.at.depth > survey.back().depth) survey.push_back(s.at);
@@ -525,7 +536,8 @@ void AddDrillHoles(SceneModel& scene, const std::vector<DrillTable>& tables, Sce
         for (const Interval& interval : holeIntervals) {
             if (kept > 0 && interval.from < holeIntervals[kept - 1].to) {
                 const DrillTable& table = tables[static_cast<size_t>(interval.table)];
-                skipped.push_back({table.file, table.rowLine[static_cast<size_t>(interval.row)], RowFault::OverlappingInterval});
+                skipped.push_back(
+                    {table.file, table.rowLine[static_cast<size_t>(interval.row)], RowFault::OverlappingInterval});
                 continue;
             }
             holeIntervals[kept++] = interval;
@@ -584,7 +596,8 @@ void AddDrillHoles(SceneModel& scene, const std::vector<DrillTable>& tables, Sce
         scene.kindCount[static_cast<int>(ObjectKind::SONKDX)] += 1;
         BeginObject(scene, ObjectKind::SONKDX, static_cast<int32_t>(elements), 2);
         scene.objectFormats.back() = SourceFormat::DrillHoleTables;
-        AnnounceObjectName(scene, observer, ObjectKind::SONKDX, collarTable.holeNames[static_cast<size_t>(collarTable.rowHole[collars[h].row])]);
+        AnnounceObjectName(scene, observer, ObjectKind::SONKDX,
+                           collarTable.holeNames[static_cast<size_t>(collarTable.rowHole[collars[h].row])]);
 
         SceneVertex* out = &scene.sceneVertices[static_cast<size_t>(scene.firstStored.back())];
         const auto writePieces = [&](const Span& span, const std::array<float, 4>& colour) {
@@ -617,8 +630,10 @@ void AddDrillHoles(SceneModel& scene, const std::vector<DrillTable>& tables, Sce
             // Every hole's text column lists every category of the set, so that a text
             // has the same number in every hole.
             if (column.text) column.categoryNames = setColumns[s].categoryNames;
-            if (column.text) column.categories.reserve(static_cast<size_t>(intervalPieces));
-            else column.numbers.reserve(static_cast<size_t>(intervalPieces));
+            if (column.text)
+                column.categories.reserve(static_cast<size_t>(intervalPieces));
+            else
+                column.numbers.reserve(static_cast<size_t>(intervalPieces));
             for (const Span& span : spans) {
                 if (span.interval < 0) continue;
                 const Interval& interval = holeIntervals[static_cast<size_t>(span.interval)];
@@ -626,10 +641,12 @@ void AddDrillHoles(SceneModel& scene, const std::vector<DrillTable>& tables, Sce
                 const int32_t c = map.tableColumn[s];
                 const auto row = static_cast<size_t>(interval.row);
                 if (column.text) {
-                    column.categories.insert(column.categories.end(), span.pieces, c < 0 ? -1 : map.rowCategory[s][row]);
+                    column.categories.insert(column.categories.end(), span.pieces,
+                                             c < 0 ? -1 : map.rowCategory[s][row]);
                 } else {
-                    const float number = c < 0 ? std::numeric_limits<float>::quiet_NaN()
-                                               : tables[static_cast<size_t>(interval.table)].values[static_cast<size_t>(c)].numbers[row];
+                    const float number =
+                        c < 0 ? std::numeric_limits<float>::quiet_NaN()
+                              : tables[static_cast<size_t>(interval.table)].values[static_cast<size_t>(c)].numbers[row];
                     column.numbers.insert(column.numbers.end(), span.pieces, number);
                 }
             }

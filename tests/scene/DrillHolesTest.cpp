@@ -114,7 +114,8 @@ TEST(DelimitedText, QuotesLineEndsBlankLinesAndLineNumbers) {
     EXPECT_TRUE(record.fields.empty());
 
     // A quote left open runs to the end; many doubled quotes in one record.
-    const std::string open = "\"\"\"\",\"\"\"\",\"\"\"\",\"\"\"\",\"\"\"\",\"\"\"\",\"\"\"\",\"\"\"\",\"\"\"\",\"open\n";
+    const std::string open =
+        "\"\"\"\",\"\"\"\",\"\"\"\",\"\"\"\",\"\"\"\",\"\"\"\",\"\"\"\",\"\"\"\",\"\"\"\",\"open\n";
     DelimitedCursor second{open, ',', 0, 1};
     const auto fields = Fields(second, record);
     ASSERT_EQ(fields.size(), 10u);
@@ -138,7 +139,8 @@ TEST(DelimitedText, NumbersMissingValuesAndEncodings) {
     EXPECT_EQ(v, -HUGE_VAL);
     EXPECT_TRUE(ParseNumberField("1e-400", false, v));
     EXPECT_EQ(v, 0.0);
-    for (const char* bad : {"", "-", "--1", "1.5x", "1e", "abc", "1 2"}) EXPECT_FALSE(ParseNumberField(bad, true, v)) << bad;
+    for (const char* bad : {"", "-", "--1", "1.5x", "1e", "abc", "1 2"})
+        EXPECT_FALSE(ParseNumberField(bad, true, v)) << bad;
     EXPECT_TRUE(ParseNumberField("nan", false, v));
     EXPECT_TRUE(std::isnan(v));
     for (const char* missing : {"", "NA", "n/a", "-", "null"}) EXPECT_TRUE(IsMissingValue(missing)) << missing;
@@ -155,7 +157,8 @@ TEST(DelimitedText, NumbersMissingValuesAndEncodings) {
 TEST(ReadDrillTable, RecognisesTablesByAliasNamesInAnyCase) {
     std::vector<SkippedRow> skipped;
     DrillTable collar;
-    ASSERT_EQ(ReadDrillTable("Hole ID;East;North;RL;Max_Depth\nA;1,5;2;3;\n", "c.csv", collar, skipped), ReadProblem::None);
+    ASSERT_EQ(ReadDrillTable("Hole ID;East;North;RL;Max_Depth\nA;1,5;2;3;\n", "c.csv", collar, skipped),
+              ReadProblem::None);
     EXPECT_EQ(collar.kind, DrillTableKind::Collar);
     EXPECT_EQ(collar.file, "c.csv");
     EXPECT_EQ(collar.holeNames, (std::vector<std::string>{"A"}));
@@ -171,7 +174,8 @@ TEST(ReadDrillTable, RecognisesTablesByAliasNamesInAnyCase) {
 
     // FROM and TO win over the survey and collar names; units in brackets are ignored.
     DrillTable intervals;
-    ASSERT_EQ(ReadDrillTable("hole_id,X,Y,Z,Dip,Azimuth,Depth,From (m),to,Au\nA,1,2,3,4,5,6,7,8,0.5\n", "i.csv", intervals, skipped),
+    ASSERT_EQ(ReadDrillTable("hole_id,X,Y,Z,Dip,Azimuth,Depth,From (m),to,Au\nA,1,2,3,4,5,6,7,8,0.5\n", "i.csv",
+                             intervals, skipped),
               ReadProblem::None);
     EXPECT_EQ(intervals.kind, DrillTableKind::Intervals);
     EXPECT_EQ(intervals.rowNumbers[0][0], 7.0);
@@ -186,8 +190,9 @@ TEST(ReadDrillTable, RefusesWhatIsNoTableAndKeepsTheTableUntouched) {
     std::vector<SkippedRow> skipped;
     DrillTable table;
     table.file = "kept";
-    for (std::string_view text : {std::string_view(""), std::string_view("\n\r\n"), std::string_view("HOLEID,X,Y\nA,1,2\n"),
-                                  std::string_view("\0\x01\xFF\xFE,\x80\n\0\0", 9), std::string_view("X,Y,Z\n1,2,3\n")}) {
+    for (std::string_view text :
+         {std::string_view(""), std::string_view("\n\r\n"), std::string_view("HOLEID,X,Y\nA,1,2\n"),
+          std::string_view("\0\x01\xFF\xFE,\x80\n\0\0", 9), std::string_view("X,Y,Z\n1,2,3\n")}) {
         EXPECT_EQ(ReadDrillTable(text, "f", table, skipped), ReadProblem::NotATable);
     }
     EXPECT_EQ(table.file, "kept");
@@ -271,9 +276,10 @@ TEST(ReadDrillTable, ValueColumnsAreNumbersOrTextsWithMissingValues) {
 }
 
 TEST(ReadDrillTable, DamagedTablesNeverBreakTheTablesOrTheObjects) {
-    const std::string tables[] = {"HOLEID,X,Y,Z,TD\nA,1,2,3,50\nB,4,5,6,\n\"C\",7,8,9,1e3\n",
-                                  "HOLEID;DEPTH;AZIMUTH;DIP\nA;0;10;-60\nA;20;30,5;-40\nB;5;0;-90\nC;1;2;3\n",
-                                  "HOLEID\tFROM\tTO\tAU\tLITH\nA\t0\t5\t1.5\t\"ox, red\"\nA\t5\t9\tNA\tsul\nB\t1\t2\t7\t3\n"};
+    const std::string tables[] = {
+        "HOLEID,X,Y,Z,TD\nA,1,2,3,50\nB,4,5,6,\n\"C\",7,8,9,1e3\n",
+        "HOLEID;DEPTH;AZIMUTH;DIP\nA;0;10;-60\nA;20;30,5;-40\nB;5;0;-90\nC;1;2;3\n",
+        "HOLEID\tFROM\tTO\tAU\tLITH\nA\t0\t5\t1.5\t\"ox, red\"\nA\t5\t9\tNA\tsul\nB\t1\t2\t7\t3\n"};
     const char damage[] = {'\0', '"', ',', ';', '\t', '\n', '\r', '\xE9', '9', '-', 'e', '.', ' '};
     uint64_t state = 12345;
     const auto next = [&state] {
@@ -285,7 +291,8 @@ TEST(ReadDrillTable, DamagedTablesNeverBreakTheTablesOrTheObjects) {
         std::vector<SkippedRow> skipped;
         for (const std::string& original : tables) {
             std::string text = original;
-            for (size_t edits = 1 + next() % 4; edits-- > 0;) text[next() % text.size()] = damage[next() % sizeof damage];
+            for (size_t edits = 1 + next() % 4; edits-- > 0;)
+                text[next() % text.size()] = damage[next() % sizeof damage];
             if (next() % 3 == 0) text.resize(next() % text.size());
             DrillTable table;
             if (ReadDrillTable(text, "f", table, skipped) != ReadProblem::None) continue;
@@ -318,7 +325,8 @@ TEST(ReadDrillTable, DamagedTablesNeverBreakTheTablesOrTheObjects) {
 // ---------------------------------------------------------------------------------
 // Objects
 
-std::vector<DrillTable> Tables(const std::vector<std::pair<std::string, std::string>>& files, std::vector<SkippedRow>& skipped) {
+std::vector<DrillTable> Tables(const std::vector<std::pair<std::string, std::string>>& files,
+                               std::vector<SkippedRow>& skipped) {
     std::vector<DrillTable> tables;
     for (const auto& [name, text] : files) {
         tables.emplace_back();
@@ -329,22 +337,26 @@ std::vector<DrillTable> Tables(const std::vector<std::pair<std::string, std::str
 
 TEST(AddDrillHoles, OneObjectPerCollarWithTraceThenIntervalsAndSharedCategories) {
     std::vector<SkippedRow> skipped;
-    const auto tables = Tables({{"collars.csv", "HOLEID,X,Y,Z,TD\n"
-                                                "DH1,100,200,50,10\n"   // 2
-                                                "DH2,0,0,0,\n"          // 3
-                                                "DH1,9,9,9,9\n"         // 4 duplicate
-                                                "DH3,0,0,0,10\n"        // 5
-                                                "DH4,5,5,5,0\n"},       // 6 nothing to draw
-                                {"a.csv", "HOLEID,FROM,TO,AU,LITH\n"
-                                          "DH1,4,6,NA,sul\n"            // 2
-                                          "DH9,0,1,1,ox\n"              // 3 no collar
-                                          "DH1,2,4,1.5,ox\n"            // 4
-                                          "DH1,3,5,2,ox\n"},            // 5 overlaps 2-4
-                                {"s.csv", "HOLEID,DEPTH,AZIMUTH,DIP\n"
-                                          "DH2,0,90,-90\nDH2,10,90,0\n"
-                                          "DH3,0,0,-90\nDH3,0,90,0\n"},  // the second at depth 0 is ignored
-                                {"b.csv", "HOLEID,FROM,TO,LITH\n"
-                                          "DH2,5,10,brec\nDH2,0,5,sul\n"}},
+    const auto tables = Tables({{"collars.csv",
+                                 "HOLEID,X,Y,Z,TD\n"
+                                 "DH1,100,200,50,10\n"  // 2
+                                 "DH2,0,0,0,\n"         // 3
+                                 "DH1,9,9,9,9\n"        // 4 duplicate
+                                 "DH3,0,0,0,10\n"       // 5
+                                 "DH4,5,5,5,0\n"},      // 6 nothing to draw
+                                {"a.csv",
+                                 "HOLEID,FROM,TO,AU,LITH\n"
+                                 "DH1,4,6,NA,sul\n"  // 2
+                                 "DH9,0,1,1,ox\n"    // 3 no collar
+                                 "DH1,2,4,1.5,ox\n"  // 4
+                                 "DH1,3,5,2,ox\n"},  // 5 overlaps 2-4
+                                {"s.csv",
+                                 "HOLEID,DEPTH,AZIMUTH,DIP\n"
+                                 "DH2,0,90,-90\nDH2,10,90,0\n"
+                                 "DH3,0,0,-90\nDH3,0,90,0\n"},  // the second at depth 0 is ignored
+                                {"b.csv",
+                                 "HOLEID,FROM,TO,LITH\n"
+                                 "DH2,5,10,brec\nDH2,0,5,sul\n"}},
                                skipped);
     SceneModel scene;
     RecordingObserver observer;
@@ -352,9 +364,10 @@ TEST(AddDrillHoles, OneObjectPerCollarWithTraceThenIntervalsAndSharedCategories)
 
     std::vector<std::tuple<std::string, int64_t, RowFault>> faults;
     for (const SkippedRow& row : skipped) faults.emplace_back(row.file, row.line, row.fault);
-    EXPECT_EQ(faults, (std::vector<std::tuple<std::string, int64_t, RowFault>>{{"collars.csv", 4, RowFault::DuplicateCollar},
-                                                                             {"a.csv", 3, RowFault::HoleWithoutCollar},
-                                                                             {"a.csv", 5, RowFault::OverlappingInterval}}));
+    EXPECT_EQ(faults,
+              (std::vector<std::tuple<std::string, int64_t, RowFault>>{{"collars.csv", 4, RowFault::DuplicateCollar},
+                                                                       {"a.csv", 3, RowFault::HoleWithoutCollar},
+                                                                       {"a.csv", 5, RowFault::OverlappingInterval}}));
 
     EXPECT_EQ(scene.objectNames, (std::vector<std::string>{"DH1", "DH2", "DH3"}));
     EXPECT_EQ(scene.objectKinds, (std::vector<ObjectKind>(3, ObjectKind::SONKDX)));
