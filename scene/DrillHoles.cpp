@@ -23,6 +23,9 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kLargestMagnitude = 1e9;
 // Curved parts of a hole are drawn as pieces that turn by at most this much.
 constexpr double kLargestTurn = 2.0 * kDegree;
+// ... but none is shorter than this, so that a survey row every few centimetres with
+// wild turns cannot make pieces out of all proportion to the file.
+constexpr double kShortestArcPiece = 0.2;
 constexpr std::array<float, 4> kTraceColour{0.7f, 0.7f, 0.7f, 1.0f};
 constexpr std::array<float, 4> kIntervalColour{1.0f, 0.6f, 0.1f, 1.0f};
 
@@ -552,15 +555,16 @@ void AddDrillHoles(SceneModel& scene, const std::vector<DrillTable>& tables, Sce
         if (!(length > 0.0)) continue;
 
         // Where pieces must end: at each survey station, and along each arc so often
-        // that no piece turns more than kLargestTurn.
+        // that no piece turns more than kLargestTurn (nor is shorter than kShortestArcPiece).
         knots.clear();
         for (size_t i = 0; i < survey.size(); ++i) {
             if (i + 1 < survey.size()) {
                 const double turn = Dogleg(SurveyDirection(survey[i].azimuth, survey[i].dip),
                                            SurveyDirection(survey[i + 1].azimuth, survey[i + 1].dip));
                 // (less a hair, so that a turn of exactly 60 degrees is 30 pieces, not 31)
-                const double parts = std::max(1.0, std::ceil(turn / kLargestTurn - 1e-9));
                 const double step = survey[i + 1].depth - survey[i].depth;
+                const double parts = std::max(
+                    1.0, std::min(std::ceil(turn / kLargestTurn - 1e-9), std::floor(step / kShortestArcPiece)));
                 for (double k = 0; k < parts; ++k) knots.push_back(survey[i].depth + step * (k / parts));
             } else {
                 knots.push_back(survey[i].depth);

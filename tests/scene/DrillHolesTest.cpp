@@ -473,6 +473,14 @@ TEST(AddDrillHoles, LongArcsSplitIntoSmallTurnsAndASecondSetAppends) {
     EXPECT_NEAR(last[1], end[2], 1e-4);
     EXPECT_NEAR(last[2], end[1], 1e-4);
     EXPECT_EQ(observer.progressTitles.size(), 2u);
+
+    // A turn about face within half a metre: two pieces of 0.25 m, not 90 of 2 degrees.
+    const auto wild = Tables({{"c.csv", "HOLEID,X,Y,Z\nW,0,0,0\n"},
+                              {"s.csv", "HOLEID,DEPTH,AZIMUTH,DIP\nW,0,0,-90\nW,0.5,0,89\nW,0.5,0,-90\n"}},
+                             skipped);
+    SceneModel wildScene;
+    AddDrillHoles(wildScene, wild, observer, skipped);
+    EXPECT_EQ(wildScene.elementCounts, (std::vector<int32_t>{2}));
 }
 
 TEST(AddDrillHoles, SampleTablesMakeTwelveHolesWithoutASkippedRow) {
