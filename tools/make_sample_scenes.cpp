@@ -135,13 +135,14 @@ int main(int argc, char** argv) {
         const std::string folder = outPath.empty() ? "." : outPath;
         const auto tables = talan::samples::BuildDrillTables(holes >= 0 ? static_cast<int>(holes) : 12,
                                                              intervals >= 0 ? intervals : 1000);
-        for (const auto& [name, text] : {std::pair{"collars.csv", &tables.collars}, std::pair{"surveys.csv", &tables.surveys},
-                                         std::pair{"assays.csv", &tables.assays}}) {
-            const std::string path = folder + "/" + name;
-            if (!WriteWhole(path, [&](std::FILE* f) { return std::fwrite(text->data(), 1, text->size(), f) == text->size(); })) {
-                return 1;
-            }
-            std::fprintf(stderr, "%s: %zu bytes\n", path.c_str(), text->size());
+        const std::pair<const char*, const std::string*> files[] = {
+            {"collars.csv", &tables.collars}, {"surveys.csv", &tables.surveys}, {"assays.csv", &tables.assays}};
+        for (const auto& file : files) {
+            const std::string path = folder + "/" + file.first;
+            const std::string& text = *file.second;
+            const auto write = [&text](std::FILE* f) { return std::fwrite(text.data(), 1, text.size(), f) == text.size(); };
+            if (!WriteWhole(path, write)) return 1;
+            std::fprintf(stderr, "%s: %zu bytes\n", path.c_str(), text.size());
         }
         return 0;
     }
