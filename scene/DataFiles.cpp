@@ -100,13 +100,6 @@ bool ReadWholeText(const std::string& path, std::string& text, SceneReadResult& 
     return true;
 }
 
-// Raises the kind counters for the objects from `first` on, as a scene file's sections
-// raise them, and refreshes the object count.
-void CountNewObjects(SceneModel& scene, size_t first) {
-    for (size_t k = first; k < scene.objectKinds.size(); ++k) ++scene.kindCount[static_cast<int>(scene.objectKinds[k])];
-    scene.objectCount = CountObjects(scene);
-}
-
 SceneReadResult Refused(ReadProblem problem) {
     SceneReadResult result;
     result.problem = problem;
@@ -191,8 +184,8 @@ DataFilesRead ReadDataFiles(SceneModel& scene, const std::vector<std::string>& p
     }
     const size_t before = scene.objectNames.size();
     AddDrillHoles(scene, tables, *observer, result.skipped);
-    scene.boundsFromFile = false;
-    CountNewObjects(scene, before);
+    // The holes widened the bounds the last scene file may have declared.
+    if (scene.objectNames.size() > before) scene.boundsFromFile = false;
     for (size_t index : tableFiles) result.files[index].read.read = true;
     return result;
 }

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <numbers>
 #include <stdexcept>
@@ -1157,6 +1158,60 @@ std::string GocadPitLinesText() {
     part(crest, true);
     part(road, false);
     out += "END\n";
+
+DrillTableTexts BuildDrillTables(int holes, int64_t intervals) {
+    Random random(kSeed + 606);
+    DrillTableTexts out;
+    out.collars = "HOLEID,X,Y,Z,DEPTH\n";
+    out.surveys = "HOLEID,DEPTH,AZIMUTH,DIP\n";
+    out.assays = "HOLEID,FROM,TO,AU,CU,LITH\n";
+    out.assays.reserve(static_cast<size_t>(intervals) * 40 + 64);
+    static constexpr const char* kRocks[] = {"oxide", "sulphide", "breccia", "waste"};
+    char line[160];
+    const auto append = [&line](std::string& to, int length) { to.append(line, static_cast<size_t>(length)); };
+    for (int h = 0; h < holes; ++h) {
+        char name[16];
+        std::snprintf(name, sizeof name, "DH-%05d", h + 1);
+        const double x = random.Uniform(kSiteX0, kSiteX0 + kSiteSize);
+        const double y = random.Uniform(kSiteY0, kSiteY0 + kSiteSize);
+        const double z = 500.0 + 60.0 * std::sin((x - kSiteX0) / 300.0) + 35.0 * std::cos((y - kSiteY0) / 250.0);
+        const double depth = std::round(random.Uniform(150.0, 300.0));
+        append(out.collars, std::snprintf(line, sizeof line, "%s,%.2f,%.2f,%.2f,%.1f\n", name, x, y, z, depth));
+
+        // Stations from the collar to the bottom, each turning a few degrees flatter.
+        const int stations = 3 + static_cast<int>(random.Next() % 3);
+        double azimuth = random.Uniform(0.0, 360.0);
+        double dip = random.Uniform(-85.0, -55.0);
+        for (int s = 0; s < stations; ++s) {
+            const double at = depth * s / (stations - 1);
+            append(out.surveys, std::snprintf(line, sizeof line, "%s,%.1f,%.2f,%.2f\n", name, at, azimuth, dip));
+            azimuth = std::fmod(azimuth + random.Uniform(-6.0, 6.0) + 360.0, 360.0);
+            dip = std::min(-5.0, dip + random.Uniform(1.0, 8.0));
+        }
+
+        // Intervals in whole centimetres from a little below the collar, each a share of
+        // the rest of the hole with a small unsampled gap after some.
+        const int64_t count = intervals / holes + (h < intervals % holes ? 1 : 0);
+        const int64_t startCm = static_cast<int64_t>(random.Uniform(0.0, 10.0) * 100.0);
+        const double stepCm = (depth * 100.0 - static_cast<double>(startCm)) / static_cast<double>(std::max<int64_t>(count, 1));
+        const double rockDepth = random.Uniform(20.0, 60.0);
+        for (int64_t i = 0; i < count; ++i) {
+            const auto fromCm = startCm + static_cast<int64_t>(std::round(stepCm * static_cast<double>(i)));
+            const auto nextCm = startCm + static_cast<int64_t>(std::round(stepCm * static_cast<double>(i + 1)));
+            const double share = random.Uniform() < 0.9 ? 1.0 : random.Uniform(0.5, 0.9);
+            const int64_t toCm = std::max(fromCm + 1, fromCm + static_cast<int64_t>(std::round((nextCm - fromCm) * share)));
+            const double middle = 0.005 * static_cast<double>(fromCm + toCm);
+            const int rock = middle < rockDepth ? 0 : static_cast<int>(1 + random.Next() % 3);
+            const double au = std::exp(random.Normal() - (rock == 3 ? 2.5 : 0.5));
+            const double cu = std::exp(0.6 * random.Normal() - (rock == 3 ? 3.0 : 1.0));
+            char gold[24] = "";
+            if (random.Uniform() >= 0.08) std::snprintf(gold, sizeof gold, "%.3f", au);
+            append(out.assays, std::snprintf(line, sizeof line, "%s,%lld.%02lld,%lld.%02lld,%s,%.3f,%s\n", name,
+                                             static_cast<long long>(fromCm / 100), static_cast<long long>(fromCm % 100),
+                                             static_cast<long long>(toCm / 100), static_cast<long long>(toCm % 100), gold,
+                                             cu, kRocks[rock]));
+        }
+    }
     return out;
 }
 

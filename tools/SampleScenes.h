@@ -50,6 +50,17 @@ std::string GocadSurfaceText(int grid, std::string_view name = "Pit surface");
 // part each, its vertices carrying the distance along their part as CHAINAGE.
 std::string GocadPitLinesText();
 
+// The three delimited text tables of a drilling campaign: collars.csv (HOLEID, X, Y,
+// Z, DEPTH), surveys.csv (HOLEID, DEPTH, AZIMUTH, DIP: 3 to 5 stations per hole that
+// bend it gently) and assays.csv (HOLEID, FROM, TO, AU in g/t with some left empty,
+// CU in %, LITH as text). `holes` holes named DH-00001 and on, 150 to 300 m long,
+// collared over the site at elevations about 400 to 600, sharing `intervals`
+// intervals as evenly as they can.
+struct DrillTableTexts {
+    std::string collars, surveys, assays;
+};
+DrillTableTexts BuildDrillTables(int holes, int64_t intervals);
+
 // The whole text of a surface or block scene, with its bounds block.
 std::string SurfaceSceneText(int grid);
 std::string BlockSceneText(int64_t blocks);

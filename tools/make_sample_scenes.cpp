@@ -1,7 +1,8 @@
 // make_sample_scenes: writes scene files of a generated open-pit mine.
 //
-//   make_sample_scenes [--scene open-pit|surface|blocks|drill-holes|all-kinds|tsurf|pit-lines] [--grid N]
-//                      [--blocks N] [--holes N] [--out FILE] [--ply FILE] [--no-max]
+//   make_sample_scenes [--scene open-pit|surface|blocks|drill-holes|drill-tables|all-kinds|tsurf|pit-lines]
+//                      [--grid N] [--blocks N] [--holes N] [--intervals N] [--out FILE]
+//                      [--ply FILE] [--no-max]
 //
 // The output depends only on the arguments: the same command always writes the same
 // bytes. A summary of the sections goes to stderr. tsurf and pit-lines write GOCAD
@@ -15,6 +16,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "tools/SampleScenes.h"
 #include "tools/SceneWriter.h"
@@ -35,6 +37,9 @@ constexpr const char* kUsage =
     "                   blocks     one block model of exactly --blocks blocks\n"
     "                   drill-holes  --holes drill holes (default 5000), each its own\n"
     "                              section of 20 intervals, as databases export them\n"
+    "                   drill-tables  collars.csv, surveys.csv and assays.csv in the\n"
+    "                              folder --out: --holes curved holes (default 12) sharing\n"
+    "                              --intervals intervals (default 1000)\n"
     "                   all-kinds  one small section of each of the six kinds\n"
     "                   tsurf      a GOCAD TSurf of exactly 2*N*N triangles with the\n"
     "                              property ELEV (default grid 224, file tsurf.ts)\n"
@@ -45,7 +50,8 @@ constexpr const char* kUsage =
     "  --blocks N     blocks: about N for open-pit (default 6000), exactly N for blocks\n"
     "                 (default 100000) and all-kinds (default 18)\n"
     "  --holes N      drill holes (default 24 for open-pit, 2 for all-kinds, 5000 for\n"
-    "                 drill-holes)\n"
+    "                 drill-holes, 12 for drill-tables)\n"
+    "  --intervals N  intervals of all holes of drill-tables (default 1000)\n"
     "  --out FILE     output file, '-' for standard output (default <scene>.KDX, e.g.\n"
     "                 open_pit.KDX)\n"
     "  --ply FILE     also write the topography triangles as an ASCII PLY file\n"
@@ -91,7 +97,7 @@ bool WriteWhole(const std::string& path, const std::function<bool(std::FILE*)>& 
 
 int main(int argc, char** argv) {
     std::string scene = "open-pit";
-    long long grid = -1, blocks = -1, holes = -1;
+    long long grid = -1, blocks = -1, holes = -1, intervals = -1;
     std::string outPath, plyPath;
     bool withBounds = true;
 
@@ -113,6 +119,8 @@ int main(int argc, char** argv) {
             blocks = ParseCount(arg, value(), 0, 2147483647LL / 36);
         } else if (arg == "--holes") {
             holes = ParseCount(arg, value(), 0, 100000);
+        } else if (arg == "--intervals") {
+            intervals = ParseCount(arg, value(), 0, 100000000);
         } else if (arg == "--out") {
             outPath = value();
         } else if (arg == "--ply") {
@@ -124,8 +132,25 @@ int main(int argc, char** argv) {
         }
     }
     if (scene != "open-pit" && scene != "surface" && scene != "blocks" && scene != "drill-holes" &&
-        scene != "all-kinds" && scene != "tsurf" && scene != "pit-lines") {
-        Fail("unknown scene '" + scene + "' (open-pit, surface, blocks, drill-holes, all-kinds, tsurf or pit-lines)");
+        scene != "drill-tables" && scene != "all-kinds" && scene != "tsurf" && scene != "pit-lines") {
+        Fail("unknown scene '" + scene +
+             "' (open-pit, surface, blocks, drill-holes, drill-tables, all-kinds, tsurf or pit-lines)");
+    }
+    if (scene == "drill-tables") {
+        if (!plyPath.empty()) Fail("--ply needs a scene with a topography");
+        const std::string folder = outPath.empty() ? "." : outPath;
+        const auto tables = talan::samples::BuildDrillTables(holes >= 0 ? static_cast<int>(holes) : 12,
+                                                             intervals >= 0 ? intervals : 1000);
+        const std::pair<const char*, const std::string*> files[] = {
+            {"collars.csv", &tables.collars}, {"surveys.csv", &tables.surveys}, {"assays.csv", &tables.assays}};
+        for (const auto& file : files) {
+            const std::string path = folder + "/" + file.first;
+            const std::string& text = *file.second;
+            const auto write = [&text](std::FILE* f) { return std::fwrite(text.data(), 1, text.size(), f) == text.size(); };
+            if (!WriteWhole(path, write)) return 1;
+            std::fprintf(stderr, "%s: %zu bytes\n", path.c_str(), text.size());
+        }
+        return 0;
     }
     const bool gocad = scene == "tsurf" || scene == "pit-lines";
     if (!plyPath.empty() && (scene == "blocks" || scene == "drill-holes" || gocad)) {
