@@ -31,7 +31,7 @@ constexpr std::string_view kCollars = "HOLE_ID;EAST;NORTH;RL\r\nDH1;10;20;30\r\n
 constexpr std::string_view kAssays = "hole id\tfrom\tto\tcu\nDH1\t0\t5\t0.2\nDH2\t1\t2\t0.4\n";
 constexpr std::string_view kGocad = "GOCAD PLine 1\nHEADER {\nname: crest\n}\nVRTX 1 0 0 0\nVRTX 2 1 0 0\nSEG 1 2\n"
                                     "END\n";
-constexpr std::string_view kScene = "\"Tavrin\"  PTS         2,\n255,\npoints\n\n\n1,2,3\n4,5,6\n";
+constexpr std::string_view kScene = "\"Tavrin\"  PTS      2,\n255,\npoints,\nskip\n1,2,3\n4,5,6\n";
 
 TEST(DataFiles, FormatsAreToldByTheFirstLineThenByTheName) {
     EXPECT_EQ(SniffDataFormat("a.KDX", "\"Tavrin\"  T3  3,\n"), DataFormat::SceneFile);

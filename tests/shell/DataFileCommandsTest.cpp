@@ -75,7 +75,7 @@ TEST_F(DataFileCommands, AnIntervalTableAloneIsRefusedWithWhyAndTheRestStillLoad
 
     // A scene file and a refused table together: the scene file's objects stay.
     viewer.messages.clear();
-    viewer.together = {viewer.File("\"Tavrin\"  PTS         1,\n255,\np\n\n\n1,2,3\n"), assays};
+    viewer.together = {viewer.File("\"Tavrin\"  PTS      1,\n255,\np,\nskip\n1,2,3\n"), assays};
     viewer.Choose(kCommandOpenAdd);
     EXPECT_EQ(viewer.scene.objectNames.size(), 1u);
     EXPECT_EQ(viewer.messages.size(), 1u);
