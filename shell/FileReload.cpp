@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "render/NormalSmoothing.h"
+#include "scene/ValueColours.h"
 #include "scene/TextDecoding.h"
 #include "shell/LoadErrors.h"
 #include "shell/SlabsAndPicks.h"
@@ -85,6 +86,8 @@ bool ReloadLoadedFiles(ShellContext& ctx) {
         return false;
     }
     if (records.shell.smoothOnOpen) SmoothTriangulatedNormals(fresh);
+    // Coloured as a load colours, before the upload; the legend changes only with the scene.
+    Legend legend = ApplyColourBy(fresh, records.view.colourBy);
     KeepFlagsByName(records.scene, fresh);
     // The camera, the exaggeration and the slab are the view's and stay as they are:
     // no fit follows.
@@ -99,6 +102,7 @@ bool ReloadLoadedFiles(ShellContext& ctx) {
         ctx.host.Refresh();
         return false;
     }
+    records.view.legend = std::move(legend);
     records.shell.reloadNote.clear();
     records.shell.pickText.clear();  // it named an object of the old scene by its number
     ctx.host.ShowRecords();

@@ -41,7 +41,8 @@ inline ValueColumn NumberColumn(const std::string& name, std::vector<float> numb
 }
 
 // A column of texts, given as indices into `names`.
-inline ValueColumn TextColumn(const std::string& name, std::vector<int32_t> categories, std::vector<std::string> names) {
+inline ValueColumn TextColumn(const std::string& name, std::vector<int32_t> categories,
+                              std::vector<std::string> names) {
     ValueColumn column;
     column.name = name;
     column.text = true;
