@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -135,12 +133,6 @@ protected:
         view.farPlane = 100000;
         DrawFrame(graphics, view, scene);
         pixels = ReadHeadlessPixels(headless_);
-        if (const char* dump = std::getenv("TALAN_LEGEND_DUMP")) {
-            FILE* f = std::fopen(dump, "wb");
-            std::fprintf(f, "P6 %d %d 255\n", kWidth, kHeight);
-            for (size_t i = 0; i < pixels.size(); i += 4) std::fwrite(&pixels[i], 1, 3, f);
-            std::fclose(f);
-        }
     }
 
     std::array<uint8_t, 3> At(int32_t x, int32_t y) const {
