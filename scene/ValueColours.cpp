@@ -49,15 +49,36 @@ std::array<float, 4> FromHex(uint32_t colour) {
 // A channel of 0..1 rounded to whole 255ths.
 float Whole255ths(float channel) { return std::round(channel * 255.0f) / 255.0f; }
 
-// The colour at t in 0..1 along a map, between its two nearest samples.
-std::array<float, 4> AlongMap(ColourMap map, double t) {
-    const MapTable& table = kMaps[static_cast<int>(map)];
-    const double at = std::clamp(t, 0.0, 1.0) * (table.count - 1);
-    const int below = std::min(static_cast<int>(at), table.count - 2);
-    const float share = static_cast<float>(at - below);
-    const std::array<float, 4> a = FromHex(table.colours[below]), b = FromHex(table.colours[below + 1]);
-    return {Whole255ths(a[0] + (b[0] - a[0]) * share), Whole255ths(a[1] + (b[1] - a[1]) * share),
-            Whole255ths(a[2] + (b[2] - a[2]) * share), 1.0f};
+// Each map as kSteps + 1 colours from its low end to its high end, each between the
+// map's two nearest samples; a number takes the nearest of them. kSteps a multiple of
+// every map's sample spacing, so that the samples themselves are among them.
+constexpr int kSteps = 256;
+using StepColours = std::array<std::array<float, 4>, kSteps + 1>;
+
+StepColours MakeSteps(const MapTable& table) {
+    StepColours steps{};
+    for (int step = 0; step <= kSteps; ++step) {
+        const double at = static_cast<double>(step) / kSteps * (table.count - 1);
+        const int below = std::min(static_cast<int>(at), table.count - 2);
+        const float share = static_cast<float>(at - below);
+        const std::array<float, 4> a = FromHex(table.colours[below]), b = FromHex(table.colours[below + 1]);
+        steps[static_cast<size_t>(step)] = {Whole255ths(a[0] + (b[0] - a[0]) * share),
+                                            Whole255ths(a[1] + (b[1] - a[1]) * share),
+                                            Whole255ths(a[2] + (b[2] - a[2]) * share), 1.0f};
+    }
+    return steps;
+}
+
+// The colour at t in 0..1 along a map.
+const std::array<float, 4>& AlongMap(ColourMap map, double t) {
+    static const std::array<StepColours, kColourMapCount> kAllSteps = [] {
+        std::array<StepColours, kColourMapCount> all{};
+        for (int m = 0; m < kColourMapCount; ++m) all[static_cast<size_t>(m)] = MakeSteps(kMaps[m]);
+        return all;
+    }();
+    // NaN (infinite limits) and below 0 at the low end.
+    const double at = (t > 0.0 ? std::min(t, 1.0) : 0.0) * kSteps + 0.5;
+    return kAllSteps[static_cast<size_t>(map)][static_cast<size_t>(at)];
 }
 
 const ValueColumn* FindColumn(const ObjectValues& values, const std::string& name) {

@@ -66,8 +66,9 @@ Legend ApplyColourBy(SceneModel& scene, const ColourBy& by);
 
 // The colour of `value` in `map` between `low` and `high`: the map's first colour at
 // `low` and below, its last at `high` and above; NaN takes MissingValueColour; when
-// `low` equals `high`, every number takes the map's middle colour. Every channel is a
-// whole number of 255ths, so the colour drawn is the one given; alpha is 1.
+// `low` equals `high`, every number takes the map's middle colour. The map is taken in
+// 256 even steps (the colour of the nearest of its 257 step ends), every channel a whole
+// number of 255ths, so the colour drawn is the one given; alpha is 1.
 std::array<float, 4> NumberColour(ColourMap map, double value, double low, double high);
 
 // The colour of category `category`: twelve distinct colours, repeated from the
