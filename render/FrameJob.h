@@ -29,7 +29,7 @@ struct FrameValues {
 // One draw of a frame. Sweeps: 0 opaque, 1 transparent faces turned away, 2
 // transparent faces turned to the viewer.
 struct DrawStep {
-    enum class Kind : uint8_t { Records, Cast, Marks, Overlay };
+    enum class Kind : uint8_t { Records, Cast, Marks, Overlay, Legend };
     Kind kind = Kind::Records;
     uint8_t sweep = 0;
     bool reduced = false;  // from the object's reduced copy
@@ -68,7 +68,8 @@ struct FrameOptions {
 // camera was fitted, the projection for the camera's distance in the frame's size;
 // clears to the background colour and lists the steps: the opaque objects and, once
 // any object has been transparent, the two transparent sweeps, then the
-// measurement's marks, then, while the view shows it, the overlay of axes and scale.
+// measurement's marks, then, while the view shows it, the overlay of axes and scale,
+// and last, while the view colours by a value, its legend.
 FrameJob BeginFrame(GraphicsState& graphics, const ViewState& view, const SceneModel& scene, const FrameOptions& options);
 
 // Draws the next steps of the frame, all of them when `seconds` is 0 or less;

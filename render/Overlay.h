@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <glm/mat4x4.hpp>
@@ -58,6 +59,36 @@ struct OverlayVertex {
     float colour[4];
 };
 
+// The overlay's lettering: a 5 x 7 dot font of the printable ASCII characters, each
+// dot kOverlayDot pixels a side, kOverlayTextAdvance pixels from one character to the next.
+inline constexpr float kOverlayDot = 2.0f;
+inline constexpr float kOverlayTextAdvance = 6.0f * kOverlayDot;
+inline constexpr float kOverlayTextHeight = 7.0f * kOverlayDot;
+inline constexpr float kOverlayMargin = 14.0f;  // from the picture's edges
+
+// Pixels across a text of `characters` characters, from its first dot to its last column.
+float OverlayTextWidth(size_t characters);
+
+// Collects quads in pixels of a picture of width x height (origin bottom left) as
+// triangles in device coordinates, for the overlay and the legend.
+struct OverlayPainter {
+    float width, height;
+    std::vector<OverlayVertex> vertices;
+
+    void Corner(glm::vec2 p, const float colour[4]);
+    void Quad(glm::vec2 a, glm::vec2 b, glm::vec2 c, glm::vec2 d, const float colour[4]);
+    // The rectangle from `low` (bottom left) to `high` (top right), in one colour.
+    void Box(glm::vec2 low, glm::vec2 high, const float colour[4]);
+    // A stroke from a to b, `half` pixels to each side and past each end.
+    void Stroke(glm::vec2 a, glm::vec2 b, float half, const float colour[4]);
+    // A stroke drawn first wider in a dark outline, then in its colour.
+    void OutlinedStroke(glm::vec2 a, glm::vec2 b, const float colour[4]);
+    // A line of text, its dots outlined in dark first, then drawn in `colour`: its
+    // vertical middle at at.y, and at.x at the share `align` of its width (0 its left
+    // end, 0.5 its middle, 1 its right end). Bytes outside printable ASCII show as '?'.
+    void Text(std::string_view text, glm::vec2 at, float align, const float colour[4]);
+};
+
 // The triangles of the overlay for a picture of width x height pixels, with the
 // camera's view matrix and the view's distance: each stroke drawn first wider in a
 // dark outline, then in its colour, so it reads on any background.
@@ -68,6 +99,10 @@ std::vector<OverlayVertex> OverlayTriangles(const glm::mat4& view, const ViewSta
 // depth, no blending, filled, never clipped by the slab. Leaves the frame's depth
 // test, depth writes and slab planes as it found them.
 void DrawOverlay(GraphicsState& graphics, const glm::mat4& view, const ViewState& state, int32_t width, int32_t height);
+
+// Draws triangles of the overlay's kind (a painter's vertices) into the bound
+// framebuffer as DrawOverlay does: over everything, never clipped by the slab.
+void DrawOverlayTriangles(GraphicsState& graphics, const std::vector<OverlayVertex>& vertices);
 
 // Deletes the overlay's program and buffers.
 void ReleaseOverlay(GraphicsState& graphics);

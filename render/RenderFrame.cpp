@@ -10,6 +10,7 @@
 #include "render/CameraMath.h"
 #include "render/FrameJob.h"
 #include "render/Graphics.h"
+#include "render/Legend.h"
 #include "render/Overlay.h"
 
 namespace talan {
@@ -269,7 +270,8 @@ int64_t StepWork(const DrawStep& step, int32_t width) {
     switch (step.kind) {
         case DrawStep::Kind::Cast: return step.count * std::max(width, 1) / 4;
         case DrawStep::Kind::Marks:
-        case DrawStep::Kind::Overlay: return 1;
+        case DrawStep::Kind::Overlay:
+        case DrawStep::Kind::Legend: return 1;
         case DrawStep::Kind::Records: return step.blocks ? step.count * 4 : step.count;
     }
     return 1;
@@ -282,7 +284,8 @@ int64_t PieceAmount(const GraphicsState& graphics, const DrawStep& step) {
     switch (step.kind) {
         case DrawStep::Kind::Cast: return sizes.rows;
         case DrawStep::Kind::Marks:
-        case DrawStep::Kind::Overlay: return step.count;
+        case DrawStep::Kind::Overlay:
+        case DrawStep::Kind::Legend: return step.count;
         case DrawStep::Kind::Records: break;
     }
     if (step.blocks) return sizes.blocks;
@@ -293,7 +296,9 @@ int64_t PieceAmount(const GraphicsState& graphics, const DrawStep& step) {
 // Sizes the next pieces of a kind so that each takes about kPieceSeconds.
 void AdaptPieces(GraphicsState& graphics, const DrawStep& step, int64_t amount, double took) {
     constexpr double kPieceSeconds = 0.03;
-    if (step.kind == DrawStep::Kind::Marks || step.kind == DrawStep::Kind::Overlay || amount <= 0) return;
+    const bool fixed = step.kind == DrawStep::Kind::Marks || step.kind == DrawStep::Kind::Overlay ||
+                       step.kind == DrawStep::Kind::Legend;
+    if (fixed || amount <= 0) return;
     const auto next = [&](int64_t current, int64_t least, int64_t most) {
         // Only a piece of the full size tells the rate; a step's last piece may be short.
         const double rate = static_cast<double>(amount) / std::max(took, 1e-4);
@@ -410,6 +415,7 @@ FrameJob BeginFrame(GraphicsState& graphics, const ViewState& view, const SceneM
     }
     if (view.measure.count > 0) job.steps.push_back({DrawStep::Kind::Marks});
     if (view.overlay) job.steps.push_back({DrawStep::Kind::Overlay});
+    if (view.legend.shown) job.steps.push_back({DrawStep::Kind::Legend});
     for (const DrawStep& step : job.steps) job.workTotal += StepWork(step, job.width);
     return job;
 }
@@ -435,12 +441,17 @@ bool DrawFramePieces(GraphicsState& graphics, FrameJob& job, double seconds) {
         if (step.kind == DrawStep::Kind::Marks) {
             DrawMeasureMarks(graphics, job.viewState.measure, job.values);
             appliedPass = -1;
-        } else if (step.kind == DrawStep::Kind::Overlay) {
+        } else if (step.kind == DrawStep::Kind::Overlay || step.kind == DrawStep::Kind::Legend) {
             // Laid out in the full picture's pixels: a smaller frame shows it stretched
             // to the same place and size.
             const bool full = graphics.viewportWidth > 0 && graphics.viewportHeight > 0;
-            DrawOverlay(graphics, job.view, job.viewState, full ? graphics.viewportWidth : job.width,
-                        full ? graphics.viewportHeight : job.height);
+            const int32_t width = full ? graphics.viewportWidth : job.width;
+            const int32_t height = full ? graphics.viewportHeight : job.height;
+            if (step.kind == DrawStep::Kind::Overlay) {
+                DrawOverlay(graphics, job.view, job.viewState, width, height);
+            } else {
+                DrawLegend(graphics, job.viewState.legend, width, height);
+            }
             appliedPass = -1;
         } else {
             const EffectPass& pass = graphics.effect.passes[step.pass];

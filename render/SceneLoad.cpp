@@ -10,6 +10,8 @@ int32_t CompleteSceneLoad(SceneModel& scene, ViewState& view, const SceneReadRes
     if (fitted != nullptr) *fitted = false;
     if (!read.read) return read.Status();
     if (smoothOnOpen) SmoothTriangulatedNormals(scene);
+    // New objects take the colouring the view has chosen before their colours are uploaded.
+    view.legend = ApplyColourBy(scene, view.colourBy);
     const int32_t uploaded = upload ? upload() : UploadStatusWithoutBuffers(scene);
     if (uploaded < 0) return uploaded;
     FitCameraToScene(scene, view);

@@ -10,8 +10,9 @@
 
 namespace talan {
 
-// After a file has been read: smooth the triangulated surfaces when asked, make the
-// vertex buffer with `upload` and fit the camera. Returns the load's status:
+// After a file has been read: smooth the triangulated surfaces when asked, colour the
+// objects by the view's colourBy (view.legend becomes its legend), make the vertex
+// buffer with `upload` and fit the camera. Returns the load's status:
 // - the read's failure unchanged when the file could not be read (nothing else runs);
 // - the upload's failure when it fails (the camera is then not fitted);
 // - kStatusFail when a section was refused, after the rest of the load completed;

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "scene/ValueColours.h"
+
 namespace talan {
 
 // A slab of the scene between two parallel planes across one file axis: only what
@@ -67,6 +69,10 @@ struct ViewState {
     float exaggeration = 1.0f;
     // The axes triad and the scale bar over the picture ("Axes and scale").
     bool overlay = true;
+    // What the objects are coloured by, applied to the scene by every load, and the
+    // legend of that colouring drawn over the picture (even without the overlay).
+    ColourBy colourBy;
+    Legend legend;
 
     // Mouse drags. A step needs dragThreshold pixels of travel along its axis since the
     // last step on that axis; the references move only with a step.

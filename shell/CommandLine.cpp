@@ -119,6 +119,17 @@ bool ReadSection(const std::string& text, CommandLine& line) {
     return true;
 }
 
+// MIN,MAX: two finite numbers, MIN below MAX.
+bool ReadRange(const std::string& text, CommandLine& line) {
+    const auto parts = Split(text, ',');
+    double low = 0, high = 0;
+    if (parts.size() != 2 || !ParseNumber(parts[0], low) || !ParseNumber(parts[1], high) || !(low < high)) return false;
+    line.colourBy.rangeSet = true;
+    line.colourBy.low = low;
+    line.colourBy.high = high;
+    return true;
+}
+
 bool ReadDrawBlocks(const std::string& text, CommandLine& line) {
     line.drawBlocks = text == "boxes" ? BlockDrawing::Boxes : text == "cast" ? BlockDrawing::Cast : BlockDrawing::Auto;
     return text == "auto" || text == "boxes" || text == "cast";
@@ -215,6 +226,22 @@ const OptionSpec kOptions[] = {
                 l.exaggeration <= kMaxExaggeration;
      },
      [] { return std::string("; F runs from 0.1 to 100"); }},
+    {"--color-by", "NAME", kDrawing,
+     "colour the objects that carry the value NAME (a column of drill-hole tables, a property of a GOCAD object) by "
+     "it, numbers through the colour map, texts in a colour each, and draw its legend at the picture's right side; "
+     "the others keep their own colours. A value no object carries is an error that lists those they carry",
+     [](const std::string& v, CommandLine& l) { return !(l.colourBy.value = v).empty(); }},
+    {"--colormap", "NAME", kDrawing, "the colour map of --color-by's numbers: viridis (the default), plasma, inferno, magma, cividis, turbo or greys",
+     [](const std::string& v, CommandLine& l) {
+         const std::optional<ColourMap> map = ColourMapNamed(v);
+         l.colourBy.map = map.value_or(ColourMap::Viridis);
+         return map.has_value();
+     },
+     [] { return "; the colour maps are " + ColourMapNames(); }},
+    {"--range", "MIN,MAX", kDrawing,
+     "colour --color-by's numbers from MIN to MAX (MIN below MAX), those beyond in the end colours, instead of "
+     "from the lowest to the highest value in the scene",
+     ReadRange, [] { return std::string("; MIN,MAX are two numbers, MIN below MAX"); }},
     {"--no-overlay", nullptr, kDrawing,
      "leave out the axes triad (north marked N) and the scale bar drawn over the picture's bottom corners, as "
      "unchecking \"Axes and scale\" (4180) does",
@@ -231,7 +258,7 @@ const ExitStatusSpec kExitStatuses[] = {
     {0, {FailureKind::None}, "success"},
     {1, {FailureKind::SceneFile, FailureKind::NoDisplay}, "a scene file could not be read, or the viewer found no display"},
     {2, {FailureKind::Usage},
-     "a usage error, an object number the scene does not have, or a pixel outside the picture"},
+     "a usage error, an object number or a --color-by value the scene does not have, or a pixel outside the picture"},
     {3, {FailureKind::NoContext, FailureKind::EffectFileMissing, FailureKind::EffectFile, FailureKind::Graphics},
      "no OpenGL context or no usable effect file (--render, --pick)"},
     {4, {FailureKind::WriteFile}, "the picture cannot be written (--render)"},

@@ -11,6 +11,7 @@
 #include "render/GraphicsState.h"
 #include "render/ViewState.h"
 #include "scene/Status.h"
+#include "scene/ValueColours.h"
 
 namespace talan {
 
@@ -41,6 +42,7 @@ struct CommandLine {
     BlockDrawing drawBlocks = BlockDrawing::Auto;  // how block models are drawn
     bool noOverlay = false;          // --no-overlay: the picture without the axes triad and scale bar
     float exaggeration = 1.0f;       // the view's vertical exaggeration, set before the files are loaded
+    ColourBy colourBy;               // --color-by, --colormap, --range: set before the files are loaded
 };
 
 // Reads the arguments that follow the program's name. Fails with FailureKind::Usage

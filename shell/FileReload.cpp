@@ -89,8 +89,8 @@ bool ReloadLoadedFiles(ShellContext& ctx) {
         return false;
     }
     if (records.shell.smoothOnOpen) SmoothTriangulatedNormals(fresh);
-    // Coloured as the scene shown, by limits of the values read now.
-    const Legend legend = ApplyColourBy(fresh, records.view.colourBy);
+    // Coloured as a load colours, before the upload; the legend changes only with the scene.
+    Legend legend = ApplyColourBy(fresh, records.view.colourBy);
     KeepFlagsByName(records.scene, fresh);
     // The camera, the exaggeration and the slab are the view's and stay as they are:
     // no fit follows.
@@ -105,7 +105,7 @@ bool ReloadLoadedFiles(ShellContext& ctx) {
         ctx.host.Refresh();
         return false;
     }
-    records.view.legend = legend;
+    records.view.legend = std::move(legend);
     records.shell.reloadNote.clear();
     records.shell.pickText.clear();  // it named an object of the old scene by its number
     ctx.host.ShowRecords();

@@ -14,6 +14,7 @@
 #include "render/Picking.h"
 #include "scene/SceneFileReader.h"
 #include "scene/TextDecoding.h"
+#include "scene/ValueColours.h"
 #include "shell/Commands.h"
 #include "shell/Dialogs.h"
 #include "shell/InputScript.h"
@@ -93,6 +94,7 @@ Failure PrepareScene(const CommandLine& line, const std::vector<InputEvent>& inp
     picture.shell.clientHeight = static_cast<uint32_t>(line.height);
     if (line.smooth) DispatchCommand(ctx, kCommandSmoothOnOpen);
     picture.view.exaggeration = line.exaggeration;  // before the loads: the fit takes the box as drawn
+    picture.view.colourBy = line.colourBy;          // before the loads: each load colours by it
     // The files load together, as files chosen together in the open dialog: the
     // tables of a drill-hole set find their collars.
     picture.shell.pendingScenePaths = line.files;
@@ -100,7 +102,16 @@ Failure PrepareScene(const CommandLine& line, const std::vector<InputEvent>& inp
     if (const int32_t status = LoadSceneFile(ctx, &report); status != kStatusOk) {
         return {FailureKind::SceneFile, status, LoadFailureText(report.path, report.read, status, kLanguageEnglish)};
     }
-    if (!report.skipped.empty()) std::fprintf(err, "talan3d: %s\n", SkippedRowsText(report.skipped, kLanguageEnglish).c_str());
+    if (!report.skipped.empty()) {
+        std::fprintf(err, "talan3d: %s\n", SkippedRowsText(report.skipped, kLanguageEnglish).c_str());
+    }
+    if (!line.colourBy.value.empty() && !picture.view.legend.shown) {
+        std::string carried;
+        for (const std::string& name : ValueNames(picture.scene)) carried += (carried.empty() ? "" : ", ") + name;
+        return {FailureKind::Usage, kStatusFail,
+                "no object of the scene carries the value '" + line.colourBy.value + "' (" +
+                    (carried.empty() ? std::string("it carries no values") : "it carries " + carried) + ")"};
+    }
     picture.view.overlay = !line.noOverlay;  // before the commands: --command overlay switches it again
     const std::vector<Command> commands = OptionCommands(line);
     const size_t objects = picture.scene.objectNames.size();

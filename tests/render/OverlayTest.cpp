@@ -3,7 +3,9 @@
 // triad as drawn over a plan view.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -57,6 +59,32 @@ TEST(Overlay, TheBarLengthIsWrittenShort) {
         EXPECT_EQ(text.find_first_not_of("0123456789.-+e"), std::string::npos) << text;
         EXPECT_LE(text.size(), 6u) << text;
     }
+}
+
+// The dots a text is drawn with, as (column, row) pairs of the painter's pixels.
+std::vector<std::pair<float, float>> Dots(const std::string& text, float align = 0.0f) {
+    OverlayPainter painter{100.0f, 100.0f, {}};
+    painter.Text(text, {50.0f, 50.0f}, align, std::array<float, 4>{1, 1, 1, 1}.data());
+    std::vector<std::pair<float, float>> corners;
+    for (const OverlayVertex& v : painter.vertices) corners.emplace_back(v.x * 50.0f + 50.0f, v.y * 50.0f + 50.0f);
+    return corners;
+}
+
+TEST(Overlay, TheFontWritesEveryPrintableCharacterItsOwnWayAndOthersAsAQuestionMark) {
+    std::set<std::vector<std::pair<float, float>>> glyphs;
+    for (char c = 33; c < 127; ++c) {
+        const std::vector<std::pair<float, float>> dots = Dots(std::string(1, c));
+        EXPECT_FALSE(dots.empty()) << c;
+        EXPECT_TRUE(glyphs.insert(dots).second) << "'" << c << "' looks like another character";
+    }
+    EXPECT_TRUE(Dots(" ").empty());
+    EXPECT_EQ(Dots("\xc3\xa9"), Dots("??")) << "the two bytes of an accented letter";
+    EXPECT_EQ(Dots(std::string(1, '\0')), Dots("?"));
+    // Aligned by its right end: the same dots, one text width to the left.
+    const auto left = Dots("Au", 0.0f), right = Dots("Au", 1.0f);
+    ASSERT_EQ(left.size(), right.size());
+    EXPECT_FLOAT_EQ(OverlayTextWidth(2), 22.0f);
+    for (size_t i = 0; i < left.size(); ++i) EXPECT_NEAR(left[i].first - right[i].first, 22.0f, 1e-3f);
 }
 
 // Where each file axis points on the screen, rounded: (right, up).

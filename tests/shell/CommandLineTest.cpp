@@ -72,6 +72,45 @@ TEST(CommandLine, ModesOptionsAndFilesAreReadAsDeclared) {
     EXPECT_EQ(line.mode, Mode::Help);
 }
 
+TEST(CommandLine, ColouringByAValueIsSetForRenderAndPick) {
+    CommandLine line;
+    ASSERT_FALSE(ParseCommandLine({"--render", "p.png", "a.KDX"}, line).Failed());
+    EXPECT_TRUE(line.colourBy.value.empty());
+    EXPECT_EQ(std::tuple(line.colourBy.map, line.colourBy.rangeSet), std::tuple(ColourMap::Viridis, false));
+    ASSERT_FALSE(ParseCommandLine({"--render", "p.png", "--color-by", "Au ppm", "--colormap", "inferno", "--range",
+                                   "-0.5,1e3", "a.KDX"},
+                                  line)
+                     .Failed());
+    EXPECT_EQ(line.colourBy.value, "Au ppm");
+    EXPECT_EQ(line.colourBy.map, ColourMap::Inferno);
+    EXPECT_EQ(std::tuple(line.colourBy.rangeSet, line.colourBy.low, line.colourBy.high), std::tuple(true, -0.5, 1000.0));
+    ASSERT_FALSE(ParseCommandLine({"--pick", "1,2", "--colormap", "turbo", "--color-by", "Rock", "a.KDX"}, line).Failed());
+    EXPECT_EQ(std::tuple(line.colourBy.value, line.colourBy.map), std::tuple("Rock", ColourMap::Turbo));
+    // A failed value leaves no colouring from an earlier parse.
+    EXPECT_TRUE(ParseCommandLine({"--render", "p.png", "--range", "1", "a.KDX"}, line).Failed());
+    ASSERT_FALSE(ParseCommandLine({"--render", "p.png", "a.KDX"}, line).Failed());
+    EXPECT_FALSE(line.colourBy.rangeSet);
+
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{"--render", "p.png", "a.KDX", "--colormap", "jet"},
+         "bad value 'jet' for --colormap; the colour maps are viridis, plasma, inferno, magma, cividis, turbo, greys"},
+        {{"--render", "p.png", "a.KDX", "--colormap", "Viridis"}, "bad value 'Viridis' for --colormap"},
+        {{"--render", "p.png", "a.KDX", "--range", "5,5"}, "bad value '5,5' for --range"},
+        {{"--render", "p.png", "a.KDX", "--range", "6,5"}, "bad value '6,5' for --range"},
+        {{"--render", "p.png", "a.KDX", "--range", "0,inf"}, "bad value '0,inf' for --range"},
+        {{"--render", "p.png", "a.KDX", "--range", "nan,1"}, "bad value 'nan,1' for --range"},
+        {{"--render", "p.png", "a.KDX", "--range", "0,1,2"}, "bad value '0,1,2' for --range"},
+        {{"--render", "p.png", "a.KDX", "--color-by", ""}, "bad value '' for --color-by"},
+        {{"--render", "p.png", "a.KDX", "--color-by"}, "--color-by needs a value"},
+        {{"--info", "--color-by", "Au", "a.KDX"}, "unknown option '--color-by' for --info"},
+    };
+    for (const auto& [args, message] : refused) {
+        const Failure failure = ParseCommandLine(args, line);
+        EXPECT_EQ(failure.kind, FailureKind::Usage) << message;
+        EXPECT_EQ(failure.message.rfind(message, 0), 0u) << failure.message;
+    }
+}
+
 TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"--bogus"}, "unknown option '--bogus'"},
@@ -161,7 +200,7 @@ TEST(CommandLine, TheManualPageListsEveryModeOptionAndExitStatus) {
             EXPECT_TRUE(tagged(*status, "")) << "the manual page has no exit status " << *status;
         }
     }
-    EXPECT_EQ(std::tuple(options, statuses), std::tuple(24, 5)) << "--help's rows were not all found";
+    EXPECT_EQ(std::tuple(options, statuses), std::tuple(27, 5)) << "--help's rows were not all found";
     EXPECT_TRUE(tagged("\\-\\-help, \\-h", "")) << "the other spelling of --help";
     EXPECT_TRUE(tagged("\\-\\-pick", "X,Y")) << "a mode's first argument";
 

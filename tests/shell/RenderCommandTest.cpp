@@ -77,6 +77,9 @@ TEST_F(RenderCommandTest, WritesOnlyThePictureOfTheRequestedSizeOrOnFailureNothi
     EXPECT_EQ(std::tuple(unreadable.status, noObject.status), std::tuple(1, 2));
     EXPECT_NE(unreadable.err.find("Error en la lectura del fichero."), std::string::npos) << unreadable.err;
     EXPECT_NE(noObject.err.find("no object 7"), std::string::npos) << noObject.err;
+    const Outcome noValue = Run("--render out.png --color-by Au --colormap plasma " + scene_);
+    EXPECT_EQ(noValue.status, 2);
+    EXPECT_EQ(noValue.err, "talan3d: no object of the scene carries the value 'Au' (it carries no values)\n");
     EXPECT_EQ(std::tuple(Run("--render out.png").status, Run("--render out.png --cull sideways " + scene_).status,
                          Run("--render out.png --size 0x10 " + scene_).status),
               std::tuple(2, 2, 2));
