@@ -1158,6 +1158,8 @@ std::string GocadPitLinesText() {
     part(crest, true);
     part(road, false);
     out += "END\n";
+    return out;
+}
 
 DrillTableTexts BuildDrillTables(int holes, int64_t intervals) {
     Random random(kSeed + 606);
