@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -130,6 +131,24 @@ DataFormat SniffDataFormat(std::string_view path, std::string_view head) {
     return DataFormat::SceneFile;
 }
 
+DataFormat SniffDataFile(const std::string& path) { return SniffDataFormat(path, ReadHead(path)); }
+
+std::vector<std::vector<std::string>> LoadGroups(const std::vector<std::string>& paths) {
+    std::vector<std::vector<std::string>> groups;
+    size_t tables = SIZE_MAX;  // the group of the tables, once there is one
+    for (const std::string& path : paths) {
+        if (SniffDataFile(path) != DataFormat::Table) {
+            groups.push_back({path});
+        } else if (tables == SIZE_MAX) {
+            tables = groups.size();
+            groups.push_back({path});
+        } else {
+            groups[tables].push_back(path);
+        }
+    }
+    return groups;
+}
+
 SceneReadResult DataFilesRead::Combined() const {
     SceneReadResult combined;
     for (const DataFileRead& file : files) {
@@ -152,7 +171,7 @@ DataFilesRead ReadDataFiles(SceneModel& scene, const std::vector<std::string>& p
     std::vector<DrillTable> tables;
     std::vector<size_t> tableFiles;  // the entry in result.files of each table
     for (const std::string& path : paths) {
-        DataFileRead file{path, SniffDataFormat(path, ReadHead(path)), {}};
+        DataFileRead file{path, SniffDataFile(path), {}};
         switch (file.format) {
             case DataFormat::SceneFile: file.read = ReadSceneFile(scene, path, observer); break;
             case DataFormat::Gocad: file.read = ReadGocadFile(scene, path, *observer, result.skipped); break;

@@ -21,6 +21,14 @@ enum class DataFormat { SceneFile, Gocad, Table };
 // in .csv, .tsv or .txt or its first line holds a comma, semicolon or tab; a scene
 // file otherwise, which the scene-file reader accepts or refuses by its signature.
 DataFormat SniffDataFormat(std::string_view path, std::string_view head);
+// The same for the file at `path`, from its first bytes; a file that cannot be read is
+// a scene file, which the scene-file reader then refuses with the reason.
+DataFormat SniffDataFile(const std::string& path);
+
+// The files of `paths` in loads of their own, as the shell loads them: every scene file
+// and GOCAD file alone, in order, and the tables all together where the first of them
+// stands, so that they make one set of drill holes.
+std::vector<std::vector<std::string>> LoadGroups(const std::vector<std::string>& paths);
 
 // How one file of a load went.
 struct DataFileRead {

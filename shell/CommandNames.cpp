@@ -57,6 +57,14 @@ constexpr NamedCommand kCommandNames[] = {
     {kCommandExaggeration1 + 5, "exaggeration-ten"},
     {kCommandFollowChanges, "follow-changes"},
     {kCommandOverlay, "overlay"},
+    {kCommandOwnColours, "own-colours"},
+    {kCommandColourMap1, "colour-map-viridis"},
+    {kCommandColourMap1 + 1, "colour-map-plasma"},
+    {kCommandColourMap1 + 2, "colour-map-inferno"},
+    {kCommandColourMap1 + 3, "colour-map-magma"},
+    {kCommandColourMap1 + 4, "colour-map-cividis"},
+    {kCommandColourMap1 + 5, "colour-map-turbo"},
+    {kCommandColourMap1 + 6, "colour-map-greys"},
 };
 
 constexpr const char* kKeyNames[] = {

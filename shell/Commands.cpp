@@ -166,11 +166,11 @@ int32_t RunFixedCommand(ShellContext& ctx, int32_t id) {
 
 }  // namespace
 
-int32_t LoadSceneFile(ShellContext& ctx, LoadReport* report) {
-    std::vector<std::string> paths = std::move(ctx.records.shell.pendingScenePaths);
-    ctx.records.shell.pendingScenePaths.clear();
-    if (paths.empty()) paths = ctx.dialogs.OpenSceneFiles(ctx.records.shell.lastSceneFolder);
-    if (paths.empty()) return kStatusOk;
+namespace {
+
+// Reads files that load together into the scene, smooths when asked, uploads and fits
+// the camera, and adds each file's outcome to `whole`.
+void LoadTogether(ShellContext& ctx, const std::vector<std::string>& paths, LoadReport& whole) {
     // Wherever the files came from (command line, dialog, drop), the next dialog
     // starts in the folder of the last, even when it cannot be read.
     std::vector<std::string> absolutes;
@@ -199,12 +199,12 @@ int32_t LoadSceneFile(ShellContext& ctx, LoadReport* report) {
     const int32_t loaded = CompleteSceneLoad(ctx.records.scene, ctx.records.view, reads.Combined(),
                                              ctx.records.shell.smoothOnOpen, [&ctx] { return ctx.host.Upload(); },
                                              &fitted);
-    // Each file's own outcome: its read's failure, else the load's.
-    LoadReport whole;
-    whole.skipped = reads.skipped;
+    whole.skipped.insert(whole.skipped.end(), reads.skipped.begin(), reads.skipped.end());
     for (size_t i = 0; i < paths.size(); ++i) {
+        // A file that joined the scene has the load's status (for a scene file alone,
+        // its refused sections too), one that did not its own failure.
         const SceneReadResult& read = reads.files[i].read;
-        const int32_t status = read.read ? (read.Status() == kStatusOk ? loaded : read.Status()) : read.Status();
+        const int32_t status = read.read ? loaded : read.Status();
         whole.files.push_back({paths[i], read, status});
         // A file that loads heads the File menu's list; one that cannot leaves it.
         if (absolutes[i].empty()) continue;
@@ -226,7 +226,20 @@ int32_t LoadSceneFile(ShellContext& ctx, LoadReport* report) {
     ctx.records.shell.loading = false;
     ctx.host.ShowStatus(StatusText(ctx));  // the slab may hold something now
     ctx.host.Refresh();
-    // The load's status is its first failing file's, so that one failure in a set of
+}
+
+}  // namespace
+
+int32_t LoadSceneFile(ShellContext& ctx, LoadReport* report) {
+    std::vector<std::string> paths = std::move(ctx.records.shell.pendingScenePaths);
+    ctx.records.shell.pendingScenePaths.clear();
+    if (paths.empty()) paths = ctx.dialogs.OpenSceneFiles(ctx.records.shell.lastSceneFolder);
+    if (paths.empty()) return kStatusOk;
+    // Scene files and GOCAD files load one after the other, as each would alone; the
+    // tables load together, as one set of drill holes.
+    LoadReport whole;
+    for (const std::vector<std::string>& group : LoadGroups(paths)) LoadTogether(ctx, group, whole);
+    // The load's status is its first failing file's, so that one failure among several
     // files still fails the load.
     const auto failing = std::find_if(whole.files.begin(), whole.files.end(),
                                       [](const FileLoad& file) { return file.status < 0; });

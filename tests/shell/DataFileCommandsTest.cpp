@@ -12,6 +12,7 @@
 #include "TestHelpers.h"
 #include "scene/ValueColours.h"
 #include "shell/CommandLine.h"
+#include "shell/CommandNames.h"
 #include "shell/FileReload.h"
 
 #include <QComboBox>
@@ -141,9 +142,20 @@ TEST_F(DataFileCommands, ALoadAndAReloadColourNewObjectsByTheValueChosen) {
         std::ofstream(viewer.written[2], std::ios::binary) << "HOLEID,FROM,TO,AU,LITH\nA,0,10,0.5,oxide\n";
     }
     ASSERT_TRUE(ReloadLoadedFiles(viewer.ctx));
-    EXPECT_EQ(viewer.scene.objectNames.size(), 2u);
+    // Hole B, without intervals now, has no length left and no object.
+    EXPECT_EQ(viewer.scene.objectNames, std::vector<std::string>{"A"});
     EXPECT_TRUE(viewer.view.legend.shown);
     EXPECT_EQ(std::pair(viewer.view.legend.low, viewer.view.legend.high), std::pair(0.5, 0.5));
+}
+
+TEST_F(DataFileCommands, EveryColourMapHasItsCommandAndName) {
+    for (int k = 0; k < kColourMapCount; ++k) {
+        const std::string name = std::string("colour-map-") + ColourMapName(static_cast<ColourMap>(k));
+        EXPECT_EQ(CommandOfName(name), std::optional<int32_t>(kCommandColourMap1 + k)) << name;
+        EXPECT_TRUE(IsMenuIdentifier(kCommandColourMap1 + k));
+    }
+    EXPECT_FALSE(IsMenuIdentifier(kCommandColourMap1 + kColourMapCount));
+    EXPECT_FALSE(IsMenuIdentifier(kCommandColourByValue1));  // they change with the scene
 }
 
 TEST_F(DataFileCommands, TheViewerTakesTheCommandLineAsOnePathOrAsSeveralFiles) {

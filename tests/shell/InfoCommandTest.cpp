@@ -48,9 +48,9 @@ TEST(InfoCommand, TheExampleSceneAsJsonAndAsATable) {
         "             \"pitch\": 45, \"yaw\": 0, \"farPlane\": 2000},\n"
         "  \"objects\": [\n"
         "    {\"index\": 0, \"name\": \"Pit floor\", \"kind\": \"T3\", \"elementCount\": 2, \"verticesPerElement\": 3, "
-        "\"firstVertex\": 0, \"visible\": true, \"transparent\": false, \"menuId\": 5000, \"transparencyMenuId\": 10000},\n"
+        "\"firstVertex\": 0, \"visible\": true, \"transparent\": false, \"menuId\": 5000, \"transparencyMenuId\": 10000, \"format\": \"scene file\", \"values\": []},\n"
         "    {\"index\": 1, \"name\": \"Ramp\", \"kind\": \"LIN\", \"elementCount\": 1, \"verticesPerElement\": 2, "
-        "\"firstVertex\": 6, \"visible\": true, \"transparent\": false, \"menuId\": 5002, \"transparencyMenuId\": null}\n"
+        "\"firstVertex\": 6, \"visible\": true, \"transparent\": false, \"menuId\": 5002, \"transparencyMenuId\": null, \"format\": \"scene file\", \"values\": []}\n"
         "  ]\n"
         "}\n";
     EXPECT_EQ(out, expected);

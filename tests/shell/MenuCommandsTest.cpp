@@ -95,7 +95,11 @@ constexpr char kNotAScene[] = "Tavrim  T3      1,\n1,0,0,\nlooks like one,\n0,0,
 // The Objects menu after the example, a file that is not a scene, the blocks and the example again.
 constexpr char kObjectsAfterFourLoads[] = "[Pit floor+ Pit floor+] [Bloques+] [] [Ramp+ Ramp+] [] []";
 constexpr char kFixedEntries[] =
-    "[4000 4001 4002o - 16] [[] [] [] [] [] []] [4014 [] - 4010+ - 4060o - 4012+ 4013+ - 4070o 4180+ - "
+    "[4000 4001 4002o - 16] [[] [] [] [] [] []] [4014 [] - 4010+ - 4060o - 4012+ 4013+ - 4070o 4180+ "
+    // Colour by: own colours, the 32 value entries, the colour maps.
+    "[4190+ - 4200o 4201o 4202o 4203o 4204o 4205o 4206o 4207o 4208o 4209o 4210o 4211o 4212o 4213o 4214o 4215o "
+    "4216o 4217o 4218o 4219o 4220o 4221o 4222o 4223o 4224o 4225o 4226o 4227o 4228o 4229o 4230o 4231o - "
+    "[4240+ 4241o 4242o 4243o 4244o 4245o 4246o]] - "
     "[4120 4121 4122 4123 4124] - [4100o 4101o 4102o - 4103 4104 4105 4106 4107 - 4108] 4110o 4111 "
     "[4140 4141 - 4142+ 4143o 4144o 4145o 4146o 4147o] "
     "[4150 4151 4152 4153 4154 4155 4156 4157 4158 - [4170 4171 4172 4173 4174 4175 4176 4177 4178]] - 4160o] "
