@@ -11,17 +11,20 @@ namespace {
 constexpr float kDark[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 constexpr float kWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 constexpr int32_t kMargin = static_cast<int32_t>(kOverlayMargin);
-constexpr int32_t kNameRoom = static_cast<int32_t>(kOverlayTextHeight) + 8;  // the name's line above the bar
+// The name's line above the bar, clear of the top tick's label, which reaches half a
+// line above the bar's top row.
+constexpr int32_t kNameRoom = static_cast<int32_t>(kOverlayTextHeight) * 3 / 2 + 10;
+constexpr int32_t kListNameRoom = static_cast<int32_t>(kOverlayTextHeight) + 8;  // the name's line above the swatches
 constexpr int32_t kTickPixels = 5;
 
 // The first line of categories, 8 pixels below the name's line: its middle row.
 int32_t CategoryLine(int32_t height, int32_t line) {
-    return height - kMargin - kNameRoom - 8 - kLegendCategoryPitch * line;
+    return height - kMargin - kListNameRoom - 8 - kLegendCategoryPitch * line;
 }
 
 // Lines of categories that fit between the name and the bottom margin.
 int32_t CategoryLines(int32_t height) {
-    const int32_t room = height - 2 * kMargin - kNameRoom - 8 - kLegendCategoryPitch / 2;
+    const int32_t room = height - 2 * kMargin - kListNameRoom - 8 - kLegendCategoryPitch / 2;
     return room < 0 ? 0 : room / kLegendCategoryPitch + 1;
 }
 
@@ -54,7 +57,7 @@ void NumberBar(OverlayPainter& painter, const Legend& legend, int32_t width, int
         const float end = left - kTickPixels - 4.0f;
         if (end - OverlayTextWidth(ticks[k].size()) - 2.0f >= 0.0f) painter.Text(ticks[k], {end, y}, 1.0f, kWhite);
     }
-    painter.Text(Fitted(legend.name, width), {right, top + 4.0f + kOverlayTextHeight / 2.0f}, 1.0f, kWhite);
+    painter.Text(Fitted(legend.name, width), {right, top + 6.0f + kOverlayTextHeight}, 1.0f, kWhite);
 }
 
 void CategoryList(OverlayPainter& painter, const Legend& legend, int32_t width, int32_t height) {

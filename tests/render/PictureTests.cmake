@@ -187,3 +187,18 @@ talan_picture_test(overlay_plan plan.KDX ARGS --size 320x240 --pitch 90 OVERLAY)
 talan_picture_test(overlay_plan_yaw90 plan.KDX ARGS --size 320x240 --pitch 90 --yaw 90 OVERLAY)
 talan_picture_test(overlay_open_pit ${PROJECT_SOURCE_DIR}/data/samples/open_pit.KDX
   ARGS --size 320x240 --yaw 30 --background 1,1,1 --section z,300,200 --wireframe OVERLAY)
+
+# The drill-hole and GOCAD samples coloured by their values, with the legend: the
+# holes' rock types as categories, their gold through another map between set limits,
+# and the GOCAD surface by its elevations beside lines that carry another value.
+set(drillholes ${PROJECT_SOURCE_DIR}/data/samples/drillholes)
+talan_picture_test(samples_drillholes_lith ${drillholes}/collars.csv
+  ARGS --size 480x360 ${drillholes}/surveys.csv ${drillholes}/assays.csv --color-by LITH --pitch 25 --yaw 30)
+talan_picture_test(samples_drillholes_au ${drillholes}/assays.csv
+  ARGS --size 480x360 ${drillholes}/collars.csv ${drillholes}/surveys.csv --color-by AU --colormap plasma
+       --range 0,3 --pitch 25 --yaw 30)
+talan_picture_test(samples_gocad_elev ${PROJECT_SOURCE_DIR}/data/samples/open_pit_surface.ts
+  ARGS --size 480x360 ${PROJECT_SOURCE_DIR}/data/samples/pit_lines.pl --color-by ELEV --pitch 40)
+talan_picture_test(samples_gocad_chainage ${PROJECT_SOURCE_DIR}/data/samples/pit_lines.pl
+  ARGS --size 480x360 ${PROJECT_SOURCE_DIR}/data/samples/open_pit_surface.ts --color-by CHAINAGE --colormap greys
+       --pitch 90)
