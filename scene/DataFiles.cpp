@@ -206,6 +206,12 @@ DataFilesRead ReadDataFiles(SceneModel& scene, const std::vector<std::string>& p
     // The holes widened the bounds the last scene file may have declared.
     if (scene.objectNames.size() > before) scene.boundsFromFile = false;
     for (size_t index : tableFiles) result.files[index].read.read = true;
+    // Skipped rows listed file by file in the load's order, each file's by line.
+    const auto order = [&paths](const SkippedRow& row) {
+        return std::pair(std::find(paths.begin(), paths.end(), row.file) - paths.begin(), row.line);
+    };
+    std::stable_sort(result.skipped.begin(), result.skipped.end(),
+                     [&order](const SkippedRow& a, const SkippedRow& b) { return order(a) < order(b); });
     return result;
 }
 

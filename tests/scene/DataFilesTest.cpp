@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,18 @@ TEST(DataFiles, TablesWithoutCollarsAndFilesOfNoFormatAreRefusedEachWithItsReaso
     EXPECT_EQ(read.Combined().problem, ReadProblem::NoCollarTable);  // the first file's
     EXPECT_TRUE(scene.objectNames.empty());
     EXPECT_EQ(scene.objectCount, 0);
+}
+
+TEST(DataFiles, SkippedRowsAreListedFileByFileInTheLoadsOrderAndByLine) {
+    Files files;
+    const std::string collars = files.Add("c2.csv", "HOLEID,X,Y,Z\nA,1,2,3\nA,1,2,3\n");
+    const std::string assays = files.Add("a2.csv", "HOLEID,FROM,TO,AU\nA,0,5,1\nA,4,6,2\nA,7,6,1\nB,0,1,1\n");
+    SceneModel scene;
+    const DataFilesRead read = ReadDataFiles(scene, {assays, collars}, nullptr);
+    std::vector<std::pair<std::string, int64_t>> listed;
+    for (const SkippedRow& row : read.skipped) listed.emplace_back(row.file, row.line);
+    EXPECT_EQ(listed, (std::vector<std::pair<std::string, int64_t>>{{assays, 3}, {assays, 4}, {assays, 5}, {collars, 3}}));
+    EXPECT_EQ(scene.objectNames, std::vector<std::string>{"A"});
 }
 
 TEST(DataFiles, ASetReadAgainGivesTheSameScene) {
