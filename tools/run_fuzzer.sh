@@ -10,7 +10,7 @@
 # Environment: FUZZ_BUILD_DIR (default <repo>/build-fuzz), CXX (default clang++).
 #
 # The target is rebuilt when a source is newer than it. The working corpus lives in
-# $FUZZ_BUILD_DIR/corpus and is seeded from data/samples/*.KDX and tests/fuzz/corpus/
+# $FUZZ_BUILD_DIR/corpus and is seeded from the samples in data/samples/ and tests/fuzz/corpus/
 # on every run; it keeps growing from run to run. Crashes, timeouts and
 # out-of-memory inputs are written to $FUZZ_BUILD_DIR/crashes/ and the run goes on
 # after them, so that one run collects all it can find. To reduce one of them:
@@ -66,7 +66,7 @@ fi
 
 # Seeds: the sample scenes and every committed reproducer and seed.
 shopt -s nullglob
-seeds=("$repo"/data/samples/*.KDX "$repo"/tests/fuzz/corpus/*)
+seeds=("$repo"/data/samples/*.KDX "$repo"/data/samples/*.ts "$repo"/data/samples/*.pl "$repo"/data/samples/drillholes/*.csv "$repo"/tests/fuzz/corpus/*)
 shopt -u nullglob
 for f in "${seeds[@]}"; do
     if [[ -f "$f" ]]; then cp -f "$f" "$build/corpus/"; fi

@@ -1,5 +1,7 @@
-// Fuzz target of the scene-file reader and, for text that begins as a GOCAD file does,
-// of the GOCAD reader: any bytes must read without a crash, an out-of-bounds access,
+// Fuzz target of the scene-file reader, of the GOCAD reader for text that begins as a
+// GOCAD file does, and of the drill-hole tables for text whose first line holds a
+// separator (placed by a fixed collar table, or as the collars of fixed survey and
+// interval tables): any bytes must read without a crash, an out-of-bounds access,
 // a hang or memory out of proportion to the input, and must leave a scene model whose
 // lists agree with each other.
 #include <cstdint>
@@ -9,6 +11,8 @@
 
 #include "render/NormalSmoothing.h"
 #include "render/SceneLoad.h"
+#include "scene/DataFiles.h"
+#include "scene/DrillHoles.h"
 #include "scene/GocadReader.h"
 #include "scene/SceneFileReader.h"
 
@@ -16,6 +20,34 @@ namespace {
 
 void Check(bool condition) {
     if (!condition) std::abort();
+}
+
+// Tables that the fuzzed table joins: collars for its holes, and surveys and intervals
+// for holes of a fuzzed collar table.
+constexpr std::string_view kCollars = "HOLEID,X,Y,Z\nA,0,0,0\nB,10,0,0\nDH1,0,10,5\n";
+constexpr std::string_view kSurveys = "HOLEID,DEPTH,AZIMUTH,DIP\nA,0,0,-60\nA,50,90,-10\nDH1,0,0,-90\n";
+constexpr std::string_view kIntervals = "HOLEID,FROM,TO,AU,LITH\nA,0,5,1,ox\nB,1,2,,fr\nDH1,0,3,2,ox\n";
+
+// Reads the fuzzed text as a table with the fixed tables that complete its set.
+talan::SceneReadResult ReadAsTable(talan::SceneModel& scene, std::string_view text) {
+    using namespace talan;
+    SceneReadResult read;
+    std::vector<SkippedRow> skipped;
+    std::vector<DrillTable> tables(1);
+    read.problem = ReadDrillTable(text, "fuzz.csv", tables[0], skipped);
+    if (read.problem != ReadProblem::None) return read;
+    for (std::string_view fixed : {kCollars, kSurveys, kIntervals}) {
+        DrillTable table;
+        Check(ReadDrillTable(fixed, "fixed.csv", table, skipped) == ReadProblem::None);
+        if ((table.kind == DrillTableKind::Collar) != (tables[0].kind == DrillTableKind::Collar)) {
+            tables.push_back(std::move(table));
+        }
+    }
+    SceneLoadObserver observer;
+    AddDrillHoles(scene, tables, observer, skipped);
+    for (const SkippedRow& row : skipped) Check(row.line >= 1);
+    read.read = true;
+    return read;
 }
 
 }  // namespace
@@ -34,6 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             read.problem = ReadGocadText(scene, text, "fuzz.ts", observer, skipped);
             read.read = read.problem == ReadProblem::None;
             for (const SkippedRow& row : skipped) Check(row.line >= 1);
+        } else if (SniffDataFormat("fuzz", text) == DataFormat::Table) {
+            read = ReadAsTable(scene, text);
         } else {
             read = ReadSceneText(scene, text, nullptr);
         }
