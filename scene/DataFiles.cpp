@@ -64,14 +64,15 @@ bool ReadWholeText(const std::string& path, std::string& text, SceneReadResult& 
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return systemFailure(errno);
     struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (fstat(fd, &info) != 0) {
         const int error = errno;
         close(fd);
-        if (!S_ISREG(info.st_mode)) {
-            failed.problem = S_ISDIR(info.st_mode) ? ReadProblem::Folder : ReadProblem::NotAFile;
-            return false;
-        }
         return systemFailure(error);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        close(fd);
+        failed.problem = S_ISDIR(info.st_mode) ? ReadProblem::Folder : ReadProblem::NotAFile;
+        return false;
     }
     try {
         text.resize(static_cast<size_t>(info.st_size));
