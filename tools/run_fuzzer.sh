@@ -43,7 +43,8 @@ fi
 mkdir -p "$build/corpus" "$build/crashes"
 
 sources=("$repo"/scene/*.cpp
-         "$repo/render/NormalSmoothing.cpp" "$repo/render/CameraFit.cpp" "$repo/render/SceneLoad.cpp"
+         "$repo/render/NormalSmoothing.cpp" "$repo/render/CameraFit.cpp" "$repo/render/CameraMath.cpp"
+         "$repo/render/SceneLoad.cpp"
          "$repo/tests/fuzz/SceneReaderFuzz.cpp")
 binary="$build/scene_reader_fuzz"
 

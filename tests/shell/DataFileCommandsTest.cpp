@@ -74,13 +74,26 @@ TEST_F(DataFileCommands, AnIntervalTableAloneIsRefusedWithWhyAndTheRestStillLoad
     EXPECT_NE(viewer.messages[1].find("not a drill-hole table"), std::string::npos) << viewer.messages[1];
     EXPECT_TRUE(viewer.shell.recentFiles.empty());
 
+    // A set with a file that is no table: the holes load, the other file alone fails.
+    viewer.messages.clear();
+    viewer.together = {viewer.File(kCollars, ".csv"), notes, assays};
+    viewer.Choose(kCommandOpenAdd);
+    EXPECT_EQ(viewer.scene.objectNames.size(), 2u);
+    ASSERT_EQ(viewer.messages.size(), 2u);  // the refused file, then the row without a collar
+    EXPECT_NE(viewer.messages[0].find(notes + ": not a drill-hole table"), std::string::npos) << viewer.messages[0];
+    EXPECT_EQ(viewer.shell.recentFiles.size(), 2u);
+    EXPECT_EQ(viewer.shell.loadedFiles.size(), 2u);
+    viewer.Choose(kCommandNew);
+
     // A scene file and a refused table together: the scene file's objects stay.
     viewer.messages.clear();
     viewer.together = {viewer.File("\"Tavrin\"  PTS      1,\n255,\np,\nskip\n1,2,3\n"), assays};
     viewer.Choose(kCommandOpenAdd);
     EXPECT_EQ(viewer.scene.objectNames.size(), 1u);
     EXPECT_EQ(viewer.messages.size(), 1u);
-    EXPECT_EQ(viewer.shell.recentFiles.size(), 1u);
+    // The scene file heads the list; the interval table, refused now, leaves it.
+    EXPECT_EQ(viewer.shell.recentFiles.size(), 2u);
+    EXPECT_EQ(viewer.shell.recentFiles.front(), viewer.written.back());
 }
 
 TEST_F(DataFileCommands, ColourByFromTheMenuAndThePanelAndNewForgetsIt) {
