@@ -83,7 +83,7 @@ printf '#!/usr/bin/perl\nprint "not a GOCAD file\\n";\n' >"$work/script.pl"
 
 # c) the thumbnailer's own command line, its fields filled in as a file manager does
 thumbnailer=$share/thumbnailers/talan3d.thumbnailer
-[ "$(key MimeType "$thumbnailer")" = "$scene_type;" ] || fail "the thumbnailer does not take $scene_type"
+[ "$(key MimeType "$thumbnailer")" = "$scene_type;$gocad_type;" ] || fail "the thumbnailer does not take $scene_type and $gocad_type"
 read -ra words <<<"$(key Exec "$thumbnailer")"
 command=()
 for word in "${words[@]}"; do
