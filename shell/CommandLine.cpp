@@ -35,10 +35,11 @@ struct ModeSpec {
 
 constexpr ModeSpec kModes[] = {
     {Mode::Viewer, "", nullptr, "", true, "",
-     "open the viewer window on FILE (the rest of the command line, joined by single spaces), or ask for a file"},
+     "open the viewer window on FILE (the rest of the command line, joined by single spaces; when no file has "
+     "that name, each word is a file and they open together), or ask for files"},
     {Mode::Info, "--info", nullptr, "", true, "at least one scene file",
-     "read the scene files (.KDX) one after the other into one scene, as \"Open (Add)\" does, and print the "
-     "objects, bounds and camera fit"},
+     "read the files (scene files .KDX, GOCAD objects, drill-hole tables) into one scene, as \"Open (Add)\" does "
+     "with files chosen together, and print the objects, their formats and values, bounds and camera fit"},
     {Mode::Render, "--render", nullptr, "OUT.png", true, "a picture file and at least one scene file",
      "draw the files, loaded as \"Open (Add)\" does, into the PNG picture OUT.png without a window"},
     {Mode::Pick, "--pick", nullptr, "X,Y", true, "a pixel X,Y and at least one scene file",
@@ -521,6 +522,8 @@ std::string ManualPage(const std::string& version) {
            "one window: the mouse turns, moves and zooms the scene and steers the light; the menus\n"
            "switch single objects on and off, draw them transparent, solid or as wireframe, and\n"
            "choose the background colour and the interface language (Spanish or English).\n"
+           "It also reads GOCAD ASCII surfaces, lines and points, and drill holes from collar,\n"
+           "survey and interval tables, and colours objects by the values they carry.\n"
            "Help in the window's ? menu lists the mouse gestures and keys.\n"
            ".PP\n"
            "Without a window the same program lists what scene files hold and draws pictures of\n"
