@@ -14,6 +14,7 @@
 #include "shell/CommandLine.h"
 #include "shell/CommandNames.h"
 #include "shell/FileReload.h"
+#include "shell/SceneFileDrop.h"
 
 #include <QComboBox>
 
@@ -60,6 +61,25 @@ TEST_F(DataFileCommands, TablesChosenTogetherMakeOneSetOfHolesAndSkippedRowsAreT
     EXPECT_NE(viewer.messages[0].find("1 rows were skipped"), std::string::npos) << viewer.messages[0];
     EXPECT_NE(viewer.messages[0].find(viewer.written[2] + ", line 5: hole without a collar"), std::string::npos)
         << viewer.messages[0];
+}
+
+TEST_F(DataFileCommands, TablesDroppedTogetherMakeOneSetAndSeparateDropsDoNot) {
+    Viewer viewer(kLanguageEnglish);
+    QWidget window;
+    new SceneFileDropTarget(&window, viewer.ctx);
+    const std::string collars = viewer.File(kCollars, ".csv"), assays = viewer.File(kAssays, ".csv");
+    // Dropped one by one, the intervals come without their collars, and collars
+    // without a depth, survey or interval give nothing to draw.
+    ASSERT_TRUE(testing::DropFiles(window, {assays}));
+    ASSERT_TRUE(testing::DropFiles(window, {collars}));
+    QApplication::processEvents();
+    EXPECT_EQ(viewer.log, "Error; Error; ");
+    ASSERT_NE(viewer.messages.at(1).find("nothing to draw"), std::string::npos) << viewer.messages[1];
+    EXPECT_TRUE(viewer.scene.objectNames.empty());
+    ASSERT_TRUE(testing::DropFiles(window, {collars, assays}));
+    QApplication::processEvents();
+    ASSERT_EQ(viewer.scene.objectNames.size(), 2u);
+    EXPECT_EQ(viewer.scene.objectValues[0].columns.size(), 2u);  // AU and LITH
 }
 
 TEST_F(DataFileCommands, AnIntervalTableAloneIsRefusedWithWhyAndTheRestStillLoads) {

@@ -105,19 +105,6 @@ constexpr char kFixedEntries[] =
     "[4150 4151 4152 4153 4154 4155 4156 4157 4158 - [4170 4171 4172 4173 4174 4175 4176 4177 4178]] - 4160o] "
     "[4020 [4022o 4023+] 4021o] [4030 4031]";
 
-// Drags these files over `window` and drops them there; whether the drag was accepted.
-bool DropFiles(QWidget& window, const std::vector<std::string>& paths, std::vector<QUrl> urls = {}) {
-    QMimeData data;
-    for (const std::string& path : paths) urls.push_back(QUrl::fromLocalFile(QString::fromStdString(path)));
-    data.setUrls(QList<QUrl>(urls.begin(), urls.end()));
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &enter);
-    if (!enter.isAccepted()) return false;
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &drop);
-    return drop.isAccepted();
-}
-
 using MenuCommands = testing::QtApplicationTest;
 using ObjectsPanelTest = testing::QtApplicationTest;
 
@@ -386,9 +373,9 @@ TEST_F(MenuCommands, EachLoadOrDropAddsEntriesWhereTheyBelongAndTheySwitchTheirO
     new SceneFileDropTarget(&window, dropped.ctx);
     const std::vector<QUrl> web{QUrl("https://talan3d.example.org/pit.KDX")};
     dropped.shell.loading = true;
-    EXPECT_FALSE(DropFiles(window, files, web)) << "no drop while a file is being read";
+    EXPECT_FALSE(testing::DropFiles(window, files, web)) << "no drop while a file is being read";
     dropped.shell.loading = false;
-    ASSERT_TRUE(DropFiles(window, files, web));
+    ASSERT_TRUE(testing::DropFiles(window, files, web));
     EXPECT_TRUE(dropped.scene.objectNames.empty());
     QApplication::processEvents();
     EXPECT_EQ(std::tuple(Layout(dropped.menus.objectsMenu), dropped.answered, dropped.log),
@@ -477,7 +464,7 @@ TEST_F(MenuCommands, FilesDroppedLaterJoinTheSceneInTheOrderDropped) {
     const auto drop = [&](const std::vector<std::string_view>& texts) {
         std::vector<std::string> paths;
         for (const std::string_view text : texts) paths.push_back(viewer.File(text));
-        DropFiles(window, paths);
+        testing::DropFiles(window, paths);
     };
     const auto names = [&] {
         std::string all;
@@ -624,7 +611,7 @@ TEST_F(MenuCommands, TheFileMenuListsTheFilesOpenedLastAndOpensThemAgain) {
     viewer.Choose(kCommandOpenAdd, kCommandOpenAdd, kCommandOpenAdd, kCommandOpenAdd);
     QWidget window;
     new SceneFileDropTarget(&window, viewer.ctx);
-    DropFiles(window, {wall});
+    testing::DropFiles(window, {wall});
     QApplication::processEvents();
     const QMenu* file = viewer.menus.fileMenu;
     EXPECT_EQ(Layout(file), "4000 4001 4002o - 4130 4131 4132 - 16");
@@ -667,7 +654,7 @@ TEST_F(MenuCommands, TheReadErrorNamesTheFileAndWhyInTheLanguageOfTheMenus) {
 
     QWidget window;
     new SceneFileDropTarget(&window, english.ctx);
-    DropFiles(window, {notAScene});
+    testing::DropFiles(window, {notAScene});
     QApplication::processEvents();
     EXPECT_EQ(english.messages, std::vector<std::string>{"Error en la lectura del fichero.\n" + notAScene +
                                                          ": not a scene file: line 1 does not carry the \"Tavrin\" "

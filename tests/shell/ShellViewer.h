@@ -20,14 +20,32 @@
 #include "shell/WindowHost.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QUrl>
 
 namespace talan::testing {
+
+// Drags these files, then the addresses of `urls`, over `window` and drops them there;
+// whether the drag was accepted.
+inline bool DropFiles(QWidget& window, const std::vector<std::string>& paths, std::vector<QUrl> urls = {}) {
+    QMimeData data;
+    for (const std::string& path : paths) urls.push_back(QUrl::fromLocalFile(QString::fromStdString(path)));
+    data.setUrls(QList<QUrl>(urls.begin(), urls.end()));
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+    return drop.isAccepted();
+}
 
 // The records of a viewer in a language, its drawing area 800 x 600.
 inline Records StartRecords(uint32_t language) {
