@@ -40,9 +40,12 @@ std::optional<bool> ColourSwitchState(const Records& records, int32_t id) {
     const ColourBy& by = records.view.colourBy;
     if (id == kCommandOwnColours) return by.value.empty();
     if (id >= kCommandColourByValue1 && id < kCommandColourByValue1 + kColourByValueEntries) {
+        // Every command's mark is read after each command: the scene's values are
+        // gathered only while some value is chosen.
+        if (by.value.empty()) return false;
         const std::vector<std::string> names = ValueNames(records.scene);
         const auto k = static_cast<size_t>(id - kCommandColourByValue1);
-        return k < names.size() && !by.value.empty() && names[k] == by.value;
+        return k < names.size() && names[k] == by.value;
     }
     if (id >= kCommandColourMap1 && id < kCommandColourMap1 + kColourMapCount) {
         return static_cast<int32_t>(by.map) == id - kCommandColourMap1;
