@@ -56,26 +56,11 @@ std::string ReadHead(const std::string& path) {
 // The whole text of a file of another format than scene files. False, with the reason
 // in `failed`, when it cannot be read.
 bool ReadWholeText(const std::string& path, std::string& text, SceneReadResult& failed) {
-    const auto systemFailure = [&failed](int error) {
-        failed.problem = ReadProblemOfError(error);
-        failed.systemError = error;
-        return false;
-    };
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return systemFailure(errno);
-    struct stat info {};
-    if (fstat(fd, &info) != 0) {
-        const int error = errno;
-        close(fd);
-        return systemFailure(error);
-    }
-    if (!S_ISREG(info.st_mode)) {
-        close(fd);
-        failed.problem = S_ISDIR(info.st_mode) ? ReadProblem::Folder : ReadProblem::NotAFile;
-        return false;
-    }
+    size_t expected = 0;
+    const int fd = OpenFileToRead(path, expected, failed);
+    if (fd < 0) return false;
     try {
-        text.resize(static_cast<size_t>(info.st_size));
+        text.resize(expected);
     } catch (const std::bad_alloc&) {
         close(fd);
         failed.problem = ReadProblem::OutOfMemory;
@@ -87,9 +72,10 @@ bool ReadWholeText(const std::string& path, std::string& text, SceneReadResult& 
         if (got == 0) break;  // shortened meanwhile: what is there is read
         if (got < 0) {
             if (errno == EINTR) continue;
-            const int error = errno;
+            failed.problem = ReadProblemOfError(errno);
+            failed.systemError = errno;
             close(fd);
-            return systemFailure(error);
+            return false;
         }
         size += static_cast<size_t>(got);
     }

@@ -414,17 +414,9 @@ void AddObject(Reader& r, GocadObject& obj) {
             GrowBounds(scene, p[0], p[1], z);
         }
         if (perElement == 3) {
-            // The face normal as a scene file's T3 triangle gets it: the cross product of
-            // the edges from the first corner, in stored axes.
-            const float* a = v[0].position;
-            const float* b = v[1].position;
-            const float* c = v[2].position;
-            const float e1x = b[0] - a[0], e1y = b[1] - a[1], e1z = b[2] - a[2];
-            const float e2x = c[0] - a[0], e2y = c[1] - a[1], e2z = c[2] - a[2];
-            float nx = e1y * e2z - e1z * e2y;
-            float ny = e1z * e2x - e1x * e2z;
-            float nz = e1x * e2y - e1y * e2x;
-            NormalizeInPlace(nx, ny, nz);
+            // The face normal as a scene file's T3 triangle gets it.
+            float nx, ny, nz;
+            FaceNormal(v[0].position, v[1].position, v[2].position, nx, ny, nz);
             for (int corner = 0; corner < 3; ++corner) {
                 v[corner].normal[0] = nx;
                 v[corner].normal[1] = ny;

@@ -251,12 +251,11 @@ ReadProblem ReadProblemOfError(int error) {
     }
 }
 
-SceneReadResult ReadSceneFile(SceneModel& scene, const std::string& path, SceneLoadObserver* observer, int workers) {
-    SceneReadResult failed;
+int OpenFileToRead(const std::string& path, size_t& size, SceneReadResult& failed) {
     const auto systemFailure = [&failed](int error) {
         failed.problem = ReadProblemOfError(error);
         failed.systemError = error;
-        return failed;
+        return -1;
     };
     // Opened without blocking: a FIFO with no writer would otherwise hold the open
     // for ever, before the regular-file check can turn it away. Regular files ignore
@@ -274,9 +273,17 @@ SceneReadResult ReadSceneFile(SceneModel& scene, const std::string& path, SceneL
         failed.problem = S_ISDIR(info.st_mode)   ? ReadProblem::Folder
                          : S_ISREG(info.st_mode) ? ReadProblem::Empty
                                                  : ReadProblem::NotAFile;
-        return failed;
+        return -1;
     }
-    const auto size = static_cast<size_t>(info.st_size);
+    size = static_cast<size_t>(info.st_size);
+    return fd;
+}
+
+SceneReadResult ReadSceneFile(SceneModel& scene, const std::string& path, SceneLoadObserver* observer, int workers) {
+    SceneReadResult failed;
+    size_t size = 0;
+    const int fd = OpenFileToRead(path, size, failed);
+    if (fd < 0) return failed;
     void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
     if (mapped != MAP_FAILED) {
         const SceneReadResult result =

@@ -2,6 +2,7 @@
 // sections) into the scene model.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -37,6 +38,12 @@ struct SceneReadResult {
 
     int32_t Status() const { return read && !sectionRefused && !cutShort ? kStatusOk : kStatusFail; }
 };
+
+// Opens the file at `path` for reading when it is a regular file that holds
+// something, and gives its size: the descriptor, which the caller closes, or -1 with
+// the reason in `failed` (NotFound, Folder, NoPermission, NotAFile, Empty or the
+// system's error).
+int OpenFileToRead(const std::string& path, size_t& size, SceneReadResult& failed);
 
 // Reads the scene file at `path` into `scene`, after the objects already there.
 // The observer may be null; its calls all come from the calling thread. Large

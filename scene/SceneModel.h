@@ -104,6 +104,18 @@ inline void NormalizeInPlace(float& x, float& y, float& z) {
     z = z / length;
 }
 
+// The unit face normal of a triangle with corners a, b, c in stored axes: the cross
+// product of the edges from the first corner, (b - a) x (c - a); zero for a triangle
+// without area.
+inline void FaceNormal(const float a[3], const float b[3], const float c[3], float& nx, float& ny, float& nz) {
+    const float e1x = b[0] - a[0], e1y = b[1] - a[1], e1z = b[2] - a[2];
+    const float e2x = c[0] - a[0], e2y = c[1] - a[1], e2z = c[2] - a[2];
+    nx = e1y * e2z - e1z * e2y;
+    ny = e1z * e2x - e1x * e2z;
+    nz = e1x * e2y - e1y * e2x;
+    NormalizeInPlace(nx, ny, nz);
+}
+
 // A block model: 36 vertices per element, kept as one BlockRecord per block.
 inline bool IsBlockModel(const SceneModel& scene, size_t object) {
     return scene.verticesPerElement[object] == kVerticesPerBlock;

@@ -212,12 +212,9 @@ struct TriangleElement {
         for (float& value : p) value = ReadFloatUpTo(s, ',');
 
         // Face normal from the corners in stored order (x, elevation, y).
-        const float e1x = p[3] - p[0], e1y = p[5] - p[2], e1z = p[4] - p[1];
-        const float e2x = p[6] - p[0], e2y = p[8] - p[2], e2z = p[7] - p[1];
-        float nx = e1y * e2z - e1z * e2y;
-        float ny = e1z * e2x - e1x * e2z;
-        float nz = e1x * e2y - e1y * e2x;
-        NormalizeInPlace(nx, ny, nz);
+        const float a[3] = {p[0], p[2], p[1]}, b[3] = {p[3], p[5], p[4]}, c[3] = {p[6], p[8], p[7]};
+        float nx, ny, nz;
+        FaceNormal(a, b, c, nx, ny, nz);
 
         Colour colour = objectColour;
         if (!oneColour) {
